@@ -1,0 +1,33 @@
+// Local wall-clock time, behind an interface so tests can stand on any moment.
+#pragma once
+
+#include <compare>
+
+namespace qm {
+
+struct DateTime {
+    int year = 1970;
+    int month = 1; // 1..12
+    int day = 1;   // 1..31
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+
+    auto operator<=>(const DateTime&) const = default;
+};
+
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual DateTime now() const = 0;
+};
+
+class SystemClock : public Clock {
+public:
+    DateTime now() const override;
+};
+
+// The separator the system puts between hours, minutes and seconds.
+inline constexpr char kTimeSeparator = ':';
+
+} // namespace qm

@@ -1,0 +1,329 @@
+#include "SqliteKeyStore.h"
+
+#include <sqlite3.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <system_error>
+
+namespace qm {
+
+namespace {
+
+constexpr int kTypeText = 1;  // REG_SZ
+constexpr int kTypeDword = 4; // REG_DWORD
+
+// Every name is stored as a blob so bytes of any code page survive untouched.
+const char* const kSchema = "CREATE TABLE IF NOT EXISTS keys("
+                            " seq INTEGER PRIMARY KEY AUTOINCREMENT,"
+                            " path_fold BLOB NOT NULL UNIQUE,"
+                            " path BLOB NOT NULL);"
+                            "CREATE TABLE IF NOT EXISTS vals("
+                            " seq INTEGER PRIMARY KEY AUTOINCREMENT,"
+                            " key_fold BLOB NOT NULL,"
+                            " name_fold BLOB NOT NULL,"
+                            " name BLOB NOT NULL,"
+                            " type INTEGER NOT NULL,"
+                            " data BLOB NOT NULL,"
+                            " UNIQUE(key_fold, name_fold));";
+
+// A prepared statement that finalizes itself.
+class Statement {
+public:
+    Statement(sqlite3* db, const char* sql) {
+        if (sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr) != SQLITE_OK) stmt_ = nullptr;
+    }
+    ~Statement() { sqlite3_finalize(stmt_); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    bool ok() const { return stmt_ != nullptr; }
+    void bind(int index, const std::string& bytes) {
+        sqlite3_bind_blob(stmt_, index, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
+    }
+    void bind(int index, int number) { sqlite3_bind_int(stmt_, index, number); }
+    int step() { return sqlite3_step(stmt_); }
+    std::string blob(int column) {
+        const void* data = sqlite3_column_blob(stmt_, column);
+        const int size = sqlite3_column_bytes(stmt_, column);
+        return data ? std::string(static_cast<const char*>(data), static_cast<std::size_t>(size)) : std::string();
+    }
+    int integer(int column) { return sqlite3_column_int(stmt_, column); }
+
+private:
+    sqlite3_stmt* stmt_ = nullptr;
+};
+
+std::string timestampForFileName() {
+    const std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&now, &tm);
+    char buf[32];
+    std::strftime(buf, sizeof buf, "%Y%m%d-%H%M%S", &tm);
+    return buf;
+}
+
+} // namespace
+
+std::filesystem::path defaultRegistryFile() {
+    std::filesystem::path base;
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    if (xdg && *xdg) {
+        base = xdg;
+    } else {
+        const char* home = std::getenv("HOME");
+        base = std::filesystem::path(home && *home ? home : ".") / ".config";
+    }
+    return base / "tovrel" / "registry.sqlite";
+}
+
+#ifndef _WIN32
+std::unique_ptr<KeyStore> openUserKeyStore() { return std::make_unique<SqliteKeyStore>(defaultRegistryFile()); }
+#endif
+
+SqliteKeyStore::SqliteKeyStore(std::filesystem::path file) : file_(std::move(file)) {}
+
+SqliteKeyStore::~SqliteKeyStore() {
+    if (inTransaction_ && db_) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    close();
+}
+
+void SqliteKeyStore::fail(const std::string& what) {
+    std::string reason = db_ ? sqlite3_errmsg(db_) : "unknown reason";
+    throw KeyStoreError("The settings store " + file_.string() + " cannot be " + what + ": " + reason + ".");
+}
+
+void SqliteKeyStore::close() {
+    if (db_) sqlite3_close_v2(db_);
+    db_ = nullptr;
+}
+
+void SqliteKeyStore::exec(const char* sql) {
+    if (sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) != SQLITE_OK) fail("written");
+}
+
+void SqliteKeyStore::ensureOpen() {
+    if (!db_) openOrRecover();
+}
+
+void SqliteKeyStore::openOrRecover() {
+    std::error_code ec;
+    std::filesystem::create_directories(file_.parent_path(), ec);
+
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const int rc = sqlite3_open_v2(file_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+        if (rc != SQLITE_OK) {
+            std::string reason = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
+            close();
+            throw KeyStoreError("The settings store " + file_.string() + " cannot be opened: " + reason + ".");
+        }
+        sqlite3_busy_timeout(db_, 5000);
+        sqlite3_extended_result_codes(db_, 0);
+
+        // A file that is not a database, or a damaged one, is kept aside and
+        // replaced by an empty store rather than overwritten or given up on.
+        int check = sqlite3_exec(db_, kSchema, nullptr, nullptr, nullptr);
+        bool corrupt = check == SQLITE_NOTADB || check == SQLITE_CORRUPT;
+        if (check == SQLITE_OK) {
+            Statement quick(db_, "PRAGMA quick_check");
+            if (!quick.ok()) {
+                corrupt = true;
+            } else {
+                int s = quick.step();
+                if (s == SQLITE_NOTADB || s == SQLITE_CORRUPT || (s == SQLITE_ROW && quick.blob(0) != "ok"))
+                    corrupt = true;
+            }
+        } else if (!corrupt) {
+            fail("opened");
+        }
+        if (!corrupt) return;
+
+        close();
+        if (attempt == 1) throw KeyStoreError("The settings store " + file_.string() + " is damaged.");
+        std::filesystem::path aside = file_;
+        aside += ".corrupt-" + timestampForFileName();
+        std::filesystem::rename(file_, aside, ec);
+        if (ec)
+            throw KeyStoreError("The settings store " + file_.string() +
+                                " is damaged and cannot be moved aside: " + ec.message() + ".");
+        std::filesystem::remove(file_.string() + "-journal", ec);
+        notice_ = "The settings file " + file_.string() + " was damaged. It has been kept as " + aside.string() +
+                  " and the default settings are used.";
+    }
+}
+
+std::string SqliteKeyStore::takeNotice() {
+    std::string text;
+    text.swap(notice_);
+    return text;
+}
+
+void SqliteKeyStore::begin() {
+    ensureOpen();
+    // IMMEDIATE takes the write lock at once, so two writers queue on the
+    // busy timeout instead of failing on a lock upgrade.
+    if (sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) fail("locked for writing");
+    inTransaction_ = true;
+}
+
+void SqliteKeyStore::commit() {
+    if (!inTransaction_) return;
+    if (sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        std::string reason = sqlite3_errmsg(db_);
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        inTransaction_ = false;
+        close();
+        throw KeyStoreError("The settings store " + file_.string() + " cannot be written: " + reason + ".");
+    }
+    inTransaction_ = false;
+    // Closed between operations, so a file replaced or removed meanwhile is
+    // found anew by the next one.
+    close();
+}
+
+void SqliteKeyStore::rollback() {
+    if (!inTransaction_) return;
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    inTransaction_ = false;
+    close();
+}
+
+bool SqliteKeyStore::keyExists(const std::string& key) {
+    ensureOpen();
+    Statement st(db_, "SELECT 1 FROM keys WHERE path_fold = ?1");
+    if (!st.ok()) fail("read");
+    st.bind(1, foldCase(key));
+    const int rc = st.step();
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) fail("read");
+    return rc == SQLITE_ROW;
+}
+
+void SqliteKeyStore::createKey(const std::string& key) {
+    ensureOpen();
+    // Parents first, so creation order lists a parent before its children.
+    std::size_t pos = 0;
+    while (true) {
+        const std::size_t next = key.find('\\', pos);
+        const std::string prefix = key.substr(0, next);
+        if (!prefix.empty()) {
+            Statement ins(db_, "INSERT OR IGNORE INTO keys(path_fold, path) VALUES(?1, ?2)");
+            ins.bind(1, foldCase(prefix));
+            ins.bind(2, prefix);
+            if (!ins.ok() || ins.step() != SQLITE_DONE) fail("written");
+        }
+        if (next == std::string::npos) break;
+        pos = next + 1;
+    }
+}
+
+void SqliteKeyStore::deleteTree(const std::string& key) {
+    ensureOpen();
+    const std::string fold = foldCase(key);
+    const std::string prefix = fold + "\\";
+    const int len = static_cast<int>(prefix.size());
+    for (const char* sql : {"DELETE FROM vals WHERE key_fold = ?1 OR substr(key_fold, 1, ?3) = ?2",
+                            "DELETE FROM keys WHERE path_fold = ?1 OR substr(path_fold, 1, ?3) = ?2"}) {
+        Statement st(db_, sql);
+        if (!st.ok()) fail("written");
+        st.bind(1, fold);
+        st.bind(2, prefix);
+        st.bind(3, len);
+        if (st.step() != SQLITE_DONE) fail("written");
+    }
+}
+
+std::vector<std::string> SqliteKeyStore::subKeys(const std::string& key) {
+    ensureOpen();
+    const std::string prefix = foldCase(key) + "\\";
+    Statement st(db_, "SELECT path, path_fold FROM keys WHERE substr(path_fold, 1, ?2) = ?1 ORDER BY seq");
+    if (!st.ok()) fail("read");
+    st.bind(1, prefix);
+    st.bind(2, static_cast<int>(prefix.size()));
+    std::vector<std::string> names;
+    int rc;
+    while ((rc = st.step()) == SQLITE_ROW) {
+        const std::string path = st.blob(0);
+        const std::string rest = path.substr(prefix.size());
+        if (!rest.empty() && rest.find('\\') == std::string::npos) names.push_back(rest);
+    }
+    if (rc != SQLITE_DONE) fail("read");
+    return names;
+}
+
+std::vector<std::string> SqliteKeyStore::valueNames(const std::string& key) {
+    ensureOpen();
+    Statement st(db_, "SELECT name FROM vals WHERE key_fold = ?1 ORDER BY seq");
+    if (!st.ok()) fail("read");
+    st.bind(1, foldCase(key));
+    std::vector<std::string> names;
+    int rc;
+    while ((rc = st.step()) == SQLITE_ROW) names.push_back(st.blob(0));
+    if (rc != SQLITE_DONE) fail("read");
+    return names;
+}
+
+std::optional<RegValue> SqliteKeyStore::readValue(const std::string& key, const std::string& name) {
+    ensureOpen();
+    Statement st(db_, "SELECT name, type, data FROM vals WHERE key_fold = ?1 AND name_fold = ?2");
+    if (!st.ok()) fail("read");
+    st.bind(1, foldCase(key));
+    st.bind(2, foldCase(name));
+    const int rc = st.step();
+    if (rc == SQLITE_DONE) return std::nullopt;
+    if (rc != SQLITE_ROW) fail("read");
+    RegValue value;
+    value.name = st.blob(0);
+    const int type = st.integer(1);
+    const std::string data = st.blob(2);
+    if (type == kTypeText) {
+        value.type = ValueType::Text;
+        value.text = data;
+    } else if (type == kTypeDword && data.size() == 4) {
+        value.type = ValueType::Dword;
+        value.number = static_cast<std::uint32_t>(static_cast<unsigned char>(data[0])) |
+                       static_cast<std::uint32_t>(static_cast<unsigned char>(data[1])) << 8 |
+                       static_cast<std::uint32_t>(static_cast<unsigned char>(data[2])) << 16 |
+                       static_cast<std::uint32_t>(static_cast<unsigned char>(data[3])) << 24;
+    } else {
+        value.type = ValueType::Other;
+        value.text = data;
+    }
+    return value;
+}
+
+void SqliteKeyStore::writeValue(const std::string& key, const std::string& name, int type,
+                                const std::string& data) {
+    createKey(key);
+    // An existing value is updated in place so it keeps its position.
+    Statement st(db_, "INSERT INTO vals(key_fold, name_fold, name, type, data) VALUES(?1, ?2, ?3, ?4, ?5)"
+                      " ON CONFLICT(key_fold, name_fold) DO UPDATE SET type = excluded.type, data = excluded.data");
+    if (!st.ok()) fail("written");
+    st.bind(1, foldCase(key));
+    st.bind(2, foldCase(name));
+    st.bind(3, name);
+    st.bind(4, type);
+    st.bind(5, data);
+    if (st.step() != SQLITE_DONE) fail("written");
+}
+
+void SqliteKeyStore::writeText(const std::string& key, const std::string& name, const std::string& text) {
+    writeValue(key, name, kTypeText, text);
+}
+
+void SqliteKeyStore::writeDword(const std::string& key, const std::string& name, std::uint32_t number) {
+    std::string data(4, '\0');
+    for (int i = 0; i < 4; ++i) data[static_cast<std::size_t>(i)] = static_cast<char>((number >> (8 * i)) & 0xFF);
+    writeValue(key, name, kTypeDword, data);
+}
+
+void SqliteKeyStore::deleteValue(const std::string& key, const std::string& name) {
+    ensureOpen();
+    Statement st(db_, "DELETE FROM vals WHERE key_fold = ?1 AND name_fold = ?2");
+    if (!st.ok()) fail("written");
+    st.bind(1, foldCase(key));
+    st.bind(2, foldCase(name));
+    if (st.step() != SQLITE_DONE) fail("written");
+}
+
+} // namespace qm

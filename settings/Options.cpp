@@ -1,0 +1,7 @@
+#include "Options.h"
+
+namespace qm {
+
+std::string DefaultLogDir(const std::string& programDir) { return programDir + kPathSeparator + "Log"; }
+
+} // namespace qm

@@ -1,0 +1,44 @@
+// Files in the registry editor's import format ("Windows Registry Editor
+// Version 5.00"): reading them into a list of changes, applying the changes
+// to a key store, and writing a key tree back out.
+#pragma once
+
+#include "KeyStore.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qm {
+
+struct RegChange {
+    enum class Kind { CreateKey, DeleteKey, SetText, SetDword, DeleteValue };
+    Kind kind = Kind::CreateKey;
+    std::string key;  // relative to HKEY_CURRENT_USER
+    std::string name; // value name; empty for the default value "@"
+    std::string text;
+    std::uint32_t number = 0;
+};
+
+struct RegFileParse {
+    bool ok = false;
+    std::string error; // "line N: ..." when not ok
+    std::vector<RegChange> changes;
+};
+
+// Reads the whole file; nothing is returned as changes unless all of it is valid.
+RegFileParse ParseRegFile(std::string_view bytes);
+
+// Applies changes in order. Run it inside one transaction of the store.
+void ApplyRegChanges(KeyStore& store, const std::vector<RegChange>& changes);
+
+// The key (relative to HKEY_CURRENT_USER) and its sub-keys in the same format,
+// lines ended by CR LF. Throws KeyStoreError when the key does not exist.
+std::string ExportRegKey(KeyStore& store, const std::string& key);
+
+// Inside a quoted name or text: each backslash doubled, each double quote
+// preceded by a backslash.
+std::string EscapeRegText(std::string_view text);
+
+} // namespace qm

@@ -1,0 +1,168 @@
+#include "SettingsStore.h"
+
+#include "ListRow.h"
+#include "unitAdd_Ins.h"
+
+#include <optional>
+
+namespace qm {
+
+namespace {
+
+// A bool or integer: text holding a whole number, or a 32-bit number.
+// Anything else, or nothing, gives the default.
+std::int32_t ReadNumber(KeyStore& store, const char* name, std::int32_t fallback) {
+    const std::optional<RegValue> value = store.readValue(kGeneralKey, name);
+    if (!value) return fallback;
+    if (value->type == ValueType::Dword) return static_cast<std::int32_t>(value->number);
+    if (value->type == ValueType::Text) return ParseInt32(value->text).value_or(fallback);
+    return fallback;
+}
+
+bool ReadBool(KeyStore& store, const char* name, bool fallback) {
+    return ReadNumber(store, name, fallback ? 1 : 0) != 0;
+}
+
+// Reads a list sub-key. Returns false when a row has the wrong number of
+// fields: the list is then empty.
+template <typename Entry, typename Fill>
+bool ReadList(KeyStore& store, const char* key, std::size_t fieldCount, const char* vanishedRow,
+              std::vector<Entry>& list, Fill fill) {
+    list.clear();
+    if (!store.keyExists(key)) return true;
+    for (const std::string& name : store.valueNames(key)) {
+        const std::optional<RegValue> value = store.readValue(key, name);
+        // A value that is gone, or is not text, reads as the default row.
+        const std::string row = value && value->type == ValueType::Text ? value->text : std::string(vanishedRow);
+        std::vector<std::string> fields = SplitListRow(row);
+        if (fields.size() != fieldCount) {
+            list.clear();
+            return false;
+        }
+        Entry entry;
+        fill(entry, name, fields);
+        list.push_back(std::move(entry));
+    }
+    return true;
+}
+
+void WriteBool(KeyStore& store, const char* name, bool value) { store.writeText(kGeneralKey, name, value ? "1" : "0"); }
+
+// A number that already exists as text (an imported file leaves it so) stays text.
+void WriteNumber(KeyStore& store, const char* name, std::int32_t value) {
+    const std::optional<RegValue> existing = store.readValue(kGeneralKey, name);
+    if (existing && existing->type == ValueType::Text)
+        store.writeText(kGeneralKey, name, std::to_string(value));
+    else
+        store.writeDword(kGeneralKey, name, static_cast<std::uint32_t>(value));
+}
+
+template <typename Entry, typename KeyOf, typename RowOf>
+void WriteList(KeyStore& store, const char* key, const std::vector<Entry>& list, bool keepStored, KeyOf keyOf,
+               RowOf rowOf) {
+    // A list that came up empty from a malformed row keeps its stored rows
+    // until the operator gives it entries.
+    if (keepStored && list.empty()) return;
+    store.deleteTree(key);
+    for (const Entry& entry : list) store.writeText(key, std::string(Trim(keyOf(entry))), rowOf(entry));
+}
+
+template <typename Body>
+StoreResult InTransaction(KeyStore& store, Body body) {
+    try {
+        KeyStoreTransaction transaction(store);
+        body();
+        transaction.commit();
+        return {};
+    } catch (const KeyStoreError& e) {
+        return {false, e.what()};
+    }
+}
+
+} // namespace
+
+StoreResult LoadOptions(KeyStore& store, Options& options) {
+    Options loaded;
+    StoreResult result = InTransaction(store, [&] {
+        store.createKey(kSettingsKey);
+        GeneralOptions& g = loaded.General;
+        const GeneralOptions d;
+        g.StayOnTop = ReadBool(store, "StayOnTop", d.StayOnTop);
+        g.CloseToSysTray = ReadBool(store, "CloseToSysTray", d.CloseToSysTray);
+        g.AutoSizeGrid = ReadBool(store, "AutoSizeGrid", d.AutoSizeGrid);
+        g.WriteToLog = ReadBool(store, "WriteToLog", d.WriteToLog);
+        g.AutoListen = ReadBool(store, "AutoListen", d.AutoListen);
+        g.PopUpsProtocol = ReadBool(store, "PopUpsProtocol", d.PopUpsProtocol);
+        g.Port = ReadNumber(store, "Port", d.Port);
+        g.LimitRows = ReadNumber(store, "LimitRows", d.LimitRows);
+        const std::optional<RegValue> logDir = store.readValue(kGeneralKey, "LogDir");
+        g.LogDir = logDir && logDir->type == ValueType::Text ? logDir->text : DefaultLogDir(options.ProgramDir);
+        g.ListenUnregisteredID = ReadBool(store, "ListenUnregisteredID", d.ListenUnregisteredID);
+        g.ListenUnregisteredIP = ReadBool(store, "ListenUnregisteredIP", d.ListenUnregisteredIP);
+        g.FilterIpFirst = ReadBool(store, "FilterIpFirst", d.FilterIpFirst);
+        g.WriteToLogUnknownID = ReadBool(store, "WriteToLogUnknownID", d.WriteToLogUnknownID);
+        g.WriteToLogWithFilter = ReadBool(store, "WriteToLogWithFilter", d.WriteToLogWithFilter);
+
+        using Fields = std::vector<std::string>;
+        loaded.IdListUnreadable = !ReadList(store, kIdKey, 6, kDefaultIdRow, loaded.IdList,
+                                            [](IdEntry& e, const std::string& name, Fields& f) {
+                                                e = {name, f[0], f[1], f[2], f[3], f[4], f[5]};
+                                            });
+        loaded.IpListUnreadable = !ReadList(store, kIpKey, 2, kDefaultIpRow, loaded.IpList,
+                                            [](IpEntry& e, const std::string& name, Fields& f) {
+                                                e = {name, f[0], f[1]};
+                                            });
+        loaded.TokenListUnreadable = !ReadList(store, kTokenKey, 3, kDefaultTokenRow, loaded.TokenList,
+                                               [](TokenEntry& e, const std::string& name, Fields& f) {
+                                                   e = {name, f[0], f[1], f[2]};
+                                               });
+    });
+    if (!result) return result;
+    options.General = std::move(loaded.General);
+    options.IdList = std::move(loaded.IdList);
+    options.IpList = std::move(loaded.IpList);
+    options.TokenList = std::move(loaded.TokenList);
+    options.IdListUnreadable = loaded.IdListUnreadable;
+    options.IpListUnreadable = loaded.IpListUnreadable;
+    options.TokenListUnreadable = loaded.TokenListUnreadable;
+    return result;
+}
+
+StoreResult SaveOptions(KeyStore& store, const Options& options) {
+    if (options.SaveBlocked) return {};
+    return InTransaction(store, [&] {
+        store.createKey(kSettingsKey);
+        store.createKey(kGeneralKey);
+        const GeneralOptions& g = options.General;
+        WriteBool(store, "StayOnTop", g.StayOnTop);
+        WriteBool(store, "WriteToLog", g.WriteToLog);
+        WriteBool(store, "CloseToSysTray", g.CloseToSysTray);
+        WriteBool(store, "AutoSizeGrid", g.AutoSizeGrid);
+        WriteBool(store, "AutoListen", g.AutoListen);
+        WriteBool(store, "PopUpsProtocol", g.PopUpsProtocol);
+        WriteNumber(store, "Port", g.Port);
+        WriteNumber(store, "LimitRows", g.LimitRows);
+        store.writeText(kGeneralKey, "LogDir", g.LogDir);
+        WriteBool(store, "ListenUnregisteredID", g.ListenUnregisteredID);
+        WriteBool(store, "ListenUnregisteredIP", g.ListenUnregisteredIP);
+        WriteBool(store, "FilterIpFirst", g.FilterIpFirst);
+        WriteBool(store, "WriteToLogUnknownID", g.WriteToLogUnknownID);
+        WriteBool(store, "WriteToLogWithFilter", g.WriteToLogWithFilter);
+
+        WriteList(store, kIdKey, options.IdList, options.IdListUnreadable,
+                  [](const IdEntry& e) -> const std::string& { return e.IdNumber; }, IdListRow);
+        WriteList(store, kIpKey, options.IpList, options.IpListUnreadable,
+                  [](const IpEntry& e) -> const std::string& { return e.Address; }, IpListRow);
+        WriteList(store, kTokenKey, options.TokenList, options.TokenListUnreadable,
+                  [](const TokenEntry& e) -> const std::string& { return e.Token; }, TokenListRow);
+    });
+}
+
+StoreResult ClearOptions(KeyStore& store) {
+    return InTransaction(store, [&] {
+        for (const char* key : {kGeneralKey, kIdKey, kIpKey, kTokenKey, kPlacementKey}) store.deleteTree(key);
+        store.createKey(kSettingsKey);
+    });
+}
+
+} // namespace qm

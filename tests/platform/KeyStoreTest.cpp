@@ -1,0 +1,120 @@
+// The contract every key store keeps, run here against the SQLite file.
+#include "SqliteKeyStore.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+using namespace qm;
+
+namespace {
+
+class SqliteKeyStoreTest : public ::testing::Test {
+protected:
+    qmtest::TempDir dir;
+    SqliteKeyStore store{dir / "tovrel" / "registry.sqlite"};
+};
+
+TEST_F(SqliteKeyStoreTest, TypedValuesRoundTripByteForByte) {
+    const std::string bytes("a\xB6\xFF\x01 z", 6);
+    store.writeText("Software\\A", "Text", bytes);
+    store.writeDword("Software\\A", "Num", 0xFFFFFFFEu);
+    auto text = store.readValue("Software\\A", "Text");
+    auto num = store.readValue("Software\\A", "Num");
+    ASSERT_TRUE(text && num);
+    EXPECT_EQ(text->type, ValueType::Text);
+    EXPECT_EQ(text->text, bytes);
+    EXPECT_EQ(num->type, ValueType::Dword);
+    EXPECT_EQ(num->number, 0xFFFFFFFEu);
+    EXPECT_FALSE(store.readValue("Software\\A", "Missing"));
+    EXPECT_FALSE(store.readValue("Software\\Nowhere", "Text"));
+}
+
+TEST_F(SqliteKeyStoreTest, NamesIgnoreLetterCaseAndKeepCreationOrder) {
+    store.writeText("Software\\K", "b", "1");
+    store.writeText("Software\\K", "A", "2");
+    store.writeText("Software\\K", "c", "3");
+    store.writeText("software\\k", "B", "overwritten"); // keeps its place and its first spelling
+    EXPECT_EQ(store.valueNames("SOFTWARE\\K"), (std::vector<std::string>{"b", "A", "c"}));
+    EXPECT_EQ(store.readValue("Software\\K", "b")->text, "overwritten");
+    EXPECT_TRUE(store.keyExists("SoftWare"));
+}
+
+TEST_F(SqliteKeyStoreTest, TypeChangesInPlace) {
+    store.writeDword("K", "Port", 514);
+    store.writeText("K", "Other", "x");
+    store.writeText("K", "port", "600");
+    EXPECT_EQ(store.readValue("K", "Port")->type, ValueType::Text);
+    EXPECT_EQ(store.valueNames("K"), (std::vector<std::string>{"Port", "Other"}));
+}
+
+TEST_F(SqliteKeyStoreTest, DeleteTreeRemovesOnlyThatSubtree) {
+    store.writeText("S\\F\\ID", "1", "x");
+    store.writeText("S\\F\\ID\\Deep", "2", "y");
+    store.writeText("S\\F\\IDX", "3", "z"); // shares the prefix, not the tree
+    store.deleteTree("s\\f\\id");
+    EXPECT_FALSE(store.keyExists("S\\F\\ID"));
+    EXPECT_FALSE(store.keyExists("S\\F\\ID\\Deep"));
+    EXPECT_TRUE(store.valueNames("S\\F\\ID\\Deep").empty());
+    EXPECT_EQ(store.readValue("S\\F\\IDX", "3")->text, "z");
+    EXPECT_EQ(store.subKeys("S\\F"), (std::vector<std::string>{"IDX"}));
+    store.deleteTree("S\\Missing"); // passed over
+}
+
+TEST_F(SqliteKeyStoreTest, RolledBackTransactionLeavesNothing) {
+    store.writeText("K", "keep", "old");
+    {
+        KeyStoreTransaction t(store);
+        store.writeText("K", "keep", "new");
+        store.writeText("K", "added", "x");
+    } // no commit
+    EXPECT_EQ(store.readValue("K", "keep")->text, "old");
+    EXPECT_FALSE(store.readValue("K", "added"));
+}
+
+TEST_F(SqliteKeyStoreTest, CorruptFileIsKeptAsideAndReplaced) {
+    std::filesystem::create_directories(store.file().parent_path());
+    std::string garbage(4096, 'x');
+    qmtest::WriteFile(store.file(), "SQLite format 3" + garbage);
+    store.writeText("K", "v", "1");
+    EXPECT_EQ(store.readValue("K", "v")->text, "1");
+    const std::string notice = store.takeNotice();
+    EXPECT_NE(notice.find("kept as"), std::string::npos) << notice;
+    EXPECT_TRUE(store.takeNotice().empty());
+    int aside = 0;
+    for (auto& entry : std::filesystem::directory_iterator(store.file().parent_path()))
+        if (entry.path().filename().string().find(".corrupt-") != std::string::npos) {
+            ++aside;
+            EXPECT_EQ(qmtest::ReadFile(entry.path()), "SQLite format 3" + garbage);
+        }
+    EXPECT_EQ(aside, 1);
+}
+
+TEST_F(SqliteKeyStoreTest, UnopenableFileRaisesAClearError) {
+    std::filesystem::create_directories(store.file()); // a folder where the file belongs
+    try {
+        store.writeText("K", "v", "1");
+        FAIL() << "no error";
+    } catch (const KeyStoreError& e) {
+        EXPECT_NE(std::string(e.what()).find(store.file().string()), std::string::npos);
+    }
+}
+
+TEST(DefaultRegistryFile, FollowsXdgConfigHome) {
+    const char* old = std::getenv("XDG_CONFIG_HOME");
+    const std::string saved = old ? old : "";
+    const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
+    setenv("XDG_CONFIG_HOME", "/tmp/cfg", 1);
+    EXPECT_EQ(defaultRegistryFile(), std::filesystem::path("/tmp/cfg/tovrel/registry.sqlite"));
+    setenv("XDG_CONFIG_HOME", "", 1);
+    setenv("HOME", "/home/op", 1);
+    EXPECT_EQ(defaultRegistryFile(), std::filesystem::path("/home/op/.config/tovrel/registry.sqlite"));
+    setenv("HOME", home.c_str(), 1);
+    if (old)
+        setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+    else
+        unsetenv("XDG_CONFIG_HOME");
+}
+
+} // namespace

@@ -1,0 +1,68 @@
+// The registry editor's stand-in, run as the import runs it: a separate process.
+#include "Process.h"
+#include "SettingsStore.h"
+#include "SqliteKeyStore.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+using namespace qm;
+
+namespace {
+
+class FerrowickRegTest : public ::testing::Test {
+protected:
+    qmtest::TempDir dir;
+    std::map<std::string, std::string> env{{"XDG_CONFIG_HOME", (dir / "config").string()}};
+    std::filesystem::path registry = dir / "config" / "tovrel" / "registry.sqlite";
+
+    qmtest::ProcessResult Reg(std::vector<std::string> args) {
+        args.insert(args.begin(), qmtest::BinPath("ferrowick-reg"));
+        return qmtest::RunProcess(args, env);
+    }
+};
+
+TEST_F(FerrowickRegTest, MergesIntoTheUsersStoreAndExportsItBack) {
+    const auto file = dir / "in.qmr";
+    qmtest::WriteFile(file, "Windows Registry Editor Version 5.00\r\n\r\r\n"
+                            "[HKEY_CURRENT_USER\\Software\\tovrel\\Ferrowick\\General]\r\n\r\r\n"
+                            "\"Port\"=\"1514\"\r\n\"AutoListen\"=\"1\"\r\n");
+    auto merged = Reg({file.string()});
+    ASSERT_EQ(merged.exitCode, 0) << merged.output;
+
+    SqliteKeyStore store(registry);
+    Options o;
+    ASSERT_TRUE(LoadOptions(store, o));
+    EXPECT_EQ(o.General.Port, 1514);
+    EXPECT_TRUE(o.General.AutoListen);
+
+    const auto out = dir / "out.reg";
+    auto exported = Reg({"/e", out.string(), "HKEY_CURRENT_USER\\Software\\tovrel\\Ferrowick"});
+    ASSERT_EQ(exported.exitCode, 0) << exported.output;
+    EXPECT_EQ(qmtest::ReadFile(out), "Windows Registry Editor Version 5.00\r\n\r\n"
+                                     "[HKEY_CURRENT_USER\\Software\\tovrel\\Ferrowick]\r\n\r\n"
+                                     "[HKEY_CURRENT_USER\\Software\\tovrel\\Ferrowick\\General]\r\n"
+                                     "\"Port\"=\"1514\"\r\n\"AutoListen\"=\"1\"\r\n\r\n");
+}
+
+TEST_F(FerrowickRegTest, AFileThatFailsHalfWayChangesNothing) {
+    const auto good = dir / "good.qmr";
+    qmtest::WriteFile(good, "REGEDIT4\n[HKCU\\Software\\tovrel\\Ferrowick\\General]\n\"Port\"=\"600\"\n");
+    ASSERT_EQ(Reg({good.string()}).exitCode, 0);
+    const auto bad = dir / "bad.qmr";
+    qmtest::WriteFile(bad, "REGEDIT4\n[HKCU\\Software\\tovrel\\Ferrowick\\General]\n\"Port\"=\"700\"\n"
+                           "[HKEY_LOCAL_MACHINE\\Software]\n");
+    auto r = Reg({bad.string()});
+    EXPECT_NE(r.exitCode, 0);
+    EXPECT_NE(r.output.find("line 4"), std::string::npos) << r.output;
+    SqliteKeyStore store(registry);
+    EXPECT_EQ(store.readValue(kGeneralKey, "Port")->text, "600");
+}
+
+TEST_F(FerrowickRegTest, MissingFileOrKeyFails) {
+    EXPECT_NE(Reg({(dir / "none.qmr").string()}).exitCode, 0);
+    EXPECT_NE(Reg({"/e", (dir / "x.reg").string(), "HKEY_CURRENT_USER\\Software\\Nothing"}).exitCode, 0);
+    EXPECT_NE(Reg({}).exitCode, 0);
+}
+
+} // namespace

@@ -1,0 +1,98 @@
+#include "RegFile.h"
+#include "SqliteKeyStore.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+using namespace qm;
+
+namespace {
+
+class RegFileTest : public ::testing::Test {
+protected:
+    qmtest::TempDir dir;
+    SqliteKeyStore store{dir / "registry.sqlite"};
+
+    bool Merge(const std::string& text, std::string* error = nullptr) {
+        const RegFileParse parsed = ParseRegFile(text);
+        if (error) *error = parsed.error;
+        if (!parsed.ok) return false;
+        KeyStoreTransaction t(store);
+        ApplyRegChanges(store, parsed.changes);
+        t.commit();
+        return true;
+    }
+};
+
+TEST_F(RegFileTest, MergesTheExportedLayoutWithItsLoneCrSeparators) {
+    store.writeText("Software\\tovrel\\Ferrowick\\ID", "99", "Old,No,,1,No,Yes");
+    const std::string file = "Windows Registry Editor Version 5.00\r\n\r\r\n"
+                             "[HKEY_CURRENT_USER\\Software\\tovrel\\Ferrowick\\General]\r\n\r\r\n"
+                             "\"LogDir\"=\"C:\\\\Program Files\\\\Log \\\"x\\\"\"\r\n"
+                             "\"Port\"=\"514\"\r\n\r\r\n"
+                             "[HKCU\\Software\\tovrel\\Ferrowick\\ID]\n"
+                             "; a comment\n"
+                             "\"13\"=\"Router,Yes,,255,No,Yes\"\r"
+                             "\"Limit\"=dword:0000000A\r\n"
+                             "@=\"default\"\r\n";
+    std::string error;
+    ASSERT_TRUE(Merge(file, &error)) << error;
+    EXPECT_EQ(store.readValue("Software\\tovrel\\Ferrowick\\General", "LogDir")->text,
+              "C:\\Program Files\\Log \"x\"");
+    EXPECT_EQ(store.readValue("Software\\tovrel\\Ferrowick\\ID", "Limit")->number, 10u);
+    EXPECT_EQ(store.readValue("Software\\tovrel\\Ferrowick\\ID", "")->text, "default");
+    // Merging keeps what the file does not name.
+    EXPECT_EQ(store.valueNames("Software\\tovrel\\Ferrowick\\ID"),
+              (std::vector<std::string>{"99", "13", "Limit", ""}));
+}
+
+TEST_F(RegFileTest, DeletesKeysAndValues) {
+    store.writeText("Software\\A\\B", "x", "1");
+    store.writeText("Software\\C", "keep", "1");
+    store.writeText("Software\\C", "drop", "1");
+    ASSERT_TRUE(Merge("REGEDIT4\n[-HKEY_CURRENT_USER\\Software\\A]\n[HKEY_CURRENT_USER\\Software\\C]\n\"drop\"=-\n"));
+    EXPECT_FALSE(store.keyExists("Software\\A"));
+    EXPECT_EQ(store.valueNames("Software\\C"), std::vector<std::string>{"keep"});
+}
+
+TEST_F(RegFileTest, InvalidFilesNameTheLineAndChangeNothing) {
+    struct Case {
+        std::string text;
+        std::string expected;
+    };
+    const std::vector<Case> cases = {
+        {"", "line 1"},
+        {"Not a registry file\n", "line 1"},
+        {"REGEDIT4\n[HKEY_LOCAL_MACHINE\\Software]\n", "line 2: only keys under HKEY_CURRENT_USER"},
+        {"REGEDIT4\n[HKCU\\S]\n\"a\"=\"1\"\n\"b\"=hex:01,02\n", "line 4: only text"},
+        {"REGEDIT4\n\"a\"=\"1\"\n", "line 2: a value must follow"},
+        {"REGEDIT4\n[HKCU\\S]\n\"a\"=\"unclosed\n", "line 3"},
+        {"REGEDIT4\n[HKCU\\S]\n\"a\"=dword:123456789\n", "line 3: dword"},
+        {"REGEDIT4\n[HKCU\\S\n", "line 2"},
+        {std::string("R\0E", 3), "NUL"},
+    };
+    for (const Case& c : cases) {
+        std::string error;
+        EXPECT_FALSE(Merge(c.text, &error)) << c.text;
+        EXPECT_NE(error.find(c.expected), std::string::npos) << error;
+    }
+    EXPECT_FALSE(store.keyExists("S"));
+}
+
+TEST_F(RegFileTest, ExportThenMergeGivesTheSameTree) {
+    store.writeText("Software\\tovrel\\Ferrowick\\General", "LogDir", "C:\\Log\\\"q\"");
+    store.writeDword("Software\\tovrel\\Ferrowick\\General", "LimitRows", 1000);
+    store.writeText("Software\\tovrel\\Ferrowick\\ID", "13", "Router,Yes,\"a b\",255,No,Yes");
+    const std::string exported = ExportRegKey(store, "Software\\tovrel\\Ferrowick");
+    EXPECT_NE(exported.find("\"LimitRows\"=dword:000003e8\r\n"), std::string::npos) << exported;
+    EXPECT_NE(exported.find("\"LogDir\"=\"C:\\\\Log\\\\\\\"q\\\"\"\r\n"), std::string::npos) << exported;
+
+    SqliteKeyStore other(dir / "other.sqlite");
+    const RegFileParse parsed = ParseRegFile(exported);
+    ASSERT_TRUE(parsed.ok) << parsed.error;
+    ApplyRegChanges(other, parsed.changes);
+    EXPECT_EQ(ExportRegKey(other, "Software\\tovrel\\Ferrowick"), exported);
+    EXPECT_THROW(ExportRegKey(store, "Software\\Missing"), KeyStoreError);
+}
+
+} // namespace

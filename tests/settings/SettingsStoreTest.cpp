@@ -1,0 +1,193 @@
+#include "SettingsStore.h"
+#include "SqliteKeyStore.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <random>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace qm;
+
+namespace {
+
+class SettingsStoreTest : public ::testing::Test {
+protected:
+    qmtest::TempDir dir;
+    SqliteKeyStore store{dir / "registry.sqlite"};
+
+    Options Load() {
+        Options o;
+        o.ProgramDir = "/opt/q";
+        EXPECT_TRUE(LoadOptions(store, o));
+        return o;
+    }
+};
+
+TEST_F(SettingsStoreTest, FirstStartCreatesTheKeyAndYieldsDefaults) {
+    const Options o = Load();
+    EXPECT_TRUE(store.keyExists(kSettingsKey));
+    const GeneralOptions& g = o.General;
+    EXPECT_EQ(g.Port, 514);
+    EXPECT_EQ(g.LimitRows, 1000);
+    EXPECT_EQ(g.LogDir, "/opt/q/Log");
+    EXPECT_TRUE(g.CloseToSysTray && g.ListenUnregisteredID && g.ListenUnregisteredIP && g.WriteToLogWithFilter);
+    EXPECT_FALSE(g.StayOnTop || g.AutoSizeGrid || g.WriteToLog || g.AutoListen || g.PopUpsProtocol ||
+                 g.FilterIpFirst || g.WriteToLogUnknownID);
+    EXPECT_TRUE(o.IdList.empty() && o.IpList.empty() && o.TokenList.empty());
+}
+
+TEST_F(SettingsStoreTest, NumbersAndBoolsReadFromEitherTypeOrFallBack) {
+    store.writeDword(kGeneralKey, "StayOnTop", 5);           // any non-zero number is true
+    store.writeText(kGeneralKey, "CloseToSysTray", "never"); // a word: the default
+    store.writeText(kGeneralKey, "Port", "514");
+    store.writeText(kGeneralKey, "limitrows", "-7");         // letter case of names is ignored
+    store.writeDword(kGeneralKey, "AutoListen", 0);
+    store.writeText(kGeneralKey, "WriteToLog", " 1");        // blanks are not part of a number
+    store.writeDword(kGeneralKey, "LogDir", 3);              // not text: the default
+    const Options o = Load();
+    EXPECT_TRUE(o.General.StayOnTop);
+    EXPECT_TRUE(o.General.CloseToSysTray);
+    EXPECT_EQ(o.General.Port, 514);
+    EXPECT_EQ(o.General.LimitRows, -7);
+    EXPECT_FALSE(o.General.AutoListen);
+    EXPECT_FALSE(o.General.WriteToLog);
+    EXPECT_EQ(o.General.LogDir, "/opt/q/Log");
+}
+
+TEST_F(SettingsStoreTest, SaveWritesTheStoredFormsAndKeepsTextNumbersText) {
+    store.writeText(kGeneralKey, "Port", "514"); // as an imported file leaves it
+    Options o = Load();
+    o.General.Port = 1514;
+    o.General.CloseToSysTray = false;
+    o.General.LogDir = "C:\\Logs";
+    ASSERT_TRUE(SaveOptions(store, o));
+    auto port = store.readValue(kGeneralKey, "Port");
+    EXPECT_EQ(port->type, ValueType::Text);
+    EXPECT_EQ(port->text, "1514");
+    auto limit = store.readValue(kGeneralKey, "LimitRows");
+    EXPECT_EQ(limit->type, ValueType::Dword);
+    EXPECT_EQ(limit->number, 1000u);
+    EXPECT_EQ(store.readValue(kGeneralKey, "CloseToSysTray")->text, "0");
+    EXPECT_EQ(store.readValue(kGeneralKey, "StayOnTop")->text, "0");
+    EXPECT_EQ(store.valueNames(kGeneralKey),
+              (std::vector<std::string>{"Port", "StayOnTop", "WriteToLog", "CloseToSysTray", "AutoSizeGrid",
+                                        "AutoListen", "PopUpsProtocol", "LimitRows", "LogDir",
+                                        "ListenUnregisteredID", "ListenUnregisteredIP", "FilterIpFirst",
+                                        "WriteToLogUnknownID", "WriteToLogWithFilter"}));
+    const Options back = Load();
+    EXPECT_FALSE(back.General.CloseToSysTray);
+    EXPECT_EQ(back.General.Port, 1514);
+    EXPECT_EQ(back.General.LogDir, "C:\\Logs");
+}
+
+TEST_F(SettingsStoreTest, ListsRoundTripInOrderWithTrimmedNames) {
+    Options o = Load();
+    for (int i = 0; i < 20; ++i)
+        o.TokenList.push_back({"tok" + std::to_string((i * 7) % 20), i % 2 ? "Yes" : "No", std::to_string(i), "Yes"});
+    o.IdList = {{" 13 ", "Router", "Yes", "disk full", "255", "Yes", "No"}, {"5", "NOTICE", "No", "", kWhite, "No", "Yes"}};
+    o.IpList = {{"10.0.0.1", "Core", "Yes"}};
+    ASSERT_TRUE(SaveOptions(store, o));
+    EXPECT_EQ(store.readValue(kIdKey, "5")->text, "NOTICE,No,,16777215,No,Yes");
+    const Options back = Load();
+    ASSERT_EQ(back.TokenList.size(), 20u);
+    for (std::size_t i = 0; i < 20; ++i) EXPECT_EQ(back.TokenList[i].Token, o.TokenList[i].Token);
+    ASSERT_EQ(back.IdList.size(), 2u);
+    EXPECT_EQ(back.IdList[0].IdNumber, "13");
+    EXPECT_EQ(back.IdList[0].Token, "disk full"); // quoted in the store, whole again here
+    EXPECT_EQ(back.IdList[1].Token, "");
+    EXPECT_EQ(back.IpList[0].Name, "Core");
+}
+
+TEST_F(SettingsStoreTest, MalformedRowEmptiesOnlyItsListAndSurvivesTheNextSave) {
+    store.writeText(kIdKey, "13", "Router,Yes,,255,No,Yes");
+    store.writeText(kIpKey, "10.0.0.1", "Core Router,Yes"); // three fields
+    store.writeText(kIpKey, "10.0.0.2", "Edge,");           // one field
+    store.writeText(kTokenKey, "disk", "Yes,255,No");
+    Options o = Load();
+    EXPECT_TRUE(o.IpList.empty());
+    EXPECT_EQ(o.IdList.size(), 1u);
+    EXPECT_EQ(o.TokenList.size(), 1u);
+    ASSERT_TRUE(SaveOptions(store, o));
+    EXPECT_EQ(store.readValue(kIpKey, "10.0.0.1")->text, "Core Router,Yes");
+    EXPECT_EQ(store.valueNames(kIpKey).size(), 2u);
+
+    o.IpList = {{"10.0.0.3", "New", "Yes"}}; // edited: the list is written
+    ASSERT_TRUE(SaveOptions(store, o));
+    EXPECT_EQ(store.valueNames(kIpKey), std::vector<std::string>{"10.0.0.3"});
+}
+
+TEST_F(SettingsStoreTest, NonTextRowReadsAsTheDefaultRow) {
+    store.writeDword(kTokenKey, "disk", 1);
+    const Options o = Load();
+    ASSERT_EQ(o.TokenList.size(), 1u);
+    EXPECT_EQ(o.TokenList[0].Token, "disk");
+    EXPECT_EQ(o.TokenList[0].UseToken, "No");
+    EXPECT_EQ(o.TokenList[0].Color, kWhite);
+}
+
+TEST_F(SettingsStoreTest, EmptyListLeavesNoSubKey) {
+    store.writeText(kTokenKey, "old", "Yes,1,No");
+    Options o = Load();
+    o.TokenList.clear();
+    ASSERT_TRUE(SaveOptions(store, o));
+    EXPECT_FALSE(store.keyExists(kTokenKey));
+}
+
+TEST_F(SettingsStoreTest, SaveBlockedWritesNothingAndClearLeavesTheEmptyKey) {
+    Options o = Load();
+    o.General.Port = 999;
+    o.TokenList = {{"x", "Yes", "1", "No"}};
+    ASSERT_TRUE(SaveOptions(store, o));
+    store.writeText(kPlacementKey, "Visible", "1");
+    ASSERT_TRUE(ClearOptions(store));
+    o.SaveBlocked = true;
+    ASSERT_TRUE(SaveOptions(store, o));
+    EXPECT_TRUE(store.keyExists(kSettingsKey));
+    EXPECT_TRUE(store.subKeys(kSettingsKey).empty());
+    EXPECT_EQ(Load().General.Port, 514);
+}
+
+TEST_F(SettingsStoreTest, FailedLoadLeavesTheRecordAndReportsWhy) {
+    std::filesystem::create_directories(store.file()); // cannot be opened as a file
+    Options o;
+    o.General.Port = 4242;
+    const StoreResult r = LoadOptions(store, o);
+    EXPECT_FALSE(r);
+    EXPECT_FALSE(r.error.empty());
+    EXPECT_EQ(o.General.Port, 4242);
+    EXPECT_FALSE(SaveOptions(store, o));
+}
+
+// A save killed at any moment leaves the old or the new settings, whole.
+TEST_F(SettingsStoreTest, KillDuringSaveLeavesOneWholeVersion) {
+    auto version = [](int v) {
+        Options o;
+        o.General.Port = 1000 + v;
+        for (int i = 0; i < 60; ++i)
+            o.TokenList.push_back({"t" + std::to_string(i), "Yes", std::to_string(v), "No"});
+        return o;
+    };
+    ASSERT_TRUE(SaveOptions(store, version(0)));
+    std::mt19937 random(12345);
+    for (int round = 0; round < 25; ++round) {
+        const pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            SqliteKeyStore child(store.file());
+            for (int v = 1;; v = v % 2 + 1) (void)SaveOptions(child, version(v));
+        }
+        usleep(1000 + random() % 20000);
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+        const Options o = Load();
+        const int v = o.General.Port - 1000;
+        ASSERT_TRUE(v >= 0 && v <= 2) << o.General.Port;
+        ASSERT_EQ(o.TokenList.size(), 60u);
+        for (const TokenEntry& t : o.TokenList) ASSERT_EQ(t.Color, std::to_string(v));
+    }
+}
+
+} // namespace

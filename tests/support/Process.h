@@ -1,0 +1,20 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace qmtest {
+
+struct ProcessResult {
+    int exitCode = -1; // -1 when it did not exit normally
+    std::string output; // stdout and stderr together
+};
+
+// Runs a program to its end with extra environment variables set.
+ProcessResult RunProcess(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env = {});
+
+// A program built by this project, in the build's bin folder.
+std::string BinPath(const std::string& name);
+
+} // namespace qmtest

@@ -1,0 +1,88 @@
+// The registry editor's stand-in on Linux: merges a registry-format file into
+// the user's settings store, or exports a key of it to such a file.
+//
+//   ferrowick-reg FILE            merge FILE (all of it, or nothing)
+//   ferrowick-reg /e FILE KEY     write KEY and its sub-keys to FILE
+#include "KeyStore.h"
+#include "RegFile.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <string>
+
+namespace {
+
+int Usage() {
+    std::cerr << "usage: ferrowick-reg FILE\n"
+                 "       ferrowick-reg /e FILE KEY   (KEY such as HKEY_CURRENT_USER\\Software\\tovrel\\Ferrowick)\n";
+    return 2;
+}
+
+std::string UserRelative(std::string key) {
+    for (const std::string hive : {"HKEY_CURRENT_USER\\", "HKCU\\"}) {
+        if (key.size() >= hive.size() && qm::foldCase(key.substr(0, hive.size())) == qm::foldCase(hive))
+            return key.substr(hive.size());
+    }
+    return {};
+}
+
+int Merge(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        std::cerr << "ferrowick-reg: cannot open " << file << "\n";
+        return 1;
+    }
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const qm::RegFileParse parsed = qm::ParseRegFile(bytes);
+    if (!parsed.ok) {
+        std::cerr << "ferrowick-reg: " << file << ": " << parsed.error << "; nothing was imported\n";
+        return 1;
+    }
+    try {
+        auto store = qm::openUserKeyStore();
+        qm::KeyStoreTransaction transaction(*store);
+        qm::ApplyRegChanges(*store, parsed.changes);
+        transaction.commit();
+        if (std::string notice = store->takeNotice(); !notice.empty()) std::cerr << "ferrowick-reg: " << notice << "\n";
+    } catch (const qm::KeyStoreError& e) {
+        std::cerr << "ferrowick-reg: " << e.what() << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+int Export(const std::string& file, const std::string& keyArg) {
+    const std::string key = UserRelative(keyArg);
+    if (key.empty()) {
+        std::cerr << "ferrowick-reg: only keys under HKEY_CURRENT_USER can be exported\n";
+        return 1;
+    }
+    std::string text;
+    try {
+        auto store = qm::openUserKeyStore();
+        text = qm::ExportRegKey(*store, key);
+    } catch (const qm::KeyStoreError& e) {
+        std::cerr << "ferrowick-reg: " << e.what() << "\n";
+        return 1;
+    }
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out << text;
+    out.flush();
+    if (!out) {
+        std::cerr << "ferrowick-reg: cannot write " << file << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 2 && std::string(argv[1]) != "/e" && std::string(argv[1]) != "-h" &&
+        std::string(argv[1]) != "--help")
+        return Merge(argv[1]);
+    if (argc == 4 && (std::string(argv[1]) == "/e" || std::string(argv[1]) == "-e")) return Export(argv[2], argv[3]);
+    return Usage();
+}
