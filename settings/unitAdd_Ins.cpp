@@ -41,6 +41,19 @@ std::optional<std::int32_t> ParseInt32(std::string_view text) {
     return static_cast<std::int32_t>(value);
 }
 
+bool SameText(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i];
+        char y = b[i];
+        if (x == y) continue;
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
 std::string NotAnIntegerMessage(std::string_view text) {
     std::string message = "'";
     message.append(text);

@@ -24,6 +24,9 @@ bool HasBlankOrComma(std::string_view text);
 // else (no blanks, no hexadecimal).
 std::optional<std::int32_t> ParseInt32(std::string_view text);
 
+// Equal without regard to ASCII letter case, as list lookups compare.
+bool SameText(std::string_view a, std::string_view b);
+
 // "'%s' is not a valid integer value"
 std::string NotAnIntegerMessage(std::string_view text);
 

@@ -1,0 +1,131 @@
+#include "UdpSocket.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+using SocketLength = int;
+namespace {
+constexpr unsigned long long kClosed = INVALID_SOCKET;
+int LastError() { return WSAGetLastError(); }
+std::string ErrorText(int code) {
+    char text[256] = {};
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, static_cast<DWORD>(code), 0,
+                   text, sizeof text - 1, nullptr);
+    std::string s = text;
+    while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == '.')) s.pop_back();
+    return s;
+}
+bool WouldBlock(int code) { return code == WSAEWOULDBLOCK; }
+struct WinsockUser {
+    WinsockUser() {
+        WSADATA data;
+        WSAStartup(MAKEWORD(2, 2), &data);
+    }
+    ~WinsockUser() { WSACleanup(); }
+};
+} // namespace
+#else
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+using SocketLength = socklen_t;
+namespace {
+constexpr int kClosed = -1;
+int LastError() { return errno; }
+std::string ErrorText(int code) { return std::strerror(code); }
+bool WouldBlock(int code) { return code == EAGAIN || code == EWOULDBLOCK || code == EINTR; }
+int closesocket(int fd) { return ::close(fd); }
+} // namespace
+#endif
+
+namespace qm {
+
+UdpSocket::UdpSocket() : handle_(kClosed) {
+#ifdef _WIN32
+    static WinsockUser winsock;
+#endif
+}
+
+UdpSocket::~UdpSocket() { Close(); }
+
+bool UdpSocket::IsOpen() const { return handle_ != kClosed; }
+
+long long UdpSocket::Handle() const { return IsOpen() ? static_cast<long long>(handle_) : -1; }
+
+void UdpSocket::Close() {
+    if (IsOpen()) closesocket(handle_);
+    handle_ = kClosed;
+}
+
+std::string UdpSocket::Open(int port) {
+    Close();
+    const auto fail = [&](const char* what) {
+        const int code = LastError();
+        Close();
+        return "UDP port " + std::to_string(port) + " cannot be " + what + ": " + ErrorText(code) + ".";
+    };
+    if (port < 0 || port > 65535) return "UDP port " + std::to_string(port) + " is not a valid port number.";
+
+    handle_ = socket(AF_INET, SOCK_DGRAM, 0);
+    if (!IsOpen()) return fail("opened");
+#ifdef _WIN32
+    u_long nonBlocking = 1;
+    if (ioctlsocket(handle_, FIONBIO, &nonBlocking) != 0) return fail("opened");
+#else
+    const int flags = fcntl(handle_, F_GETFL, 0);
+    if (flags < 0 || fcntl(handle_, F_SETFL, flags | O_NONBLOCK) != 0) return fail("opened");
+    fcntl(handle_, F_SETFD, FD_CLOEXEC);
+#endif
+    // A larger buffer absorbs bursts while the UI thread is busy; a smaller
+    // grant than asked for is not an error.
+    int size = kReceiveBuffer;
+    setsockopt(handle_, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&size), sizeof size);
+
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_port = htons(static_cast<unsigned short>(port));
+    local.sin_addr.s_addr = htonl(INADDR_ANY);
+    if (bind(handle_, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) return fail("listened on");
+    return {};
+}
+
+int UdpSocket::BoundPort() const {
+    if (!IsOpen()) return 0;
+    sockaddr_in local{};
+    SocketLength len = sizeof local;
+    if (getsockname(handle_, reinterpret_cast<sockaddr*>(&local), &len) != 0) return 0;
+    return ntohs(local.sin_port);
+}
+
+int UdpSocket::ReceiveBufferSize() const {
+    if (!IsOpen()) return 0;
+    int size = 0;
+    SocketLength len = sizeof size;
+    if (getsockopt(handle_, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<char*>(&size), &len) != 0) return 0;
+    return size;
+}
+
+UdpSocket::Read UdpSocket::ReadDatagram(char* buffer, std::size_t size, std::size_t& length, char (&fromIp)[16],
+                                        int& fromPort) {
+    length = 0;
+    fromIp[0] = '\0';
+    fromPort = 0;
+    if (!IsOpen()) return Read::Error;
+    sockaddr_in from{};
+    SocketLength fromLen = sizeof from;
+    const auto n = recvfrom(handle_, buffer, static_cast<int>(size), 0, reinterpret_cast<sockaddr*>(&from), &fromLen);
+    if (n < 0) return WouldBlock(LastError()) ? Read::NoneWaiting : Read::Error;
+    length = static_cast<std::size_t>(n);
+    const auto* b = reinterpret_cast<const unsigned char*>(&from.sin_addr);
+    std::snprintf(fromIp, sizeof fromIp, "%u.%u.%u.%u", b[0], b[1], b[2], b[3]);
+    fromPort = ntohs(from.sin_port);
+    return Read::Datagram;
+}
+
+} // namespace qm

@@ -1,0 +1,39 @@
+// Matching a decoded message to the ID and IP lists, its colours, and the
+// admission rule.
+#pragma once
+
+#include "Options.h"
+#include "SyslogMessage.h"
+
+#include <string>
+#include <string_view>
+
+namespace qm {
+
+struct Classification {
+    int idIndex = -1; // the ID entry matched, or -1
+    int ipIndex = -1; // the IP entry matched, or -1
+    bool idRegistered = false;
+    bool idListen = false;
+    bool ipRegistered = false;
+    bool ipListen = false;
+    bool admitted = false;
+};
+
+// SourceLevel and the ID match, colours, the sender, and admission, for a
+// message that DecodeDatagram filled. Returns false, with the operator's text
+// in `failure`, when the priority is not an integer.
+bool ClassifyMessage(const Options& options, SyslogMessage& message, std::string_view fromIp,
+                     Classification& result, std::string& failure);
+
+// The admission rule over the ID and IP registration and listen flags.
+bool IsAdmitted(const GeneralOptions& general, const Classification& c);
+
+// Byte-exact, case-sensitive; the text counts up to its first NUL, and an
+// empty token never occurs.
+bool TokenOccurs(std::string_view text, std::string_view token);
+
+// "1 (USER)/5" for priority 13; a facility beyond the table shows no name ("25/0").
+void FormatSourceLevel(std::int64_t priority, std::string& out);
+
+} // namespace qm

@@ -1,0 +1,176 @@
+#include "Classification.h"
+#include "Fakes.h"
+
+#include <gtest/gtest.h>
+
+using namespace qm;
+
+namespace {
+
+// Registration and listen state of one side of the decision.
+enum class Side { On, Off, Unregistered };
+
+struct AdmissionCase {
+    bool ipFirst;
+    Side id, ip;
+    bool listenUnregisteredId, listenUnregisteredIp;
+    bool admitted;
+};
+
+Classification Make(Side id, Side ip) {
+    Classification c;
+    c.idRegistered = id != Side::Unregistered;
+    c.idListen = id == Side::On;
+    c.ipRegistered = ip != Side::Unregistered;
+    c.ipListen = ip == Side::On;
+    return c;
+}
+
+TEST(Admission, DecisionTablesForBothOrders) {
+    using S = Side;
+    const std::vector<AdmissionCase> cases = {
+        // ID first
+        {false, S::On, S::On, false, false, true},
+        {false, S::On, S::Off, true, true, false},
+        {false, S::On, S::Unregistered, false, true, true},
+        {false, S::On, S::Unregistered, true, false, false},
+        {false, S::Off, S::On, true, true, false},
+        {false, S::Off, S::Unregistered, true, true, false},
+        {false, S::Unregistered, S::Off, true, false, true}, // the IP plays no part
+        {false, S::Unregistered, S::On, false, true, false},
+        // IP first
+        {true, S::On, S::On, false, false, true},
+        {true, S::Off, S::On, true, true, false},
+        {true, S::Unregistered, S::On, true, false, true},
+        {true, S::Unregistered, S::On, false, true, false},
+        {true, S::On, S::Off, true, true, false},
+        {true, S::Off, S::Unregistered, false, true, true}, // the ID plays no part
+        {true, S::On, S::Unregistered, true, false, false},
+    };
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const AdmissionCase& c = cases[i];
+        GeneralOptions g;
+        g.FilterIpFirst = c.ipFirst;
+        g.ListenUnregisteredID = c.listenUnregisteredId;
+        g.ListenUnregisteredIP = c.listenUnregisteredIp;
+        EXPECT_EQ(IsAdmitted(g, Make(c.id, c.ip)), c.admitted) << "case " << i;
+    }
+}
+
+class HandlerTest : public ::testing::Test {
+protected:
+    Options options;
+    qmtest::FakeClock clock;
+    qmtest::RecordingLog log;
+    ReceptionHandler handler{options, clock, log};
+
+    HandleOutcome Send(const std::string& datagram, const std::string& from = "10.0.0.9") {
+        return handler.Handle(true, datagram, from, 1025);
+    }
+    const SyslogMessage& M() const { return handler.Message(); }
+};
+
+TEST_F(HandlerTest, DefaultsAdmitEverythingUncoloured) {
+    EXPECT_EQ(Send("<13>app: hello"), HandleOutcome::Admitted);
+    EXPECT_EQ(M().IdName, "Unknw");
+    EXPECT_EQ(M().IdColour, "");
+    EXPECT_EQ(M().TokenColour, "");
+}
+
+TEST_F(HandlerTest, NothingAdmittedWithoutUnregisteredIdsButStillLogged) {
+    options.General.ListenUnregisteredID = false;
+    options.General.WriteToLog = true;
+    options.IpList = {{"10.0.0.9", "Core", "Yes"}};
+    EXPECT_EQ(Send("<13>app: hello"), HandleOutcome::Rejected);
+    EXPECT_TRUE(handler.Logged());
+    ASSERT_EQ(log.lines.size(), 1u);
+    EXPECT_EQ(log.lines[0].SenderText, "Core");
+}
+
+TEST_F(HandlerTest, StoppedDropsUnseen) {
+    options.General.WriteToLog = true;
+    EXPECT_EQ(handler.Handle(false, "<13>app: hello", "1.2.3.4", 9), HandleOutcome::NotListening);
+    EXPECT_TRUE(log.lines.empty());
+}
+
+TEST_F(HandlerTest, SeverityFallbackAndSenderListen) {
+    options.General.ListenUnregisteredIP = false;
+    options.IdList = {{"5", "NOTICE", "Yes", "", "255", "No", "Yes"}};
+    EXPECT_EQ(Send("<13>app: hello"), HandleOutcome::Rejected); // sender unregistered
+    EXPECT_EQ(M().IdName, "NOTICE");
+    EXPECT_EQ(M().SourceLevel, "1 (USER)/5");
+    options.IpList = {{"10.0.0.9", "Core", "Yes"}};
+    EXPECT_EQ(Send("<13>app: hello"), HandleOutcome::Admitted);
+    EXPECT_EQ(M().SenderText, "Core");
+}
+
+TEST_F(HandlerTest, RegisteredNumberShowsItselfAsSourceLevel) {
+    options.IdList = {{"5", "NOTICE", "Yes", "", "1", "No", "Yes"}, {"13", "App", "Yes", "", "2", "No", "Yes"}};
+    Send("<13>app: hello");
+    EXPECT_EQ(M().IdName, "App");
+    EXPECT_EQ(M().SourceLevel, "13");
+    EXPECT_EQ(M().IdColour, "2");
+}
+
+TEST_F(HandlerTest, IpFirstConsultsOnlyTheSenderWhenItIsNotOk) {
+    options.General.FilterIpFirst = true;
+    options.IdList = {{"5", "N", "Yes", "", "1", "No", "Yes"}};
+    options.IpList = {{"10.0.0.9", "Core", "No"}};
+    EXPECT_EQ(Send("<13>app: hello"), HandleOutcome::Rejected);
+    options.IdList[0].Listen = "No";
+    EXPECT_EQ(Send("<13>app: hello", "10.0.0.8"), HandleOutcome::Admitted);
+}
+
+TEST_F(HandlerTest, ListenFlagIsReadAtEveryMessageAndExactly) {
+    options.IdList = {{"5", "N", "Yes", "", "1", "No", "Yes"}};
+    EXPECT_EQ(Send("<13>app: hello"), HandleOutcome::Admitted);
+    options.IdList[0].Listen = "yes"; // only the exact text sets a flag
+    EXPECT_EQ(Send("<13>app: hello"), HandleOutcome::Rejected);
+}
+
+TEST_F(HandlerTest, IdTokenDecidesTheIdColour) {
+    options.IdList = {{"5", "N", "Yes", "fail", "255", "Yes", "Yes"}};
+    options.TokenList = {{"fail", "Yes", "65280", "No"}};
+    Send("<13>app: disk fail now");
+    EXPECT_EQ(M().IdColour, "255");
+    EXPECT_EQ(M().TokenColour, "");
+    Send("<13>app: disk FAIL now");
+    EXPECT_EQ(M().IdColour, "0");
+    EXPECT_EQ(M().TokenColour, "");
+}
+
+TEST_F(HandlerTest, FirstTokenInListOrderWins) {
+    options.IdList = {{"5", "N", "Yes", "", "1", "No", "Yes"}};
+    options.TokenList = {{"off", "No", "7", "No"}, {"disk", "Yes", "255", "No"}, {"disk full", "Yes", "65280", "No"}};
+    Send("<13>app: disk full off");
+    EXPECT_EQ(M().TokenColour, "255");
+    Send("<13>app: nothing off");
+    EXPECT_EQ(M().TokenColour, "0"); // a token whose use flag is No never colours
+    Send(std::string("<13>app: x\0disk full", 21));
+    EXPECT_EQ(M().TokenColour, "0"); // the search stops at a NUL
+}
+
+TEST_F(HandlerTest, EarlierEntryOfTheSameNameGivesFlagsAndColour) {
+    options.IdList = {{"3", "Dup", "No", "", "111", "No", "Yes"}, {"4", "Dup", "Yes", "", "222", "No", "Yes"}};
+    EXPECT_EQ(Send("<4>app: hello"), HandleOutcome::Rejected);
+    EXPECT_EQ(M().IdColour, "111");
+}
+
+TEST_F(HandlerTest, AddressesCompareAsTextSoLeadingZerosNeverMatch) {
+    options.IpList = {{"010.000.000.001", "Zeros", "Yes"}, {"10.0.0.1", "Plain", "Yes"}};
+    Send("<13>app: hello", "10.0.0.1");
+    EXPECT_EQ(M().SenderText, "Plain");
+}
+
+TEST_F(HandlerTest, LogFailureAbandonsTheMessage) {
+    options.General.WriteToLog = true;
+    log.next = MessageLog::Result::Failed;
+    EXPECT_EQ(Send("<13>app: hello"), HandleOutcome::Failed);
+    EXPECT_EQ(handler.Failure(), "File not found");
+    log.next = MessageLog::Result::LogDirUnavailable;
+    EXPECT_EQ(Send("<13>app: hello"), HandleOutcome::Shutdown);
+    log.next = MessageLog::Result::Written;
+    EXPECT_EQ(Send("<13>app: hello"), HandleOutcome::Admitted);
+}
+
+} // namespace
