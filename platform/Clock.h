@@ -1,8 +1,6 @@
 // Local wall-clock time, behind an interface so tests can stand on any moment.
 #pragma once
 
-#include <compare>
-
 namespace qm {
 
 struct DateTime {
@@ -13,7 +11,7 @@ struct DateTime {
     int minute = 0;
     int second = 0;
 
-    auto operator<=>(const DateTime&) const = default;
+    bool operator==(const DateTime&) const = default;
 };
 
 class Clock {

@@ -30,6 +30,13 @@ HandleOutcome ReceptionHandler::Handle(bool listening, std::string_view datagram
         case MessageLog::Result::LogDirUnavailable: return HandleOutcome::Shutdown;
         }
     }
+    if (table_) {
+        if (classification_.admitted) table_->AddRow(message_);
+        // Trimmed after every message that got this far, admitted or not, so
+        // a lowered limit takes effect at once.
+        const int limit = options_.General.LimitRows;
+        if (limit != 0 && limit < table_->RowCount()) table_->TrimProcessTable(limit);
+    }
     return classification_.admitted ? HandleOutcome::Admitted : HandleOutcome::Rejected;
 }
 

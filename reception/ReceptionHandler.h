@@ -5,6 +5,7 @@
 #include "Classification.h"
 #include "Clock.h"
 #include "Options.h"
+#include "ProcessTable.h"
 #include "SyslogMessage.h"
 
 #include <string>
@@ -35,8 +36,10 @@ enum class HandleOutcome {
 
 class ReceptionHandler {
 public:
-    ReceptionHandler(const Options& options, const Clock& clock, MessageLog& log)
-        : options_(options), clock_(clock), log_(log) {}
+    // `table` receives admitted messages and is trimmed to LimitRows; without
+    // one, the caller does both.
+    ReceptionHandler(const Options& options, const Clock& clock, MessageLog& log, ProcessTable* table = nullptr)
+        : options_(options), clock_(clock), log_(log), table_(table) {}
 
     HandleOutcome Handle(bool listening, std::string_view datagram, std::string_view fromIp, int port);
 
@@ -50,6 +53,7 @@ private:
     const Options& options_;
     const Clock& clock_;
     MessageLog& log_;
+    ProcessTable* table_;
     SyslogMessage message_;
     Classification classification_;
     std::string failure_;

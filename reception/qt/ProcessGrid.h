@@ -1,0 +1,64 @@
+// The look of grdProcess and grdViewer: columns, fonts, the colour painter,
+// and column auto-sizing.
+#pragma once
+
+#include "TableRowsModel.h"
+
+#include <QStyledItemDelegate>
+
+#include <array>
+#include <cstdint>
+
+class QTableView;
+
+namespace qm {
+
+inline constexpr int kDefaultColumnWidth = 90;
+inline constexpr int kRowHeight = 14;
+
+// White grid with lines, whole-row selection, fixed 14-pixel rows with the
+// row header hidden, 90-pixel columns; only grdViewer's columns resize by mouse.
+void SetupGrid(QTableView* grid, bool resizableColumns);
+
+// Selects the empty last row, which scrolls the newest message into view.
+void SelectInsertionRow(QTableView* grid);
+
+// 0x00BBGGRR, red in the low byte.
+QColor ColourFromBgr(int bgr);
+
+// grdProcessDrawCell: Date, Message and Name in the row's ID colour, the
+// Message in the token colour over it; the selected row keeps the colour.
+class GridCellPainter : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
+};
+
+// Every column as wide as its widest cell (header and empty row included)
+// plus the grid line and 15 pixels.
+void AutoSizeColumns(QTableView* grid);
+
+// AutoSizeColumns for the live table, kept up to date row by row: new rows
+// widen a column, and a column is measured again only when its widest cell
+// has left.
+class IncrementalColumnSizer {
+public:
+    // Measures everything the view shows now.
+    void Reset(QTableView* grid);
+    // After ProcessTableModel::Flush: `inserted` rows were added at the end.
+    void Update(QTableView* grid, const ProcessTableModel& model, int inserted);
+
+private:
+    void MeasureColumn(QTableView* grid, const ProcessTableModel& model, int column);
+    void Apply(QTableView* grid);
+
+    std::array<int, kColumnCount> width_{};
+    // Absolute row index of the widest cell; -1 for the header (never leaves).
+    std::array<std::int64_t, kColumnCount> holder_{};
+    bool valid_ = false;
+};
+
+} // namespace qm

@@ -1,0 +1,85 @@
+#include "TableRowsModel.h"
+
+#include <algorithm>
+
+namespace qm {
+
+int TableRowsModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kColumnCount; }
+
+QVariant TableRowsModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid()) return {};
+    const TableRow* row = RowAt(index.row());
+    if (!row) return role == Qt::DisplayRole ? QVariant(QString()) : QVariant();
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole: {
+        const std::string& text = row->cells[static_cast<std::size_t>(index.column())];
+        return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+    }
+    case IdColourRole: return row->idColour;
+    case TokenColourRole: return row->tokenColour;
+    default: return {};
+    }
+}
+
+QVariant TableRowsModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= kColumnCount) return {};
+    return QString::fromLatin1(ColumnHeaders[static_cast<std::size_t>(section)]);
+}
+
+ProcessTableModel::ProcessTableModel(const ProcessTable& table, QObject* parent)
+    : TableRowsModel(parent), table_(table), shownFirst_(table.Removed()) {}
+
+int ProcessTableModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : shownCount_ + 1; }
+
+const TableRow* ProcessTableModel::RowAt(int row) const {
+    if (row < 0 || row >= shownCount_) return nullptr;
+    const std::uint64_t absolute = shownFirst_ + static_cast<std::uint64_t>(row);
+    if (absolute < table_.Removed() || absolute >= table_.Added()) return nullptr;
+    return &table_.Message(static_cast<int>(absolute - table_.Removed()));
+}
+
+bool ProcessTableModel::Behind() const {
+    return shownFirst_ != table_.Removed() || shownFirst_ + static_cast<std::uint64_t>(shownCount_) != table_.Added();
+}
+
+int ProcessTableModel::Flush() {
+    const std::uint64_t coreFirst = table_.Removed();
+    const std::uint64_t coreEnd = table_.Added();
+
+    // Rows the core has dropped since the last flush leave from the top.
+    if (coreFirst > shownFirst_ && shownCount_ > 0) {
+        const int drop = static_cast<int>(std::min<std::uint64_t>(coreFirst - shownFirst_, shownCount_));
+        beginRemoveRows({}, 0, drop - 1);
+        shownFirst_ += static_cast<std::uint64_t>(drop);
+        shownCount_ -= drop;
+        endRemoveRows();
+    }
+    if (shownCount_ == 0) shownFirst_ = std::max(shownFirst_, coreFirst);
+
+    // New rows still held by the core go in before the empty row.
+    const std::uint64_t from = std::max(shownFirst_ + static_cast<std::uint64_t>(shownCount_), coreFirst);
+    if (coreEnd <= from) return 0;
+    const int add = static_cast<int>(coreEnd - from);
+    beginInsertRows({}, shownCount_, shownCount_ + add - 1);
+    shownCount_ += add;
+    endInsertRows();
+    return add;
+}
+
+int RowListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size()) + 1;
+}
+
+const TableRow* RowListModel::RowAt(int row) const {
+    if (row < 0 || row >= static_cast<int>(rows_.size())) return nullptr;
+    return &rows_[static_cast<std::size_t>(row)];
+}
+
+void RowListModel::SetRows(std::vector<TableRow> rows) {
+    beginResetModel();
+    rows_ = std::move(rows);
+    endResetModel();
+}
+
+} // namespace qm
