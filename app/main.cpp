@@ -1,16 +1,28 @@
+// Ferrowick: the program's entry. Creates the main window and runs until a
+// close is granted.
+#include "Clock.h"
+#include "Dialogs.h"
 #include "KeyStore.h"
-#include "SettingsStore.h"
+#include "UnixSignals.h"
+#include "unitUdp.h"
 
 #include <QApplication>
-#include <QMessageBox>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName("Quillmere Light");
+    QApplication::setApplicationName(QString::fromLatin1(qm::kAppTitle));
+    // The tray keeps the program alive while its window is hidden.
+    QApplication::setQuitOnLastWindowClosed(false);
+
     auto store = qm::openUserKeyStore();
-    qm::Options options;
-    options.ProgramDir = QCoreApplication::applicationDirPath().toLocal8Bit().toStdString();
-    if (auto r = qm::LoadOptions(*store, options); !r) QMessageBox::critical(nullptr, "Quillmere Light", r.error.c_str());
-    if (auto r = qm::SaveOptions(*store, options); !r) QMessageBox::critical(nullptr, "Quillmere Light", r.error.c_str());
-    return 0;
+    qm::SystemClock clock;
+    qm::QtDialogService dialogs;
+    qm::MainWindowServices services{*store, clock, dialogs,
+                                    qm::ToLocal(QCoreApplication::applicationDirPath())};
+    qm::TfrmUDP window(services);
+    QObject::connect(&window, &qm::TfrmUDP::Closed, &app, &QApplication::quit, Qt::QueuedConnection);
+    qm::UnixSignals unixSignals;
+    QObject::connect(&unixSignals, &qm::UnixSignals::Terminate, &window, &qm::TfrmUDP::Shutdown);
+    window.show();
+    return app.exec();
 }

@@ -1,5 +1,6 @@
 #include "Process.h"
 
+#include <csignal>
 #include <cstdlib>
 #include <stdexcept>
 #include <sys/wait.h>
@@ -8,6 +9,34 @@
 namespace qmtest {
 
 std::string BinPath(const std::string& name) { return std::string(QM_BIN_DIR) + "/" + name; }
+
+int StartProcess(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env) {
+    const pid_t pid = fork();
+    if (pid < 0) throw std::runtime_error("fork failed");
+    if (pid == 0) {
+        for (const auto& [name, value] : env) setenv(name.c_str(), value.c_str(), 1);
+        std::vector<char*> args;
+        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        execv(args[0], args.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+int WaitProcess(int pid, int ms) {
+    for (int waited = 0;; waited += 10) {
+        int status = 0;
+        const pid_t r = waitpid(pid, &status, WNOHANG);
+        if (r == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        if (waited >= ms) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            return -1;
+        }
+        usleep(10000);
+    }
+}
 
 ProcessResult RunProcess(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env) {
     int fds[2];

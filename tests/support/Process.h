@@ -14,6 +14,11 @@ struct ProcessResult {
 // Runs a program to its end with extra environment variables set.
 ProcessResult RunProcess(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env = {});
 
+// Starts a program and returns at once; the caller waits for it.
+int StartProcess(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env = {});
+// Waits up to `ms` for it to end; its exit code, or -1 (killed when timed out).
+int WaitProcess(int pid, int ms);
+
 // A program built by this project, in the build's bin folder.
 std::string BinPath(const std::string& name);
 

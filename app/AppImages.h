@@ -1,0 +1,39 @@
+// The window's 21 command images (16 by 16, addressed by index) and the
+// application and tray icon, all drawn here so the program needs no files.
+#pragma once
+
+#include <QIcon>
+
+namespace qm {
+
+inline constexpr int kImageCount = 21;
+
+enum ImageIndex {
+    ImgOpenLog = 0,
+    ImgExport = 1,
+    ImgImport = 2,
+    ImgOptions = 3,
+    ImgAbout = 4,
+    ImgClearRegistry = 5,
+    ImgExit = 6,
+    ImgIpFilter = 7,
+    ImgIdFilter = 8,
+    ImgSpare9 = 9,
+    ImgProcess = 10,
+    ImgToken = 11,
+    ImgDescribe = 12,
+    ImgSpare13 = 13,
+    ImgToolBar = 14,
+    ImgStatusBar = 15,
+    ImgFilterExplorer = 16,
+    ImgClear = 17,
+    ImgMessage = 18,
+    ImgPopups = 19,
+    ImgViewer = 20,
+};
+
+QIcon CommandImage(int index);
+// The image of Start process, in several sizes.
+QIcon ApplicationIcon();
+
+} // namespace qm

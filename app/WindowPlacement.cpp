@@ -1,0 +1,86 @@
+#include "WindowPlacement.h"
+
+#include "SettingsStore.h"
+#include "unitAdd_Ins.h"
+
+#include <cstdio>
+
+namespace qm {
+
+namespace {
+
+std::string Four(const std::array<int, 4>& v) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%d,%d,%d,%d", v[0], v[1], v[2], v[3]);
+    return buf;
+}
+
+std::optional<std::array<int, 4>> ParseFour(const std::string& text) {
+    std::array<int, 4> v{};
+    std::size_t start = 0;
+    for (int i = 0; i < 4; ++i) {
+        const std::size_t comma = i < 3 ? text.find(',', start) : text.size();
+        if (comma == std::string::npos) return std::nullopt;
+        const std::optional<std::int32_t> n = ParseInt32(std::string_view(text).substr(start, comma - start));
+        if (!n) return std::nullopt;
+        v[static_cast<std::size_t>(i)] = *n;
+        start = comma + 1;
+    }
+    return v;
+}
+
+std::string ScreenSuffix(int width, int height) {
+    return "(" + std::to_string(width) + "x" + std::to_string(height) + ")";
+}
+
+std::optional<std::string> ReadText(KeyStore& store, const std::string& name) {
+    const std::optional<RegValue> v = store.readValue(kPlacementKey, name);
+    if (!v || v->type != ValueType::Text) return std::nullopt;
+    return v->text;
+}
+
+} // namespace
+
+void SavePlacement(KeyStore& store, const PlacementRecord& r, int screenWidth, int screenHeight) {
+    KeyStoreTransaction transaction(store);
+    const std::string suffix = ScreenSuffix(screenWidth, screenHeight);
+    const auto put = [&](const std::string& name, const std::string& value) {
+        store.writeText(kPlacementKey, name, value);
+    };
+    put("FormVersion", "0");
+    put("Flags", std::to_string(r.flags));
+    put("ShowCmd", std::to_string(r.showCmd));
+    put("PixelsPerInch", std::to_string(r.pixelsPerInch));
+    put("MinMaxPos", Four(r.minMaxPos));
+    put("MinMaxPos" + suffix, Four(r.minMaxPos));
+    put("NormPos", Four(r.normPos));
+    put("NormPos" + suffix, Four(r.normPos));
+    put("Visible", r.visible ? "1" : "0");
+    for (const auto& [name, value] : r.properties) put(name, value);
+    transaction.commit();
+}
+
+StoredPlacement LoadPlacement(KeyStore& store, int screenWidth, int screenHeight,
+                              const std::vector<std::string>& propertyNames) {
+    KeyStoreTransaction transaction(store);
+    StoredPlacement p;
+    if (!store.keyExists(kPlacementKey)) {
+        transaction.commit();
+        return p;
+    }
+    const std::string suffix = ScreenSuffix(screenWidth, screenHeight);
+    if (const auto ppi = ReadText(store, "PixelsPerInch")) p.pixelsPerInch = ParseInt32(*ppi);
+    const auto four = [&](const std::string& name) -> std::optional<std::array<int, 4>> {
+        auto text = ReadText(store, name + suffix);
+        if (!text) text = ReadText(store, name);
+        return text ? ParseFour(*text) : std::nullopt;
+    };
+    p.minMaxPos = four("MinMaxPos");
+    p.normPos = four("NormPos");
+    for (const std::string& name : propertyNames)
+        if (const auto value = ReadText(store, name)) p.properties.emplace_back(name, *value);
+    transaction.commit();
+    return p;
+}
+
+} // namespace qm

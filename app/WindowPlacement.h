@@ -1,0 +1,42 @@
+// The main window's placement store: the sub-key TfrmUDP with the window's
+// position and size and eight view properties, all as text values.
+#pragma once
+
+#include "KeyStore.h"
+
+#include <array>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace qm {
+
+struct PlacementRecord {
+    int flags = 0;
+    int showCmd = 1; // 1 normal, 2 minimised, 3 maximised
+    int pixelsPerInch = 96;
+    std::array<int, 4> minMaxPos{-1, -1, -1, -1}; // minimised x, y; maximised x, y
+    std::array<int, 4> normPos{0, 0, 0, 0};       // left, top, right, bottom
+    bool visible = true;
+    // component_property and its text ("True", "False", a page name), in order.
+    std::vector<std::pair<std::string, std::string>> properties;
+};
+
+// What a restore found; absent values stay empty.
+struct StoredPlacement {
+    std::optional<int> pixelsPerInch;
+    std::optional<std::array<int, 4>> minMaxPos;
+    std::optional<std::array<int, 4>> normPos;
+    std::vector<std::pair<std::string, std::string>> properties; // those present
+};
+
+// Writes the whole record in one transaction; throws KeyStoreError.
+void SavePlacement(KeyStore& store, const PlacementRecord& record, int screenWidth, int screenHeight);
+
+// Reads the record; a position under the current screen size's name wins over
+// the plain name. `propertyNames` lists the properties wanted. Throws KeyStoreError.
+StoredPlacement LoadPlacement(KeyStore& store, int screenWidth, int screenHeight,
+                              const std::vector<std::string>& propertyNames);
+
+} // namespace qm

@@ -1,0 +1,90 @@
+#include "Dialogs.h"
+
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace qm {
+
+namespace {
+
+QMessageBox::Icon ToQt(BoxIcon icon) {
+    switch (icon) {
+    case BoxIcon::Information: return QMessageBox::Information;
+    case BoxIcon::Warning: return QMessageBox::Warning;
+    case BoxIcon::Error: return QMessageBox::Critical;
+    case BoxIcon::Question: return QMessageBox::Question;
+    case BoxIcon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+// Message lines are separated by a single carriage return.
+QString Displayed(QString text) { return text.replace(QLatin1Char('\r'), QLatin1Char('\n')); }
+
+std::optional<QString> RunFileDialog(QWidget* owner, const FileDialogSpec& spec, QFileDialog::AcceptMode mode) {
+    QFileDialog dialog(owner, spec.title, spec.folder, QtFilter(spec.filter));
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    dialog.setDefaultSuffix(QString());
+    if (!spec.fileName.isEmpty()) dialog.selectFile(spec.fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().front();
+}
+
+} // namespace
+
+QString QtFilter(const QString& filter) {
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        // Qt reads the patterns from the parentheses of the description.
+        QString description = parts[i];
+        if (!description.contains(QLatin1Char('('))) description += QStringLiteral(" (") + parts[i + 1] + ")";
+        out << description;
+    }
+    return out.join(QStringLiteral(";;"));
+}
+
+bool QtDialogService::AskYesNo(QWidget* owner, const QString& caption, const QString& text, BoxIcon icon) {
+    QMessageBox box(ToQt(icon), caption, Displayed(text), QMessageBox::Yes | QMessageBox::No, owner);
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
+void QtDialogService::ShowMessage(QWidget* owner, const QString& caption, const QString& text, BoxIcon icon) {
+    QMessageBox box(ToQt(icon), caption, Displayed(text), QMessageBox::Ok, owner);
+    box.exec();
+}
+
+std::optional<QString> QtDialogService::OpenFile(QWidget* owner, const FileDialogSpec& spec) {
+    return RunFileDialog(owner, spec, QFileDialog::AcceptOpen);
+}
+
+std::optional<QString> QtDialogService::SaveFile(QWidget* owner, const FileDialogSpec& spec) {
+    return RunFileDialog(owner, spec, QFileDialog::AcceptSave);
+}
+
+std::optional<QColor> QtDialogService::ChooseColor(QWidget* owner, const QColor& initial) {
+    const QColor chosen = QColorDialog::getColor(initial, owner);
+    if (!chosen.isValid()) return std::nullopt;
+    return chosen;
+}
+
+std::optional<QString> QtDialogService::ChooseFolder(QWidget* owner, const QString& title, const QString& folder) {
+    const QString chosen = QFileDialog::getExistingDirectory(owner, title, folder);
+    if (chosen.isEmpty()) return std::nullopt;
+    return chosen;
+}
+
+QString ErrorBoxText(const QString& message) {
+    if (message.isEmpty() || message.endsWith(QLatin1Char('.'))) return message;
+    return message + QLatin1Char('.');
+}
+
+void ShowErrorBox(DialogService& dialogs, QWidget* owner, const QString& message) {
+    dialogs.ShowMessage(owner, QString::fromLatin1(kAppTitle), ErrorBoxText(message), BoxIcon::Error);
+}
+
+} // namespace qm

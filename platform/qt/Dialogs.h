@@ -1,0 +1,68 @@
+// Everything that asks or tells the operator goes through this interface:
+// the Qt implementation shows the real modal dialogs, tests script answers.
+#pragma once
+
+#include <QColor>
+#include <QString>
+
+#include <optional>
+#include <string>
+
+class QWidget;
+
+namespace qm {
+
+enum class BoxIcon { None, Information, Warning, Error, Question };
+
+// A file dialog as the program describes it. `filter` uses the form
+// "Text (*.ext)|*.ext|All (*.*)|*.*".
+struct FileDialogSpec {
+    QString title;
+    QString folder;
+    QString fileName;
+    QString filter;
+};
+
+class DialogService {
+public:
+    virtual ~DialogService() = default;
+    // Yes/No question; true for Yes. Lines in `text` are separated by CR.
+    virtual bool AskYesNo(QWidget* owner, const QString& caption, const QString& text, BoxIcon icon) = 0;
+    // A box with an OK button.
+    virtual void ShowMessage(QWidget* owner, const QString& caption, const QString& text, BoxIcon icon) = 0;
+    // The chosen path, or nothing when cancelled. No default extension is
+    // added; saving replaces a file without asking; opening accepts a name
+    // that does not exist.
+    virtual std::optional<QString> OpenFile(QWidget* owner, const FileDialogSpec& spec) = 0;
+    virtual std::optional<QString> SaveFile(QWidget* owner, const FileDialogSpec& spec) = 0;
+    virtual std::optional<QColor> ChooseColor(QWidget* owner, const QColor& initial) = 0;
+    virtual std::optional<QString> ChooseFolder(QWidget* owner, const QString& title, const QString& folder) = 0;
+};
+
+class QtDialogService : public DialogService {
+public:
+    bool AskYesNo(QWidget* owner, const QString& caption, const QString& text, BoxIcon icon) override;
+    void ShowMessage(QWidget* owner, const QString& caption, const QString& text, BoxIcon icon) override;
+    std::optional<QString> OpenFile(QWidget* owner, const FileDialogSpec& spec) override;
+    std::optional<QString> SaveFile(QWidget* owner, const FileDialogSpec& spec) override;
+    std::optional<QColor> ChooseColor(QWidget* owner, const QColor& initial) override;
+    std::optional<QString> ChooseFolder(QWidget* owner, const QString& title, const QString& folder) override;
+};
+
+// "A|*.a|B|*.b" as Qt writes filters: "A;;B".
+QString QtFilter(const QString& filter);
+
+inline constexpr const char* kAppTitle = "Quillmere Light";
+
+// The standard error box: the message with a full stop added when it has
+// none, the caption "Quillmere Light", the error icon and OK.
+QString ErrorBoxText(const QString& message);
+void ShowErrorBox(DialogService& dialogs, QWidget* owner, const QString& message);
+
+// Text in the system's code page and back.
+inline QString FromLocal(const std::string& s) {
+    return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size()));
+}
+inline std::string ToLocal(const QString& s) { return s.toLocal8Bit().toStdString(); }
+
+} // namespace qm

@@ -1,0 +1,75 @@
+// Dialog answers scripted by a test; every question and message is recorded.
+#pragma once
+
+#include "Dialogs.h"
+
+#include <QStringList>
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace qmtest {
+
+class ScriptedDialogs : public qm::DialogService {
+public:
+    struct Shown {
+        QString kind; // "question", "message", "open", "save", "color", "folder"
+        QString caption;
+        QString text;
+        qm::BoxIcon icon = qm::BoxIcon::None;
+        qm::FileDialogSpec file;
+    };
+    std::vector<Shown> shown;
+    std::deque<bool> answers;             // AskYesNo; No when empty
+    std::deque<std::optional<QString>> files; // OpenFile/SaveFile/ChooseFolder; cancel when empty
+    std::deque<std::optional<QColor>> colors;
+    std::function<void()> onMessage;      // runs inside ShowMessage (a modal box is "open")
+
+    bool AskYesNo(QWidget*, const QString& caption, const QString& text, qm::BoxIcon icon) override {
+        shown.push_back({"question", caption, text, icon, {}});
+        if (answers.empty()) return false;
+        const bool a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    void ShowMessage(QWidget*, const QString& caption, const QString& text, qm::BoxIcon icon) override {
+        shown.push_back({"message", caption, text, icon, {}});
+        if (onMessage) onMessage();
+    }
+    std::optional<QString> OpenFile(QWidget*, const qm::FileDialogSpec& spec) override {
+        return NextFile("open", spec);
+    }
+    std::optional<QString> SaveFile(QWidget*, const qm::FileDialogSpec& spec) override {
+        return NextFile("save", spec);
+    }
+    std::optional<QColor> ChooseColor(QWidget*, const QColor&) override {
+        shown.push_back({"color", {}, {}, qm::BoxIcon::None, {}});
+        if (colors.empty()) return std::nullopt;
+        auto c = colors.front();
+        colors.pop_front();
+        return c;
+    }
+    std::optional<QString> ChooseFolder(QWidget*, const QString& title, const QString& folder) override {
+        return NextFile("folder", {title, folder, {}, {}});
+    }
+
+    std::vector<Shown> Messages() const {
+        std::vector<Shown> out;
+        for (const Shown& s : shown)
+            if (s.kind == "message") out.push_back(s);
+        return out;
+    }
+
+private:
+    std::optional<QString> NextFile(const char* kind, const qm::FileDialogSpec& spec) {
+        shown.push_back({kind, spec.title, {}, qm::BoxIcon::None, spec});
+        if (files.empty()) return std::nullopt;
+        auto f = files.front();
+        files.pop_front();
+        return f;
+    }
+};
+
+} // namespace qmtest
