@@ -3,6 +3,7 @@
 #include "AppImages.h"
 #include "SettingsStore.h"
 #include "WindowPlacement.h"
+#include "unitOptions.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -241,7 +242,25 @@ void TfrmUDP::mnuPopup1Click() {
     }
 }
 
-void TfrmUDP::OpenOptionsDialog(int /*page*/) {}
+void TfrmUDP::OpenOptionsDialog(int page) {
+    TfrmOptions dialog(options, *this, services_.dialogs, this);
+    dialog.SelectPage(page);
+    dialog.exec();
+}
+
+int TfrmUDP::SelectedIdFilterRow() const { return clbIDFilter->currentRow(); }
+int TfrmUDP::SelectedIpFilterRow() const { return clbIPFilter->currentRow(); }
+
+bool TfrmUDP::PrepareDayFilesForced() {
+    if (logWriter_->PrepareDayFiles(true) == LogWriter::Prepared::Ok) return true;
+    LogDirectoryFailed();
+    return false;
+}
+
+void TfrmUDP::RepaintProcessTable() { grdProcess->viewport()->update(); }
+
+// Options the operator confirmed may be saved even after a failed load.
+void TfrmUDP::OptionsTakenOver() { loadFailed_ = false; }
 
 void TfrmUDP::Shutdown() {
     ExitRequested = true;

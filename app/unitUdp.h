@@ -7,6 +7,7 @@
 #include "KeyStore.h"
 #include "LogFiles.h"
 #include "Options.h"
+#include "OptionsHost.h"
 #include "ProcessGrid.h"
 #include "ProcessTable.h"
 #include "ReceptionHandler.h"
@@ -45,7 +46,7 @@ struct MainWindowServices {
     bool bindReceiver = true;
 };
 
-class TfrmUDP : public QMainWindow {
+class TfrmUDP : public QMainWindow, public OptionsHost {
     Q_OBJECT
 public:
     // Runs the start-up sequence; the placement store restores at first show.
@@ -85,8 +86,8 @@ public:
 
     // The receiver's handler: one datagram, start to end.
     void oUdpDataReceived(int NumberBytes, std::string_view FromIP, int Port);
-    void FillFilterExplorer();
-    void SetTitle();
+    void FillFilterExplorer() override;
+    void SetTitle() override;
     // Sets ExitRequested and closes: options and placement are saved.
     void Shutdown();
     void OpenOptionsDialog(int page);
@@ -100,6 +101,13 @@ public:
     // Shows the failure in the standard error box after the current event,
     // at most one box at a time.
     void ReportError(const QString& message);
+    // What the options dialog asks of the window.
+    int SelectedIdFilterRow() const override;
+    int SelectedIpFilterRow() const override;
+    bool PrepareDayFilesForced() override;
+    void RepaintProcessTable() override;
+    void OptionsTakenOver() override;
+
     // Switched off by clearing the registry.
     void SetPlacementStoreEnabled(bool enabled) { placementEnabled_ = enabled; }
 

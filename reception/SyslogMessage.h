@@ -2,6 +2,7 @@
 #pragma once
 
 #include "Clock.h"
+#include "SyslogNames.h"
 
 #include <array>
 #include <string>
@@ -29,9 +30,6 @@ struct SyslogMessage {
     // Back to the initial values, keeping the strings' storage for the next datagram.
     void Reset();
 };
-
-extern const std::array<const char*, 24> FacilityNames;
-extern const std::array<const char*, 8> SeverityNames;
 
 // "dd.mm.yy hh:nn:ss" of the date and the time given.
 void FormatStamp(const DateTime& date, const DateTime& time, std::string& out);

@@ -23,8 +23,8 @@ public:
     };
     std::vector<Shown> shown;
     std::deque<bool> answers;             // AskYesNo; No when empty
-    std::deque<std::optional<QString>> files; // OpenFile/SaveFile/ChooseFolder; cancel when empty
-    std::deque<std::optional<QColor>> colors;
+    std::deque<QString> files; // OpenFile/SaveFile/ChooseFolder; an empty text or none cancels
+    std::deque<QColor> colors; // an invalid colour or none cancels
     std::function<void()> onMessage;      // runs inside ShowMessage (a modal box is "open")
 
     bool AskYesNo(QWidget*, const QString& caption, const QString& text, qm::BoxIcon icon) override {
@@ -47,8 +47,9 @@ public:
     std::optional<QColor> ChooseColor(QWidget*, const QColor&) override {
         shown.push_back({"color", {}, {}, qm::BoxIcon::None, {}});
         if (colors.empty()) return std::nullopt;
-        auto c = colors.front();
+        const QColor c = colors.front();
         colors.pop_front();
+        if (!c.isValid()) return std::nullopt;
         return c;
     }
     std::optional<QString> ChooseFolder(QWidget*, const QString& title, const QString& folder) override {
@@ -66,8 +67,9 @@ private:
     std::optional<QString> NextFile(const char* kind, const qm::FileDialogSpec& spec) {
         shown.push_back({kind, spec.title, {}, qm::BoxIcon::None, spec});
         if (files.empty()) return std::nullopt;
-        auto f = files.front();
+        const QString f = files.front();
         files.pop_front();
+        if (f.isEmpty()) return std::nullopt;
         return f;
     }
 };
