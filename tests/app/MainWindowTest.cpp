@@ -1,5 +1,6 @@
 #include "AppFixture.h"
 #include "LogFiles.h"
+#include "unitOptions.h"
 #include "Process.h"
 
 #include <QAction>
@@ -11,6 +12,10 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTimer>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUdpSocket>
@@ -354,6 +359,42 @@ TEST_F(MainWindowTest, LoggerMessagesBecomeRowsAndLogLines) {
     EXPECT_NE(log.find("first messag"), std::string::npos);
     EXPECT_NE(log.find("\xB6" "Disk\xB6"), std::string::npos);
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2);
+}
+
+// F2 opens the real modal dialog on the ID page; OK there changes the window.
+TEST_F(MainWindowTest, OptionsDialogOpensModallyAndOkAppliesAtOnce) {
+    store.writeText(kIdKey, "13", "Router,Yes,,255,No,Yes");
+    store.writeText(kIdKey, "14", "Switch,Yes,,255,No,Yes");
+    store.writeText(kGeneralKey, "LogDir", (dir / "Log").string());
+    TfrmUDP& w = Start(false);
+    w.clbIDFilter->setCurrentRow(1);
+    QString page, panelName;
+    bool watchdogFired = false;
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [&] {
+        watchdogFired = true;
+        if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+    });
+    watchdog.start(5000);
+    QTimer::singleShot(50, [&] {
+        auto* d = qobject_cast<TfrmOptions*>(QApplication::activeModalWidget());
+        if (!d) return;
+        page = d->tabPage->currentWidget()->objectName();
+        panelName = d->edtIDName->text();
+        d->chkWriteToLog->setChecked(true);
+        d->edtPort->setText("1514");
+        d->btnOk->click();
+    });
+    QTest::keyClick(w.grdProcess, Qt::Key_F2);
+    watchdog.stop();
+    EXPECT_FALSE(watchdogFired);
+    EXPECT_EQ(page, "tabIDList");
+    EXPECT_EQ(panelName, "Switch");
+    EXPECT_TRUE(w.options.General.WriteToLog);
+    EXPECT_EQ(w.windowTitle(), "06:12:2026 - Quillmere Light [Udp/1514 Listener] - Stopped");
+    EXPECT_TRUE(std::filesystem::exists(dir / "Log" / "20261206-Router.log"));
+    EXPECT_TRUE(std::filesystem::exists(dir / "Log" / "20261206-Switch.log"));
 }
 
 // The program itself: SIGTERM is the session's end; it saves and exits 0.
