@@ -3,6 +3,9 @@
 #include "AppImages.h"
 #include "SettingsStore.h"
 #include "WindowPlacement.h"
+#include "unitAbout.h"
+#include "unitDescribe.h"
+#include "unitMsgViewer.h"
 #include "unitOptions.h"
 
 #include <QAction>
@@ -71,6 +74,12 @@ TfrmUDP::TfrmUDP(MainWindowServices services, QWidget* parent) : QMainWindow(par
     connect(actStartProcess, &QAction::triggered, this, &TfrmUDP::actStartProcessExecute);
     connect(actExit, &QAction::triggered, this, &TfrmUDP::Shutdown);
     connect(actEditClearProcessGrid, &QAction::triggered, this, &TfrmUDP::actEditClearProcessGridExecute);
+    connect(actOpenLog, &QAction::triggered, this, &TfrmUDP::actOpenLogExecute);
+    connect(actMessageViewer, &QAction::triggered, this, &TfrmUDP::actMessageViewerExecute);
+    connect(actAbout, &QAction::triggered, this, &TfrmUDP::actAboutExecute);
+    connect(actHelp, &QAction::triggered, this, &TfrmUDP::actHelpExecute);
+    connect(grdProcess, &QTableView::doubleClicked, this, &TfrmUDP::actMessageViewerExecute);
+    connect(grdViewer, &QTableView::doubleClicked, this, &TfrmUDP::actMessageViewerExecute);
     connect(actOptions, &QAction::triggered, this, [this] { OpenOptionsDialog(0); });
     connect(actEditIDList, &QAction::triggered, this, [this] { OpenOptionsDialog(1); });
     connect(actEditIPList, &QAction::triggered, this, [this] { OpenOptionsDialog(2); });
@@ -246,6 +255,24 @@ void TfrmUDP::OpenOptionsDialog(int page) {
     TfrmOptions dialog(options, *this, services_.dialogs, this);
     dialog.SelectPage(page);
     dialog.exec();
+}
+
+void TfrmUDP::actMessageViewerExecute() {
+    // The table of the active page, its selected row.
+    QTableView* source = tabMessPage->currentIndex() == 0 ? grdProcess : grdViewer;
+    TfrmMessageViewer window(this);
+    window.ShowRow(*source->model(), source->currentIndex().isValid() ? source->currentIndex().row() : -1);
+    window.exec();
+}
+
+void TfrmUDP::actAboutExecute() {
+    TfrmAbout window(this);
+    window.exec();
+}
+
+void TfrmUDP::actHelpExecute() {
+    TfrmDescribe window(this);
+    window.exec();
 }
 
 int TfrmUDP::SelectedIdFilterRow() const { return clbIDFilter->currentRow(); }

@@ -92,11 +92,16 @@ public:
     void Shutdown();
     void OpenOptionsDialog(int page);
     void mnuPopup1Click();
+    // Loads a log file into grdViewer.
+    void actOpenLogExecute();
+    void actMessageViewerExecute();
+    void actAboutExecute();
+    void actHelpExecute();
 
     // The view catches up with the core (normally every ~50 ms).
     void FlushProcessTable();
     ProcessTable& ProcessRows() { return processRows_; }
-    RowListModel& ViewerRows() { return *viewerModel_; }
+    LogViewerModel& ViewerRows() { return *viewerModel_; }
     LogWriter& Log() { return *logWriter_; }
     // Shows the failure in the standard error box after the current event,
     // at most one box at a time.
@@ -142,7 +147,7 @@ private:
     std::unique_ptr<LogWriter> logWriter_;
     std::unique_ptr<ReceptionHandler> handler_;
     ProcessTableModel* processModel_ = nullptr;
-    RowListModel* viewerModel_ = nullptr;
+    LogViewerModel* viewerModel_ = nullptr;
     IncrementalColumnSizer sizer_;
     QTimer* flushTimer_ = nullptr;
     QSplitter* splitter_ = nullptr;

@@ -230,7 +230,7 @@ void TfrmUDP::BuildClientArea() {
     SetupGrid(grdProcess, false);
     SetupGrid(grdViewer, true);
     processModel_ = new ProcessTableModel(processRows_, this);
-    viewerModel_ = new RowListModel(this);
+    viewerModel_ = new LogViewerModel(this);
     grdProcess->setModel(processModel_);
     grdViewer->setModel(viewerModel_);
     tabMessPage->addTab(Page("tabProcess", grdProcess), CommandImage(ImgProcess), "Process");

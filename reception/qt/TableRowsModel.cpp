@@ -8,16 +8,15 @@ int TableRowsModel::columnCount(const QModelIndex& parent) const { return parent
 
 QVariant TableRowsModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
-    const TableRow* row = RowAt(index.row());
-    if (!row) return role == Qt::DisplayRole ? QVariant(QString()) : QVariant();
+    if (!HasRow(index.row())) return role == Qt::DisplayRole ? QVariant(QString()) : QVariant();
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole: {
-        const std::string& text = row->cells[static_cast<std::size_t>(index.column())];
+        const std::string_view text = CellText(index.row(), index.column());
         return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
     }
-    case IdColourRole: return row->idColour;
-    case TokenColourRole: return row->tokenColour;
+    case IdColourRole: return IdColourOf(index.row());
+    case TokenColourRole: return TokenColourOf(index.row());
     default: return {};
     }
 }
@@ -37,6 +36,21 @@ const TableRow* ProcessTableModel::RowAt(int row) const {
     const std::uint64_t absolute = shownFirst_ + static_cast<std::uint64_t>(row);
     if (absolute < table_.Removed() || absolute >= table_.Added()) return nullptr;
     return &table_.Message(static_cast<int>(absolute - table_.Removed()));
+}
+
+std::string_view ProcessTableModel::CellText(int row, int column) const {
+    const TableRow* r = RowAt(row);
+    return r ? std::string_view(r->cells[static_cast<std::size_t>(column)]) : std::string_view();
+}
+
+int ProcessTableModel::IdColourOf(int row) const {
+    const TableRow* r = RowAt(row);
+    return r ? r->idColour : -1;
+}
+
+int ProcessTableModel::TokenColourOf(int row) const {
+    const TableRow* r = RowAt(row);
+    return r ? r->tokenColour : -1;
 }
 
 bool ProcessTableModel::Behind() const {
@@ -67,18 +81,27 @@ int ProcessTableModel::Flush() {
     return add;
 }
 
-int RowListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(rows_.size()) + 1;
+int LogViewerModel::rowCount(const QModelIndex& parent) const {
+    if (parent.isValid()) return 0;
+    return loaded_ ? content_.RowCount() : 1;
 }
 
-const TableRow* RowListModel::RowAt(int row) const {
-    if (row < 0 || row >= static_cast<int>(rows_.size())) return nullptr;
-    return &rows_[static_cast<std::size_t>(row)];
+std::string_view LogViewerModel::CellText(int row, int column) const {
+    if (column >= kViewerColumns || !HasRow(row)) return {};
+    return content_.Cell(row, column);
 }
 
-void RowListModel::SetRows(std::vector<TableRow> rows) {
+void LogViewerModel::SetContent(LogFileContent content) {
     beginResetModel();
-    rows_ = std::move(rows);
+    content_ = std::move(content);
+    loaded_ = true;
+    endResetModel();
+}
+
+void LogViewerModel::Clear() {
+    beginResetModel();
+    content_.Clear();
+    loaded_ = false;
     endResetModel();
 }
 

@@ -2,6 +2,7 @@
 // process table and the loaded log file share the columns and the painter.
 #pragma once
 
+#include "LogFileReader.h"
 #include "ProcessTable.h"
 
 #include <QAbstractTableModel>
@@ -22,9 +23,12 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    // The row behind a view row, or null for the empty insertion row (and
-    // for a row the core has already dropped but the view not yet).
-    virtual const TableRow* RowAt(int row) const = 0;
+    // Whether a view row holds a message: not the empty insertion row, nor a
+    // row the core has already dropped but the view not yet.
+    virtual bool HasRow(int row) const = 0;
+    virtual std::string_view CellText(int row, int column) const = 0;
+    virtual int IdColourOf(int /*row*/) const { return -1; }
+    virtual int TokenColourOf(int /*row*/) const { return -1; }
 };
 
 // The live table: a window onto the ProcessTable core that catches up in
@@ -35,7 +39,11 @@ public:
     explicit ProcessTableModel(const ProcessTable& table, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
-    const TableRow* RowAt(int row) const override;
+    bool HasRow(int row) const override { return RowAt(row) != nullptr; }
+    std::string_view CellText(int row, int column) const override;
+    int IdColourOf(int row) const override;
+    int TokenColourOf(int row) const override;
+    const TableRow* RowAt(int row) const;
 
     // Brings the view up to the core: one remove range at the top, one insert
     // range before the empty row. Returns the number of rows inserted.
@@ -52,22 +60,25 @@ private:
     int shownCount_ = 0;
 };
 
-// Rows held by the model itself (a loaded log file), plus the empty last row.
-class RowListModel : public TableRowsModel {
+// A loaded log file, one row per line; before the first load and after a
+// clear, one empty row. The colour columns stay empty.
+class LogViewerModel : public TableRowsModel {
     Q_OBJECT
 public:
     using TableRowsModel::TableRowsModel;
 
     int rowCount(const QModelIndex& parent = {}) const override;
-    const TableRow* RowAt(int row) const override;
+    bool HasRow(int row) const override { return row >= 0 && row < content_.RowCount(); }
+    std::string_view CellText(int row, int column) const override;
 
     // Replaces every row in one reset.
-    void SetRows(std::vector<TableRow> rows);
-    void Clear() { SetRows({}); }
-    int RecordCount() const { return static_cast<int>(rows_.size()); }
+    void SetContent(LogFileContent content);
+    void Clear();
+    int RecordCount() const { return content_.RowCount(); }
 
 private:
-    std::vector<TableRow> rows_;
+    LogFileContent content_;
+    bool loaded_ = false;
 };
 
 } // namespace qm

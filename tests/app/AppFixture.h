@@ -12,6 +12,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTest>
+#include <QUdpSocket>
 #include <gtest/gtest.h>
 
 namespace qmtest {

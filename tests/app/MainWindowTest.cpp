@@ -205,8 +205,9 @@ TEST_F(MainWindowTest, ClearCurrentListingAsksAboutTheActiveTable) {
 
 TEST_F(MainWindowTest, RecordCountFollowsTabClicksOnly) {
     TfrmUDP& w = Start();
-    std::vector<TableRow> rows(25);
-    w.ViewerRows().SetRows(rows);
+    LogFileContent file;
+    file.Parse(std::string(25, '\n'));
+    w.ViewerRows().SetContent(std::move(file));
     w.actStartProcess->trigger();
     for (int i = 0; i < 3; ++i) Send("<13>a: hello!");
     ASSERT_TRUE(WaitUntil([&] { return w.ProcessRows().RecordCount() == 3; }));

@@ -136,7 +136,7 @@ TEST(GridSetup, LooksAsTheTablesShould) {
     QTableView process, viewer;
     SetupGrid(&process, false);
     SetupGrid(&viewer, true);
-    RowListModel model;
+    LogViewerModel model;
     process.setModel(&model);
     viewer.setModel(&model);
     EXPECT_EQ(process.horizontalHeader()->sectionSize(0), 90);

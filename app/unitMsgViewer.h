@@ -1,0 +1,25 @@
+// Message properties: one table row, field by field, as a snapshot.
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QPlainTextEdit;
+class QAbstractItemModel;
+
+namespace qm {
+
+class TfrmMessageViewer : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmMessageViewer(QWidget* parent = nullptr);
+
+    // Copies row `row` of the table model (an empty row gives empty fields).
+    void ShowRow(const QAbstractItemModel& model, int row);
+
+    QLabel *labUserID = nullptr, *labDateTime = nullptr, *labIPAddress = nullptr, *labID_RFC = nullptr,
+           *labNickName = nullptr, *labSourcePort = nullptr;
+    QPlainTextEdit* memMessage = nullptr;
+};
+
+} // namespace qm
