@@ -17,8 +17,8 @@ int main(int argc, char** argv) {
     auto store = qm::openUserKeyStore();
     qm::SystemClock clock;
     qm::QtDialogService dialogs;
-    qm::MainWindowServices services{*store, clock, dialogs,
-                                    qm::ToLocal(QCoreApplication::applicationDirPath())};
+    const std::string programDir = qm::ToLocal(QCoreApplication::applicationDirPath());
+    qm::MainWindowServices services{*store, clock, dialogs, programDir, true, programDir + "/ferrowick-reg"};
     qm::TfrmUDP window(services);
     QObject::connect(&window, &qm::TfrmUDP::Closed, &app, &QApplication::quit, Qt::QueuedConnection);
     qm::UnixSignals unixSignals;

@@ -80,6 +80,9 @@ TfrmUDP::TfrmUDP(MainWindowServices services, QWidget* parent) : QMainWindow(par
     connect(actHelp, &QAction::triggered, this, &TfrmUDP::actHelpExecute);
     connect(grdProcess, &QTableView::doubleClicked, this, &TfrmUDP::actMessageViewerExecute);
     connect(grdViewer, &QTableView::doubleClicked, this, &TfrmUDP::actMessageViewerExecute);
+    connect(actExportOptions, &QAction::triggered, this, &TfrmUDP::actExportOptionsExecute);
+    connect(actImportOptions, &QAction::triggered, this, &TfrmUDP::actImportOptionsExecute);
+    connect(actClearRegistry, &QAction::triggered, this, &TfrmUDP::actClearRegistryExecute);
     connect(actOptions, &QAction::triggered, this, [this] { OpenOptionsDialog(0); });
     connect(actEditIDList, &QAction::triggered, this, [this] { OpenOptionsDialog(1); });
     connect(actEditIPList, &QAction::triggered, this, [this] { OpenOptionsDialog(2); });

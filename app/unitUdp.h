@@ -44,6 +44,9 @@ struct MainWindowServices {
     std::string programDir;
     // Tests that need no socket leave the port unbound.
     bool bindReceiver = true;
+    // The registry editor the import starts (ferrowick-reg beside the program
+    // on Linux; regedit.exe on Windows).
+    std::string registryEditor;
 };
 
 class TfrmUDP : public QMainWindow, public OptionsHost {
@@ -97,6 +100,9 @@ public:
     void actMessageViewerExecute();
     void actAboutExecute();
     void actHelpExecute();
+    void actExportOptionsExecute();
+    void actImportOptionsExecute();
+    void actClearRegistryExecute();
 
     // The view catches up with the core (normally every ~50 ms).
     void FlushProcessTable();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "Fakes.h"
+#include "Process.h"
 #include "ScriptedDialogs.h"
 #include "SettingsStore.h"
 #include "SqliteKeyStore.h"
@@ -20,19 +21,25 @@ namespace qmtest {
 class AppFixture : public ::testing::Test {
 protected:
     TempDir dir;
-    qm::SqliteKeyStore store{dir / "registry.sqlite"};
+    // Where ferrowick-reg finds it too: XDG_CONFIG_HOME points into `dir`.
+    qm::SqliteKeyStore store{dir / "config" / "tovrel" / "registry.sqlite"};
     FakeClock clock;
     ScriptedDialogs dialogs;
     std::unique_ptr<qm::TfrmUDP> window;
     int closedSignals = 0;
+    std::string registryEditor = BinPath("ferrowick-reg");
 
     // Settings written before the window starts; the receiver takes a free port.
-    void SetUp() override { store.writeDword(qm::kGeneralKey, "Port", 0); }
+    void SetUp() override {
+        setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
+        store.writeDword(qm::kGeneralKey, "Port", 0);
+    }
 
     // `waitExposed` is off for a start that shuts itself down at once.
     qm::TfrmUDP& Start(bool bind = true, bool waitExposed = true) {
         window.reset();
-        window = std::make_unique<qm::TfrmUDP>(qm::MainWindowServices{store, clock, dialogs, dir.path().string(), bind});
+        window = std::make_unique<qm::TfrmUDP>(
+            qm::MainWindowServices{store, clock, dialogs, dir.path().string(), bind, registryEditor});
         QObject::connect(window.get(), &qm::TfrmUDP::Closed, [this] { ++closedSignals; });
         window->show();
         window->activateWindow();

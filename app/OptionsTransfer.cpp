@@ -1,0 +1,69 @@
+// Options export to a file, import through the registry editor, and
+// deleting the options from the registry.
+#include "OptionsExport.h"
+#include "RegistryEditor.h"
+#include "SettingsStore.h"
+#include "unitUdp.h"
+
+#include <QAction>
+
+#include <fstream>
+
+namespace qm {
+
+void TfrmUDP::actExportOptionsExecute() {
+    const std::optional<QString> file =
+        services_.dialogs.SaveFile(this, {"Saving Options from Registry to Quillmere opt file", QString(), "SysLog.qmr",
+                                          "Quillmere opt files (*.qmr)|*.qmr|AllFiles (*.*)|*.*"});
+    if (!file) return;
+    const std::string bytes = BuildExportFile(options);
+    std::ofstream out(ToLocal(*file), std::ios::binary | std::ios::trunc);
+    if (!out) {
+        ShowErrorBox(services_.dialogs, this, "Cannot create file " + *file);
+        return;
+    }
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) ShowErrorBox(services_.dialogs, this, "Cannot create file " + *file);
+}
+
+void TfrmUDP::actImportOptionsExecute() {
+    const std::optional<QString> file = services_.dialogs.OpenFile(
+        this, {"Add Quillmere opt file to Registry", QString(), "SysLog.qmr",
+               "Quillmere opt files (*.qmr)|*.qmr|All files (*.*)|*.*"});
+    if (!file) return;
+    // Waiting for the editor keeps the reload, and the save at shutdown,
+    // from seeing the values from before the import.
+    actImportOptions->setEnabled(false);
+    const EditorRun run = RunRegistryEditor(FromLocal(services_.registryEditor), *file);
+    actImportOptions->setEnabled(true);
+    if (!run.started || run.exitCode != 0) {
+        services_.dialogs.ShowMessage(this, "Error load Quillmere opt",
+                                      "Error occured durring load \r" + *file + "\rfile to Registry.", BoxIcon::Error);
+        return;
+    }
+    services_.dialogs.ShowMessage(this, "Restart Quillmere",
+                                  "Quillmere file \r" + *file +
+                                      "\rsuccessfully load to Registry.\rWell, please close programm and execute it again.",
+                                  BoxIcon::Information);
+    if (const StoreResult loaded = LoadOptions(services_.store, options); !loaded) {
+        ShowErrorBox(services_.dialogs, this, QString::fromStdString(loaded.error));
+        return;
+    }
+    // The filter explorer's items stand for the list entries by index, so
+    // they follow the reloaded lists.
+    FillFilterExplorer();
+    SetTitle();
+}
+
+void TfrmUDP::actClearRegistryExecute() {
+    if (!services_.dialogs.AskYesNo(this, "Registry cleaner", "Do you want to delete all program entires from Registry?",
+                                    BoxIcon::Warning))
+        return;
+    options.SaveBlocked = true;
+    SetPlacementStoreEnabled(false);
+    if (const StoreResult cleared = ClearOptions(services_.store); !cleared)
+        ShowErrorBox(services_.dialogs, this, QString::fromStdString(cleared.error));
+}
+
+} // namespace qm

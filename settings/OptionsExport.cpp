@@ -1,0 +1,67 @@
+#include "OptionsExport.h"
+
+#include "ListRow.h"
+#include "RegFile.h"
+
+namespace qm {
+
+namespace {
+
+constexpr const char* kRoot = "[HKEY_CURRENT_USER\\Software\\tovrel\\Ferrowick";
+
+void Line(std::string& out, const std::string& text) {
+    out += text;
+    out += "\r\n";
+}
+
+void Separator(std::string& out) { Line(out, "\r"); }
+
+void Bool(std::string& out, const char* name, bool value) {
+    Line(out, std::string("\"") + name + "\"=" + (value ? "\"1\"" : "\"0\""));
+}
+
+void Value(std::string& out, const std::string& name, const std::string& data) {
+    Line(out, "\"" + EscapeRegText(name) + "\"=\"" + EscapeRegText(data) + "\"");
+}
+
+} // namespace
+
+std::string BuildExportFile(const Options& o) {
+    std::string out;
+    Line(out, "Windows Registry Editor Version 5.00");
+    Separator(out);
+    Line(out, "[HKEY_CURRENT_USER\\Software\\tovrel]");
+    Separator(out);
+    Line(out, std::string(kRoot) + "]");
+    Separator(out);
+    Line(out, std::string(kRoot) + "\\General]");
+    Separator(out);
+    const GeneralOptions& g = o.General;
+    Bool(out, "StayOnTop", g.StayOnTop);
+    Bool(out, "WriteToLog", g.WriteToLog);
+    Bool(out, "CloseToSysTray", g.CloseToSysTray);
+    Bool(out, "AutoSizeGrid", g.AutoSizeGrid);
+    Bool(out, "AutoListen", g.AutoListen);
+    Value(out, "Port", std::to_string(g.Port));
+    Value(out, "LogDir", g.LogDir);
+    Bool(out, "ListenUnregisteredID", g.ListenUnregisteredID);
+    Bool(out, "ListenUnregisteredIP", g.ListenUnregisteredIP);
+    Bool(out, "FilterIpFirst", g.FilterIpFirst);
+    Bool(out, "PopUpsProtocol", g.PopUpsProtocol);
+    Bool(out, "WriteToLogUnknownID", g.WriteToLogUnknownID);
+    Separator(out);
+    Line(out, std::string(kRoot) + "\\ID]");
+    Separator(out);
+    for (const IdEntry& e : o.IdList) Value(out, e.IdNumber, IdListRow(e));
+    Separator(out);
+    Line(out, std::string(kRoot) + "\\IP]");
+    Separator(out);
+    for (const IpEntry& e : o.IpList) Value(out, e.Address, IpListRow(e));
+    Separator(out);
+    Line(out, std::string(kRoot) + "\\Token]");
+    Separator(out);
+    for (const TokenEntry& e : o.TokenList) Value(out, e.Token, TokenListRow(e));
+    return out;
+}
+
+} // namespace qm

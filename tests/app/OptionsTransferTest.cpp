@@ -1,0 +1,135 @@
+// Export, import through ferrowick-reg, and clearing, from the real window.
+#include "AppFixture.h"
+#include "OptionsExport.h"
+
+#include <QAction>
+#include <QListWidget>
+#include <QTableView>
+
+using namespace qm;
+
+namespace {
+
+class OptionsTransferTest : public qmtest::AppFixture {
+protected:
+    QString Path(const char* name) { return QString::fromStdString((dir / name).string()); }
+};
+
+TEST_F(OptionsTransferTest, ExportWritesTheOptionsInMemory) {
+    store.writeText(kIdKey, "13", "Router,Yes,,255,No,Yes");
+    TfrmUDP& w = Start(false);
+    w.options.General.Port = 1514; // changed this run, not saved yet
+    dialogs.files = {Path("out.qmr")};
+    w.actExportOptions->trigger();
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].kind, "save");
+    EXPECT_EQ(dialogs.shown[0].caption, "Saving Options from Registry to Quillmere opt file");
+    EXPECT_EQ(dialogs.shown[0].file.fileName, "SysLog.qmr");
+    EXPECT_EQ(dialogs.shown[0].file.filter, "Quillmere opt files (*.qmr)|*.qmr|AllFiles (*.*)|*.*");
+    const std::string file = qmtest::ReadFile(dir / "out.qmr");
+    EXPECT_EQ(file, BuildExportFile(w.options));
+    EXPECT_NE(file.find("\"Port\"=\"1514\"\r\n"), std::string::npos);
+    EXPECT_NE(file.find("\"13\"=\"Router,Yes,,255,No,Yes\"\r\n"), std::string::npos);
+
+    dialogs.files = {Path("no/such/folder/out.qmr")};
+    w.actExportOptions->trigger();
+    ASSERT_EQ(dialogs.Messages().size(), 1u);
+    EXPECT_EQ(dialogs.Messages()[0].text, "Cannot create file " + Path("no/such/folder/out.qmr") + ".");
+}
+
+TEST_F(OptionsTransferTest, ImportMergesAndReloads) {
+    store.writeText(kIdKey, "13", "Router,Yes,,255,No,Yes");
+    store.writeDword(kGeneralKey, "LimitRows", 77);
+    store.writeText(kGeneralKey, "WriteToLogWithFilter", "0");
+    qmtest::WriteFile(dir / "in.qmr", "Windows Registry Editor Version 5.00\r\n\r\r\n"
+                                      "[HKEY_CURRENT_USER\\Software\\tovrel\\Ferrowick\\General]\r\n\r\r\n"
+                                      "\"AutoListen\"=\"1\"\r\n\r\r\n"
+                                      "[HKEY_CURRENT_USER\\Software\\tovrel\\Ferrowick\\ID]\r\n\r\r\n"
+                                      "\"14\"=\"Switch,No,,1,No,Yes\"\r\n");
+    TfrmUDP& w = Start(false);
+    dialogs.files = {Path("in.qmr")};
+    QTest::keyClick(w.grdProcess, Qt::Key_I, Qt::ControlModifier);
+    EXPECT_EQ(dialogs.shown[0].caption, "Add Quillmere opt file to Registry");
+    EXPECT_EQ(dialogs.shown[0].file.filter, "Quillmere opt files (*.qmr)|*.qmr|All files (*.*)|*.*");
+    ASSERT_EQ(dialogs.Messages().size(), 1u);
+    EXPECT_EQ(dialogs.Messages()[0].caption, "Restart Quillmere");
+    EXPECT_EQ(dialogs.Messages()[0].text, "Quillmere file \r" + Path("in.qmr") +
+                                              "\rsuccessfully load to Registry.\r"
+                                              "Well, please close programm and execute it again.");
+    ASSERT_EQ(w.options.IdList.size(), 2u); // the union
+    EXPECT_EQ(w.options.IdList[1].Name, "Switch");
+    EXPECT_TRUE(w.options.General.AutoListen);
+    EXPECT_EQ(w.options.General.LimitRows, 77);
+    EXPECT_FALSE(w.options.General.WriteToLogWithFilter);
+    EXPECT_EQ(w.clbIDFilter->count(), 2);
+}
+
+TEST_F(OptionsTransferTest, RejectedFileOrMissingEditorIsNeverASuccess) {
+    qmtest::WriteFile(dir / "bad.qmr", "not a registry file\r\n");
+    TfrmUDP& w = Start(false);
+    w.options.General.Port = 4321; // in memory only: a reload would lose it
+    dialogs.files = {Path("bad.qmr")};
+    w.actImportOptions->trigger();
+    ASSERT_EQ(dialogs.Messages().size(), 1u);
+    EXPECT_EQ(dialogs.Messages()[0].caption, "Error load Quillmere opt");
+    EXPECT_EQ(dialogs.Messages()[0].text, "Error occured durring load \r" + Path("bad.qmr") + "\rfile to Registry.");
+    EXPECT_EQ(dialogs.Messages()[0].icon, BoxIcon::Error);
+    EXPECT_EQ(w.options.General.Port, 4321);
+
+    registryEditor = (dir / "no-such-editor").string();
+    TfrmUDP& again = Start(false);
+    dialogs.shown.clear();
+    dialogs.files = {Path("bad.qmr")};
+    again.actImportOptions->trigger();
+    ASSERT_EQ(dialogs.Messages().size(), 1u);
+    EXPECT_EQ(dialogs.Messages()[0].caption, "Error load Quillmere opt");
+}
+
+TEST_F(OptionsTransferTest, ClearAsksThenNothingIsWrittenAtShutdown) {
+    store.writeText(kIdKey, "13", "Router,Yes,,255,No,Yes");
+    TfrmUDP& w = Start(false);
+    dialogs.answers = {false};
+    QTest::keyClick(w.grdProcess, Qt::Key_D, Qt::ControlModifier);
+    EXPECT_EQ(dialogs.shown[0].caption, "Registry cleaner");
+    EXPECT_EQ(dialogs.shown[0].text, "Do you want to delete all program entires from Registry?");
+    EXPECT_TRUE(store.keyExists(kIdKey));
+
+    dialogs.answers = {true};
+    w.actClearRegistry->trigger();
+    EXPECT_TRUE(w.options.SaveBlocked);
+    EXPECT_TRUE(store.subKeys(kSettingsKey).empty());
+    // Export still writes the options in memory.
+    dialogs.files = {Path("after.qmr")};
+    w.actExportOptions->trigger();
+    EXPECT_NE(qmtest::ReadFile(dir / "after.qmr").find("Router"), std::string::npos);
+    w.Shutdown();
+    EXPECT_TRUE(store.subKeys(kSettingsKey).empty());
+    EXPECT_TRUE(store.keyExists(kSettingsKey));
+}
+
+TEST_F(OptionsTransferTest, ExportClearImportRoundTrip) {
+    store.writeText(kIdKey, "13", "Router,Yes,\"disk full\",255,No,Yes");
+    store.writeText(kIpKey, "10.0.0.1", "Core,No");
+    store.writeText(kTokenKey, "disk", "Yes,65280,No");
+    store.writeText(kGeneralKey, "LogDir", "C:\\Log");
+    TfrmUDP& w = Start(false);
+    const Options before = w.options;
+    dialogs.files = {Path("all.qmr")};
+    w.actExportOptions->trigger();
+    dialogs.answers = {true};
+    w.actClearRegistry->trigger();
+    dialogs.files = {Path("all.qmr")};
+    w.actImportOptions->trigger();
+    w.Shutdown(); // blocked since the clear: the imported values stay
+    Start(false);
+    const Options& after = window->options;
+    EXPECT_EQ(after.General.LogDir, "C:\\Log");
+    EXPECT_EQ(after.General.Port, 0);
+    ASSERT_EQ(after.IdList.size(), 1u);
+    EXPECT_EQ(after.IdList[0].Token, "disk full");
+    EXPECT_EQ(after.IpList[0].Listen, "No");
+    EXPECT_EQ(after.TokenList[0].Color, "65280");
+    EXPECT_EQ(BuildExportFile(after), BuildExportFile(before));
+}
+
+} // namespace

@@ -1,0 +1,63 @@
+#include "OptionsExport.h"
+#include "RegFile.h"
+
+#include <gtest/gtest.h>
+
+using namespace qm;
+
+namespace {
+
+// The expected files are written out here, not produced by the code under test.
+const std::string kHead = "Windows Registry Editor Version 5.00\r\n\r\r\n"
+                          "[HKEY_CURRENT_USER\\Software\\tovrel]\r\n\r\r\n"
+                          "[HKEY_CURRENT_USER\\Software\\tovrel\\Ferrowick]\r\n\r\r\n"
+                          "[HKEY_CURRENT_USER\\Software\\tovrel\\Ferrowick\\General]\r\n\r\r\n";
+
+TEST(OptionsExport, DefaultsWithEmptyListsByteForByte) {
+    Options o;
+    o.General.LogDir = "C:\\Program Files\\Quillmere\\Log";
+    const std::string expected = kHead +
+                                 "\"StayOnTop\"=\"0\"\r\n"
+                                 "\"WriteToLog\"=\"0\"\r\n"
+                                 "\"CloseToSysTray\"=\"1\"\r\n"
+                                 "\"AutoSizeGrid\"=\"0\"\r\n"
+                                 "\"AutoListen\"=\"0\"\r\n"
+                                 "\"Port\"=\"514\"\r\n"
+                                 "\"LogDir\"=\"C:\\\\Program Files\\\\Quillmere\\\\Log\"\r\n"
+                                 "\"ListenUnregisteredID\"=\"1\"\r\n"
+                                 "\"ListenUnregisteredIP\"=\"1\"\r\n"
+                                 "\"FilterIpFirst\"=\"0\"\r\n"
+                                 "\"PopUpsProtocol\"=\"0\"\r\n"
+                                 "\"WriteToLogUnknownID\"=\"0\"\r\n"
+                                 "\r\r\n[HKEY_CURRENT_USER\\Software\\tovrel\\Ferrowick\\ID]\r\n\r\r\n"
+                                 "\r\r\n[HKEY_CURRENT_USER\\Software\\tovrel\\Ferrowick\\IP]\r\n\r\r\n"
+                                 "\r\r\n[HKEY_CURRENT_USER\\Software\\tovrel\\Ferrowick\\Token]\r\n\r\r\n";
+    EXPECT_EQ(BuildExportFile(o), expected);
+}
+
+TEST(OptionsExport, EntriesInListOrderWithEscapes) {
+    Options o;
+    o.General.LogDir = "D:\\Log";
+    o.IdList = {{"3", "Three", "Yes", "", "255", "No", "Yes"},
+                {"11", "Eleven", "No", "say \"hi\"", "1", "Yes", "No"},
+                {"27", "Back\\slash", "No", "", "2", "No", "Yes"}};
+    o.IpList = {{"10.0.0.1", "Core", "Yes"}};
+    for (const char* t : {"e", "d", "c", "b", "a"}) o.TokenList.push_back({t, "Yes", "65280", "No"});
+    const std::string file = BuildExportFile(o);
+    EXPECT_NE(file.find("\"LogDir\"=\"D:\\\\Log\"\r\n"), std::string::npos);
+    EXPECT_NE(file.find("[HKEY_CURRENT_USER\\Software\\tovrel\\Ferrowick\\ID]\r\n\r\r\n"
+                        "\"3\"=\"Three,Yes,,255,No,Yes\"\r\n"
+                        "\"11\"=\"Eleven,No,\\\"say \\\"\\\"hi\\\"\\\"\\\",1,Yes,No\"\r\n"
+                        "\"27\"=\"Back\\\\slash,No,,2,No,Yes\"\r\n\r\r\n"),
+              std::string::npos)
+        << file;
+    EXPECT_NE(file.find("\"10.0.0.1\"=\"Core,Yes\"\r\n"), std::string::npos);
+    const std::string tail = "\"e\"=\"Yes,65280,No\"\r\n\"d\"=\"Yes,65280,No\"\r\n\"c\"=\"Yes,65280,No\"\r\n"
+                             "\"b\"=\"Yes,65280,No\"\r\n\"a\"=\"Yes,65280,No\"\r\n";
+    EXPECT_EQ(file.substr(file.size() - tail.size()), tail); // nothing after the last token
+    // The registry editor's stand-in reads every line of it.
+    const RegFileParse parsed = ParseRegFile(file);
+    ASSERT_TRUE(parsed.ok) << parsed.error;
+}
+
+} // namespace
