@@ -3,6 +3,7 @@
 #   make test             the same, then every test (CTest, offscreen)
 #   make test SANITIZE=1  the same under AddressSanitizer + UBSan, in build-sanitize/
 #   make bench            the Google Benchmarks
+#   make loadtest         the whole program under load, beside rsyslog
 
 JOBS ?= 2
 BUILD_DIR ?= build
@@ -14,7 +15,7 @@ endif
 # Opt-in test labels, left out of the ordinary run.
 CTEST_EXCLUDE ?= slow|load
 
-.PHONY: all deps configure build run test test-all bench clean
+.PHONY: all deps configure build run test test-all bench loadtest clean
 
 all: build
 
@@ -39,6 +40,10 @@ test-all: build
 
 bench: build
 	@tools/run-benchmarks.sh $(BUILD_DIR)/bin
+
+# The end-to-end load test against rsyslog (installs loggen; a few minutes).
+loadtest: build
+	tools/loadtest/run-loadtest.sh $(BUILD_DIR)/bin
 
 clean:
 	rm -rf build build-sanitize

@@ -95,7 +95,18 @@ void AutoSizeColumns(QTableView* grid) {
     }
 }
 
+int IncrementalColumnSizer::Width(const QFontMetrics& metrics, const ProcessTableModel& model, int row, int column) {
+    WidthCache& cache = cache_[static_cast<std::size_t>(column)];
+    const std::string_view text = model.CellText(row, column);
+    if (const auto hit = cache.find(text); hit != cache.end()) return hit->second;
+    const int w = metrics.horizontalAdvance(QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())));
+    if (cache.size() >= 4096) cache.clear(); // bounded: unique texts (messages) would grow it forever
+    cache.emplace(std::string(text), w);
+    return w;
+}
+
 void IncrementalColumnSizer::Reset(QTableView* grid) {
+    for (WidthCache& cache : cache_) cache.clear(); // the font may have changed
     const auto* model = qobject_cast<const ProcessTableModel*>(grid->model());
     if (!model) return;
     for (int c = 0; c < kColumnCount; ++c) MeasureColumn(grid, *model, c);
@@ -109,7 +120,7 @@ void IncrementalColumnSizer::MeasureColumn(QTableView* grid, const ProcessTableM
     holder_[static_cast<std::size_t>(column)] = -1;
     const int rows = model.rowCount() - 1; // the empty row measures nothing
     for (int r = 0; r < rows; ++r) {
-        const int w = CellWidth(metrics, &model, r, column);
+        const int w = Width(metrics, model, r, column);
         if (w >= width_[static_cast<std::size_t>(column)] && w > 0) {
             width_[static_cast<std::size_t>(column)] = w;
             holder_[static_cast<std::size_t>(column)] = static_cast<std::int64_t>(model.FirstShown()) + r;
@@ -132,7 +143,7 @@ void IncrementalColumnSizer::Update(QTableView* grid, const ProcessTableModel& m
             continue;
         }
         for (int r = std::max(0, rows - inserted); r < rows; ++r) {
-            const int w = CellWidth(metrics, &model, r, c);
+            const int w = Width(metrics, model, r, c);
             // Ties move to the newer row, which stays longer.
             if (w >= width_[i] && w > 0) {
                 width_[i] = w;

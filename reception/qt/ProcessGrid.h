@@ -8,6 +8,9 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 
 class QTableView;
 
@@ -52,12 +55,22 @@ public:
     void Update(QTableView* grid, const ProcessTableModel& model, int inserted);
 
 private:
+    struct TextHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+    };
+    using WidthCache = std::unordered_map<std::string, int, TextHash, std::equal_to<>>;
+
     void MeasureColumn(QTableView* grid, const ProcessTableModel& model, int column);
     void Apply(QTableView* grid);
+    // Most cells repeat (names, tags, levels, ports, the second of the
+    // stamp), so widths are remembered per column text.
+    int Width(const QFontMetrics& metrics, const ProcessTableModel& model, int row, int column);
 
     std::array<int, kColumnCount> width_{};
     // Absolute row index of the widest cell; -1 for the header (never leaves).
     std::array<std::int64_t, kColumnCount> holder_{};
+    std::array<WidthCache, kColumnCount> cache_;
     bool valid_ = false;
 };
 

@@ -1,0 +1,160 @@
+#!/usr/bin/env bash
+# End-to-end load test: the real Ferrowick and rsyslog, side by side, fed
+# over 127.0.0.1 by loggen (bursty start) and udp-blast (paced), at a sweep
+# of rates. Counts the lines that reach the log files against the messages
+# sent, and reports loss, CPU per message and peak memory.
+#
+#   tools/loadtest/run-loadtest.sh [BUILD_BIN]
+#   LOADTEST_RATES="5000 10000 20000 40000 80000" LOADTEST_SECONDS=10
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+bin=$(cd "${1:-$root/build/bin}" && pwd)
+rates=${LOADTEST_RATES:-"5000 10000 20000 40000 80000"}
+seconds=${LOADTEST_SECONDS:-10}
+senders=${LOADTEST_SENDERS:-"udp-blast loggen"}
+work=$(mktemp -d /tmp/quillmere-load-XXXXXX)
+cache="$root/build/loadtest"
+pids=()
+
+cleanup() {
+  for p in "${pids[@]:-}"; do [ -n "$p" ] && kill -9 "$p" 2>/dev/null || true; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# --- what the harness needs -------------------------------------------------
+need=()
+for p in syslog-ng-core libestr0 libfastjson4 liblognorm5 libzstd1; do
+  [ "$(dpkg-query -W -f='${db:Status-Status}' "$p" 2>/dev/null)" = installed ] || need+=("$p")
+done
+if [ ${#need[@]} -gt 0 ]; then
+  sudo=""; [ "$(id -u)" -ne 0 ] && sudo=sudo
+  # Installing syslog-ng-core must not start it as the system's daemon.
+  $sudo env DEBIAN_FRONTEND=noninteractive RUNLEVEL=1 apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+fi
+# rsyslog conflicts with syslog-ng-core as a package: unpack it here instead.
+if [ ! -x "$cache/rsyslog/usr/sbin/rsyslogd" ]; then
+  mkdir -p "$cache/pkg"
+  (cd "$cache/pkg" && apt-get download rsyslog >/dev/null 2>&1 || { apt-get update -qq && apt-get download rsyslog >/dev/null; })
+  dpkg -x "$cache"/pkg/rsyslog_*.deb "$cache/rsyslog"
+fi
+rsyslogd="$cache/rsyslog/usr/sbin/rsyslogd"
+rsmods=$(dirname "$(find "$cache/rsyslog" -name imudp.so | head -n 1)")
+
+free_port() { "$bin/udp-blast" --free-port; }
+cpu_ticks() { awk '{print $14+$15}' "/proc/$1/stat" 2>/dev/null || echo 0; }
+peak_kb() { awk '/VmHWM/ {print $2}' "/proc/$1/status" 2>/dev/null || echo 0; }
+lines_in() { cat "$@" 2>/dev/null | wc -l; }
+ticks_per_s=$(getconf CLK_TCK)
+
+# Waits until the line count stops growing (at most 20 s).
+settle() {
+  local last=-1 now
+  for _ in $(seq 1 40); do
+    now=$(lines_in "$@")
+    [ "$now" = "$last" ] && break
+    last=$now
+    sleep 0.5
+  done
+  lines_in "$@"
+}
+
+send() { # sender rate port -> prints messages sent
+  local sender=$1 rate=$2 port=$3 count
+  if [ "$sender" = loggen ]; then
+    count=$((rate * seconds))
+    timeout $((seconds * 4 + 10)) loggen --dgram --inet --rate "$rate" --number "$count" --size 150 127.0.0.1 "$port" \
+      2>"$work/loggen.err" >/dev/null || true
+    grep -o 'count=[0-9]*' "$work/loggen.err" | tail -n 1 | cut -d= -f2
+  else
+    timeout $((seconds * 4 + 10)) "$bin/udp-blast" 127.0.0.1 "$port" "$rate" "$seconds" 150
+  fi
+}
+
+# --- one run of Ferrowick ---------------------------------------------------
+run_ours() { # sender rate
+  local sender=$1 rate=$2 port cfg logdir pid sent got before after
+  port=$(free_port)
+  cfg="$work/ours-$rate-$sender"; logdir="$cfg/Log"
+  mkdir -p "$cfg/config"
+  {
+    printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\tovrel\\Ferrowick\\General]\r\n'
+    printf '"Port"="%s"\r\n"AutoListen"="1"\r\n"WriteToLog"="1"\r\n"WriteToLogUnknownID"="1"\r\n' "$port"
+    printf '"LogDir"="%s"\r\n"CloseToSysTray"="0"\r\n' "$logdir"
+    printf '\r\n[HKEY_CURRENT_USER\\Software\\tovrel\\Ferrowick\\ID]\r\n'
+    for i in $(seq 0 19); do printf '"%d"="Id%d,Yes,,255,No,Yes"\r\n' $((i * 9 + 1)) "$i"; done
+    printf '\r\n[HKEY_CURRENT_USER\\Software\\tovrel\\Ferrowick\\IP]\r\n'
+    for i in $(seq 1 10); do printf '"10.9.0.%d"="Host%d,Yes"\r\n' "$i" "$i"; done
+    printf '\r\n[HKEY_CURRENT_USER\\Software\\tovrel\\Ferrowick\\Token]\r\n'
+    for i in $(seq 1 20); do printf '"token%d"="Yes,65280,No"\r\n' "$i"; done
+  } >"$cfg/setup.reg"
+  XDG_CONFIG_HOME="$cfg/config" "$bin/ferrowick-reg" "$cfg/setup.reg"
+  XDG_CONFIG_HOME="$cfg/config" QT_QPA_PLATFORM=offscreen "$bin/Ferrowick" >/dev/null 2>&1 &
+  pid=$!; pids+=("$pid")
+  for _ in $(seq 1 100); do [ -d "$logdir" ] && break; sleep 0.1; done
+  sleep 0.5
+  before=$(cpu_ticks "$pid")
+  sent=$(send "$sender" "$rate" "$port")
+  got=$(settle "$logdir"/*.log)
+  after=$(cpu_ticks "$pid")
+  report ours "$sender" "$rate" "$sent" "$got" $((after - before)) "$(peak_kb "$pid")"
+  kill -TERM "$pid"; wait "$pid" 2>/dev/null || true
+}
+
+# --- one run of rsyslog -----------------------------------------------------
+run_rsyslog() { # sender rate
+  local sender=$1 rate=$2 port dir pid sent got before after
+  port=$(free_port)
+  dir="$work/rsyslog-$rate-$sender"; mkdir -p "$dir/work"
+  cat >"$dir/rsyslog.conf" <<EOF
+global(workDirectory="$dir/work")
+module(load="imudp")
+input(type="imudp" address="127.0.0.1" port="$port" rcvbufSize="4m")
+action(type="omfile" file="$dir/out.log")
+EOF
+  "$rsyslogd" -n -f "$dir/rsyslog.conf" -i "$dir/rsyslogd.pid" -M "$rsmods" >/dev/null 2>&1 &
+  pid=$!; pids+=("$pid")
+  for _ in $(seq 1 100); do [ -s "$dir/rsyslogd.pid" ] && break; sleep 0.1; done
+  sleep 1
+  before=$(cpu_ticks "$pid")
+  sent=$(send "$sender" "$rate" "$port")
+  got=$(settle "$dir/out.log")
+  after=$(cpu_ticks "$pid")
+  report rsyslog "$sender" "$rate" "$sent" "$got" $((after - before)) "$(peak_kb "$pid")"
+  kill -TERM "$pid"; wait "$pid" 2>/dev/null || true
+}
+
+results="$work/results.txt"
+: >"$results"
+report() { # who sender rate sent got ticks peak_kb
+  local loss cpu
+  loss=$(awk -v s="$4" -v g="$5" 'BEGIN { if (s > 0) printf "%.2f", (s - g) * 100 / s; else print "n/a" }')
+  cpu=$(awk -v t="$6" -v h="$ticks_per_s" -v g="$5" 'BEGIN { if (g > 0) printf "%.2f", t * 1e6 / h / g; else print "n/a" }')
+  printf '%-8s %-9s %7s %9s %9s %7s%% %9s %8s\n' "$1" "$2" "$3" "$4" "$5" "$loss" "$cpu" $(($7 / 1024)) | tee -a "$results"
+}
+
+echo "Load test: ${seconds}s per rate, 150-byte datagrams over 127.0.0.1"
+printf '%-8s %-9s %7s %9s %9s %8s %9s %8s\n' receiver sender rate sent logged loss us/msg peakMB
+for sender in $senders; do
+  for rate in $rates; do
+    run_ours "$sender" "$rate"
+    run_rsyslog "$sender" "$rate"
+  done
+done
+
+echo
+echo "Highest rate with no more than 0.1% loss:"
+for sender in $senders; do
+  ours=$(awk -v s="$sender" '$1=="ours" && $2==s && $6+0 <= 0.1 {r=$3} END {print r+0}' "$results")
+  theirs=$(awk -v s="$sender" '$1=="rsyslog" && $2==s && $6+0 <= 0.1 {r=$3} END {print r+0}' "$results")
+  ratio=$(awk -v a="$ours" -v b="$theirs" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "n/a" }')
+  printf '  %-9s ours %7s   rsyslog %7s   ours/rsyslog %s\n' "$sender" "$ours" "$theirs" "$ratio"
+done
+
+if [ -x "$bin/bench_ui_load" ]; then
+  echo
+  echo "UI responsiveness under load (in-process, offscreen):"
+  QT_QPA_PLATFORM=offscreen "$bin/bench_ui_load"
+fi
