@@ -4,6 +4,7 @@
 #   make test SANITIZE=1  the same under AddressSanitizer + UBSan, in build-sanitize/
 #   make bench            the Google Benchmarks
 #   make loadtest         the whole program under load, beside rsyslog
+#   make fuzz             every fuzz harness for FUZZ_SECONDS (default 60)
 
 JOBS ?= 2
 BUILD_DIR ?= build
@@ -15,7 +16,7 @@ endif
 # Opt-in test labels, left out of the ordinary run.
 CTEST_EXCLUDE ?= slow|load
 
-.PHONY: all deps configure build run test test-all bench loadtest clean
+.PHONY: all deps configure build run test test-all test-load bench loadtest fuzz clean
 
 all: build
 
@@ -38,6 +39,10 @@ test: build
 test-all: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
 
+# The opt-in load test alone.
+test-load: build
+	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -L load
+
 bench: build
 	@tools/run-benchmarks.sh $(BUILD_DIR)/bin
 
@@ -45,5 +50,14 @@ bench: build
 loadtest: build
 	tools/loadtest/run-loadtest.sh $(BUILD_DIR)/bin
 
+# Every libFuzzer harness for FUZZ_SECONDS each (clang; its own build folder).
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	@tools/install-deps.sh clang libclang-rt-14-dev
+	@CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQM_FUZZ=ON \
+	  -DQM_WITH_QT=OFF -DQM_WITH_BENCHMARKS=OFF >/dev/null
+	cmake --build build-fuzz -j$(JOBS) --target fuzz_datagram fuzz_listrow fuzz_regfile fuzz_viewer
+	tools/run-fuzzers.sh build-fuzz/bin $(FUZZ_SECONDS)
+
 clean:
-	rm -rf build build-sanitize
+	rm -rf build build-sanitize build-fuzz

@@ -82,7 +82,8 @@ std::filesystem::path defaultRegistryFile() {
 std::unique_ptr<KeyStore> openUserKeyStore() { return std::make_unique<SqliteKeyStore>(defaultRegistryFile()); }
 #endif
 
-SqliteKeyStore::SqliteKeyStore(std::filesystem::path file) : file_(std::move(file)) {}
+SqliteKeyStore::SqliteKeyStore(std::filesystem::path file, int busyTimeoutMs)
+    : file_(std::move(file)), busyTimeoutMs_(busyTimeoutMs) {}
 
 SqliteKeyStore::~SqliteKeyStore() {
     if (inTransaction_ && db_) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -118,7 +119,7 @@ void SqliteKeyStore::openOrRecover() {
             close();
             throw KeyStoreError("The settings store " + file_.string() + " cannot be opened: " + reason + ".");
         }
-        sqlite3_busy_timeout(db_, 5000);
+        sqlite3_busy_timeout(db_, busyTimeoutMs_);
         sqlite3_extended_result_codes(db_, 0);
 
         // A file that is not a database, or a damaged one, is kept aside and
@@ -160,6 +161,9 @@ std::string SqliteKeyStore::takeNotice() {
 }
 
 void SqliteKeyStore::begin() {
+    // Every transaction finds the file anew: a connection left open by a
+    // single operation may stand on a file that has been replaced since.
+    close();
     ensureOpen();
     // IMMEDIATE takes the write lock at once, so two writers queue on the
     // busy timeout instead of failing on a lock upgrade.

@@ -13,7 +13,8 @@ class SqliteKeyStore : public KeyStore {
 public:
     // Nothing is opened until the first operation; the parent folder is
     // created then.
-    explicit SqliteKeyStore(std::filesystem::path file);
+    // `busyTimeoutMs`: how long an operation waits for another process's lock.
+    explicit SqliteKeyStore(std::filesystem::path file, int busyTimeoutMs = 5000);
     ~SqliteKeyStore() override;
     SqliteKeyStore(const SqliteKeyStore&) = delete;
     SqliteKeyStore& operator=(const SqliteKeyStore&) = delete;
@@ -44,6 +45,7 @@ private:
     [[noreturn]] void fail(const std::string& what);
 
     std::filesystem::path file_;
+    int busyTimeoutMs_;
     sqlite3* db_ = nullptr;
     bool inTransaction_ = false;
     std::string notice_;

@@ -3,12 +3,14 @@
 # only those that are missing.
 set -euo pipefail
 
+# With arguments: those packages instead of the project's own list.
 packages=(
   cmake make g++ pkg-config
   qt6-base-dev libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   bsdutils
 )
+[ $# -gt 0 ] && packages=("$@")
 
 missing=()
 for p in "${packages[@]}"; do

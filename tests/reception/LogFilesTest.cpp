@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace qm;
@@ -158,6 +161,43 @@ TEST_F(LogFilesTest, IoErrorTexts) {
     EXPECT_EQ(IoErrorText(ENOENT), "File not found");
     EXPECT_EQ(IoErrorText(EACCES), "File access denied");
     EXPECT_EQ(IoErrorText(ENOSPC), "I/O error 28");
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(LogFilesTest, RemovedLogFolderCostsOneMessage) {
+    options.General.WriteToLogUnknownID = true;
+    writer->PrepareDayFiles(true);
+    std::filesystem::remove_all(dir / "Log");
+    EXPECT_EQ(Send("<13>a: lost!"), HandleOutcome::Failed);
+    EXPECT_EQ(handler->Failure(), "File not found");
+    EXPECT_EQ(Send("<13>a: kept!"), HandleOutcome::Admitted); // the folder and the day's files are made again
+    EXPECT_NE(qmtest::ReadFile(File("20261206-Unknw.log")).find(" kept"), std::string::npos);
+}
+
+// A write that fills the file system part way leaves no partial line behind.
+// RLIMIT_FSIZE stands in for a full disk: the write stops at the limit.
+TEST_F(LogFilesTest, APartialWriteIsCutBack) {
+    options.General.WriteToLogUnknownID = true;
+    writer->PrepareDayFiles(true);
+    Send("<13>a: first line!");
+    const auto file = File("20261206-Unknw.log");
+    const std::string before = qmtest::ReadFile(file);
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{static_cast<rlim_t>(before.size() + 20), static_cast<rlim_t>(before.size() + 20)};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        const AppendResult r = AppendLogLine(file.string(), std::string(200, 'x') + "\r\n");
+        _exit(!r.ok && r.error == "I/O error " + std::to_string(EFBIG) ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(qmtest::ReadFile(file), before);
 }
 
 } // namespace

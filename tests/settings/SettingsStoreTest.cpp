@@ -150,6 +150,19 @@ TEST_F(SettingsStoreTest, SaveBlockedWritesNothingAndClearLeavesTheEmptyKey) {
     EXPECT_EQ(Load().General.Port, 514);
 }
 
+TEST_F(SettingsStoreTest, AStoreLockedByAnotherProcessIsReportedNotWaitedOnForever) {
+    ASSERT_TRUE(SaveOptions(store, Options{}));
+    SqliteKeyStore holder(store.file());
+    holder.begin(); // holds the write lock
+    SqliteKeyStore impatient(store.file(), 100);
+    Options o;
+    const StoreResult r = LoadOptions(impatient, o);
+    EXPECT_FALSE(r);
+    EXPECT_NE(r.error.find("locked"), std::string::npos) << r.error;
+    holder.rollback();
+    EXPECT_TRUE(LoadOptions(impatient, o));
+}
+
 TEST_F(SettingsStoreTest, FailedLoadLeavesTheRecordAndReportsWhy) {
     std::filesystem::create_directories(store.file()); // cannot be opened as a file
     Options o;
@@ -172,14 +185,14 @@ TEST_F(SettingsStoreTest, KillDuringSaveLeavesOneWholeVersion) {
     };
     ASSERT_TRUE(SaveOptions(store, version(0)));
     std::mt19937 random(12345);
-    for (int round = 0; round < 25; ++round) {
+    for (int round = 0; round < 100; ++round) {
         const pid_t pid = fork();
         ASSERT_GE(pid, 0);
         if (pid == 0) {
             SqliteKeyStore child(store.file());
             for (int v = 1;; v = v % 2 + 1) (void)SaveOptions(child, version(v));
         }
-        usleep(1000 + random() % 20000);
+        usleep(1000 + random() % 8000);
         kill(pid, SIGKILL);
         waitpid(pid, nullptr, 0);
         const Options o = Load();

@@ -1,0 +1,75 @@
+// Faults met as the operator would meet them: a damaged or locked settings
+// file, SIGTERM while a box is open, and a burst of traffic to the program.
+#include "AppFixture.h"
+#include "Process.h"
+
+#include <QUdpSocket>
+
+#include <csignal>
+#include <unistd.h>
+
+using namespace qm;
+namespace fs = std::filesystem;
+
+namespace {
+
+class StoreFaultsTest : public qmtest::AppFixture {};
+
+TEST_F(StoreFaultsTest, DamagedSettingsFileIsKeptAsideAndSaidOnce) {
+    const fs::path file = store.file();
+    store.writeText(kGeneralKey, "Port", "0"); // opens the store once, then damage it
+    qmtest::WriteFile(file, "SQLite format 3" + std::string(8192, '\x5a'));
+    TfrmUDP& w = Start(false);
+    Pump(50);
+    ASSERT_EQ(dialogs.Messages().size(), 1u);
+    EXPECT_TRUE(dialogs.Messages()[0].text.contains("kept as")) << dialogs.Messages()[0].text.toStdString();
+    EXPECT_EQ(w.options.General.Port, 514); // the defaults
+    int aside = 0;
+    for (const auto& e : fs::directory_iterator(file.parent_path()))
+        aside += e.path().filename().string().find(".corrupt-") != std::string::npos;
+    EXPECT_EQ(aside, 1);
+}
+
+TEST_F(StoreFaultsTest, LockedSettingsAreNotOverwrittenWithDefaults) {
+    store.writeText(kGeneralKey, "Port", "0");
+    store.writeText(kIdKey, "13", "Router,Yes,,255,No,Yes");
+    SqliteKeyStore holder(store.file());
+    holder.begin();
+    SqliteKeyStore impatient(store.file(), 100);
+    window = std::make_unique<TfrmUDP>(MainWindowServices{impatient, clock, dialogs, dir.path().string(), false, ""});
+    window->show();
+    Pump(50);
+    ASSERT_EQ(dialogs.Messages().size(), 1u);
+    EXPECT_TRUE(dialogs.Messages()[0].text.contains("locked")) << dialogs.Messages()[0].text.toStdString();
+    EXPECT_TRUE(window->options.IdList.empty());
+    holder.rollback();
+    window->Shutdown();
+    EXPECT_EQ(store.readValue(kIdKey, "13")->text, "Router,Yes,,255,No,Yes");
+}
+
+std::map<std::string, std::string> ProgramEnv(const fs::path& dir) {
+    return {{"XDG_CONFIG_HOME", (dir / "config").string()}, {"QT_QPA_PLATFORM", "offscreen"}};
+}
+
+// The port is taken, so the program starts with the real error box open;
+// SIGTERM still saves and ends it with status 0.
+TEST(Program, SigtermWhileABoxIsOpen) {
+    qmtest::TempDir dir;
+    QUdpSocket taken;
+    ASSERT_TRUE(taken.bind(QHostAddress::AnyIPv4, 0));
+    const auto registry = dir / "config" / "tovrel" / "registry.sqlite";
+    {
+        SqliteKeyStore store(registry);
+        store.writeDword(kGeneralKey, "Port", taken.localPort());
+        store.writeText(kIdKey, "7", "Debug,No,,1,No,Yes");
+    }
+    const int pid = qmtest::StartProcess({qmtest::BinPath("Ferrowick")}, ProgramEnv(dir.path()));
+    usleep(1500000); // the start and its box
+    kill(pid, SIGTERM);
+    EXPECT_EQ(qmtest::WaitProcess(pid, 10000), 0);
+    SqliteKeyStore store(registry);
+    EXPECT_EQ(store.readValue(kGeneralKey, "CloseToSysTray")->text, "1");
+    EXPECT_EQ(store.readValue(kIdKey, "7")->text, "Debug,No,,1,No,Yes");
+}
+
+} // namespace

@@ -1,0 +1,163 @@
+#include "FuzzTargets.h"
+
+#include "Classification.h"
+#include "KeyStore.h"
+#include "ListRow.h"
+#include "LogFileReader.h"
+#include "LogFiles.h"
+#include "RegFile.h"
+#include "SyslogDecoder.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <string_view>
+
+namespace qmfuzz {
+
+namespace {
+
+void Check(bool ok, const char* what) {
+    if (ok) return;
+    std::fprintf(stderr, "invariant broken: %s\n", what);
+    std::abort();
+}
+
+bool Inside(std::string_view part, std::string_view whole) {
+    return part.empty() || (part.data() >= whole.data() && part.data() + part.size() <= whole.data() + whole.size());
+}
+
+qm::Options Lists() {
+    qm::Options o;
+    o.IdList = {{"13", "Router", "Yes", "fail", "255", "Yes", "Yes"},
+                {"5", "NOTICE", "No", "", "16711680", "No", "Yes"},
+                {"abc", "Odd", "Yes", "", "1", "No", "Yes"},
+                {"191", "../up", "Yes", "", "x", "No", "Yes"}};
+    o.IpList = {{"127.0.0.1", "Local", "Yes"}, {"10.0.0.1", "Core", "No"}};
+    o.TokenList = {{"disk", "Yes", "65280", "No"}, {"\xB6", "Yes", "1", "No"}, {"", "Yes", "2", "No"}};
+    o.General.FilterIpFirst = true;
+    return o;
+}
+
+} // namespace
+
+void FuzzDatagram(const std::uint8_t* data, std::size_t size) {
+    static const qm::Options options = Lists();
+    const std::string datagram(reinterpret_cast<const char*>(data), size);
+    std::string dotted = datagram;
+    for (char& c : dotted)
+        if (c == '\n') c = '.';
+    qm::SyslogMessage m;
+    std::string work;
+    qm::DecodeDatagram(datagram, options.IdList, m, work);
+    // Every field decoded from the bytes is a piece of them.
+    Check(dotted.find(m.MessageText) != std::string::npos, "message inside the datagram");
+    Check(m.Tag == qm::kUnexpected || dotted.find(m.Tag) != std::string::npos, "tag inside the datagram");
+    Check(m.PriText == qm::kUnregistered || dotted.find(m.PriText) != std::string::npos, "priority inside");
+    Check(Inside(std::string_view(work), std::string_view(work)), "work buffer");
+
+    qm::Classification c;
+    std::string failure;
+    if (!qm::ClassifyMessage(options, m, "127.0.0.1", c, failure)) {
+        Check(!failure.empty(), "a failure has a text");
+        return;
+    }
+    Check(c.idIndex < static_cast<int>(options.IdList.size()), "ID index in range");
+    m.Stamp = "07.12.26 21:12:19";
+    std::string line;
+    qm::BuildLogLine(m, line);
+    std::size_t separators = 0;
+    for (char ch : line) separators += ch == qm::kLogFieldSeparator;
+    Check(separators >= 8, "a log line has eight separators at least");
+    Check(line.size() >= 2 && line.compare(line.size() - 2, 2, "\r\n") == 0, "a log line ends with CR LF");
+}
+
+void FuzzListRow(const std::uint8_t* data, std::size_t size) {
+    const std::string row(reinterpret_cast<const char*>(data), size);
+    const std::vector<std::string> fields = qm::SplitListRow(row);
+    for (const std::string& f : fields) Check(f.find('\0') == std::string::npos, "no NUL in a field");
+    // Written and split again, the same fields.
+    Check(qm::SplitListRow(qm::JoinListRow(fields)) == fields, "ListRow round trip");
+}
+
+namespace {
+
+// A key store in memory, enough for the registry-file reader.
+class MemoryStore : public qm::KeyStore {
+public:
+    std::map<std::string, std::map<std::string, qm::RegValue>> keys;
+    void begin() override {}
+    void commit() override {}
+    void rollback() override {}
+    bool keyExists(const std::string& key) override { return keys.count(qm::foldCase(key)) > 0; }
+    void createKey(const std::string& key) override { keys[qm::foldCase(key)]; }
+    void deleteTree(const std::string& key) override {
+        const std::string k = qm::foldCase(key);
+        for (auto it = keys.begin(); it != keys.end();)
+            it = it->first == k || it->first.rfind(k + "\\", 0) == 0 ? keys.erase(it) : std::next(it);
+    }
+    std::vector<std::string> subKeys(const std::string&) override { return {}; }
+    std::vector<std::string> valueNames(const std::string& key) override {
+        std::vector<std::string> names;
+        for (const auto& [name, v] : keys[qm::foldCase(key)]) names.push_back(v.name);
+        return names;
+    }
+    std::optional<qm::RegValue> readValue(const std::string& key, const std::string& name) override {
+        auto& values = keys[qm::foldCase(key)];
+        const auto it = values.find(qm::foldCase(name));
+        if (it == values.end()) return std::nullopt;
+        return it->second;
+    }
+    void writeText(const std::string& key, const std::string& name, const std::string& text) override {
+        keys[qm::foldCase(key)][qm::foldCase(name)] = {name, qm::ValueType::Text, text, 0};
+    }
+    void writeDword(const std::string& key, const std::string& name, std::uint32_t number) override {
+        keys[qm::foldCase(key)][qm::foldCase(name)] = {name, qm::ValueType::Dword, {}, number};
+    }
+    void deleteValue(const std::string& key, const std::string& name) override {
+        keys[qm::foldCase(key)].erase(qm::foldCase(name));
+    }
+};
+
+} // namespace
+
+void FuzzRegFile(const std::uint8_t* data, std::size_t size) {
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    const qm::RegFileParse parsed = qm::ParseRegFile(text);
+    Check(parsed.ok || !parsed.error.empty(), "a refusal names its reason");
+    Check(parsed.ok || parsed.changes.empty(), "nothing applies from a refused file");
+    if (!parsed.ok) return;
+    MemoryStore store;
+    qm::ApplyRegChanges(store, parsed.changes);
+    // Each text value, written back in the file's own escaping, reads the same.
+    for (const qm::RegChange& c : parsed.changes) {
+        if (c.kind != qm::RegChange::Kind::SetText) continue;
+        const std::string again = "REGEDIT4\n[HKCU\\K]\n\"" + qm::EscapeRegText(c.name) + "\"=\"" +
+                                  qm::EscapeRegText(c.text) + "\"\n";
+        const qm::RegFileParse back = qm::ParseRegFile(again);
+        if (c.name.find_first_of("\r\n") != std::string::npos || c.text.find_first_of("\r\n") != std::string::npos)
+            continue; // a line break cannot stand inside one line
+        Check(back.ok && back.changes.size() == 2 && back.changes[1].name == c.name && back.changes[1].text == c.text,
+              "registry text escaping round trip");
+    }
+}
+
+void FuzzViewer(const std::uint8_t* data, std::size_t size) {
+    std::string bytes(reinterpret_cast<const char*>(data), size);
+    const std::size_t nul = bytes.find('\0');
+    const std::size_t readable = nul == std::string::npos ? bytes.size() : nul;
+    qm::LogFileContent content;
+    content.Parse(bytes);
+    Check(static_cast<std::size_t>(content.RowCount()) <= readable + 1, "no more rows than bytes");
+    for (int r = 0; r < content.RowCount(); ++r)
+        for (int c = 0; c < qm::kViewerColumns; ++c) {
+            const std::string_view cell = content.Cell(r, c);
+            Check(cell.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos, "a cell holds one line");
+            Check(cell.empty() || (static_cast<unsigned char>(cell.front()) > 32 &&
+                                   static_cast<unsigned char>(cell.back()) > 32),
+                  "cells are trimmed");
+        }
+}
+
+} // namespace qmfuzz
