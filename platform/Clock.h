@@ -23,6 +23,10 @@ public:
 class SystemClock : public Clock {
 public:
     DateTime now() const override;
+
+private:
+    mutable long long cachedSecond_ = -1;
+    mutable DateTime cached_;
 };
 
 // The separator the system puts between hours, minutes and seconds.

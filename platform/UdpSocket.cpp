@@ -46,6 +46,10 @@ int closesocket(int fd) { return ::close(fd); }
 
 namespace qm {
 
+ReceiveBatch::ReceiveBatch() : storage(static_cast<std::size_t>(kSlots) * UdpSocket::kMaxDatagram) {}
+
+char* ReceiveBatch::Slot(int i) { return storage.data() + static_cast<std::size_t>(i) * UdpSocket::kMaxDatagram; }
+
 UdpSocket::UdpSocket() : handle_(kClosed) {
 #ifdef _WIN32
     static WinsockUser winsock;
@@ -85,7 +89,11 @@ std::string UdpSocket::Open(int port) {
     // A larger buffer absorbs bursts while the UI thread is busy; a smaller
     // grant than asked for is not an error.
     int size = kReceiveBuffer;
-    setsockopt(handle_, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&size), sizeof size);
+#ifdef SO_RCVBUFFORCE
+    const int forced = kForcedReceiveBuffer;
+    if (setsockopt(handle_, SOL_SOCKET, SO_RCVBUFFORCE, &forced, sizeof forced) != 0)
+#endif
+        setsockopt(handle_, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&size), sizeof size);
 
     sockaddr_in local{};
     local.sin_family = AF_INET;
@@ -126,6 +134,46 @@ UdpSocket::Read UdpSocket::ReadDatagram(char* buffer, std::size_t size, std::siz
     std::snprintf(fromIp, sizeof fromIp, "%u.%u.%u.%u", b[0], b[1], b[2], b[3]);
     fromPort = ntohs(from.sin_port);
     return Read::Datagram;
+}
+
+UdpSocket::Read UdpSocket::ReadBatch(ReceiveBatch& batch) {
+    batch.count = 0;
+    if (!IsOpen()) return Read::Error;
+#ifdef __linux__
+    mmsghdr msgs[ReceiveBatch::kSlots]{};
+    iovec iov[ReceiveBatch::kSlots];
+    sockaddr_in from[ReceiveBatch::kSlots]{};
+    for (int i = 0; i < ReceiveBatch::kSlots; ++i) {
+        iov[i] = {batch.Slot(i), kMaxDatagram};
+        msgs[i].msg_hdr.msg_iov = &iov[i];
+        msgs[i].msg_hdr.msg_iovlen = 1;
+        msgs[i].msg_hdr.msg_name = &from[i];
+        msgs[i].msg_hdr.msg_namelen = sizeof from[i];
+    }
+    const int n = recvmmsg(handle_, msgs, ReceiveBatch::kSlots, MSG_DONTWAIT, nullptr);
+    if (n < 0) return WouldBlock(LastError()) ? Read::NoneWaiting : Read::Error;
+    for (int i = 0; i < n; ++i) {
+        batch.length[static_cast<std::size_t>(i)] = msgs[i].msg_len;
+        const auto* b = reinterpret_cast<const unsigned char*>(&from[i].sin_addr);
+        std::snprintf(batch.fromIp[static_cast<std::size_t>(i)].data(), 16, "%u.%u.%u.%u", b[0], b[1], b[2], b[3]);
+        batch.fromPort[static_cast<std::size_t>(i)] = ntohs(from[i].sin_port);
+    }
+    batch.count = n;
+    return n > 0 ? Read::Datagram : Read::NoneWaiting;
+#else
+    for (int i = 0; i < ReceiveBatch::kSlots; ++i) {
+        char ip[16];
+        std::size_t length = 0;
+        int port = 0;
+        const Read r = ReadDatagram(batch.Slot(i), kMaxDatagram, length, ip, port);
+        if (r != Read::Datagram) return batch.count > 0 ? Read::Datagram : r;
+        batch.length[static_cast<std::size_t>(i)] = length;
+        std::memcpy(batch.fromIp[static_cast<std::size_t>(i)].data(), ip, sizeof ip);
+        batch.fromPort[static_cast<std::size_t>(i)] = port;
+        ++batch.count;
+    }
+    return Read::Datagram;
+#endif
 }
 
 } // namespace qm

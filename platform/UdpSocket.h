@@ -2,10 +2,24 @@
 // notifier that wakes the UI thread lives in TNMUDP.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace qm {
+
+// Room for several datagrams read in one call.
+struct ReceiveBatch {
+    static constexpr int kSlots = 32;
+    ReceiveBatch();
+    std::vector<char> storage; // kSlots slots of kMaxDatagram bytes
+    std::array<std::size_t, kSlots> length{};
+    std::array<std::array<char, 16>, kSlots> fromIp{};
+    std::array<int, kSlots> fromPort{};
+    int count = 0;
+    char* Slot(int i);
+};
 
 class UdpSocket {
 public:
@@ -13,6 +27,10 @@ public:
     static constexpr std::size_t kMaxDatagram = 65535;
     // Asked for at open; the kernel may double it up to its cap.
     static constexpr int kReceiveBuffer = 4 * 1024 * 1024;
+    // Asked for past the cap where the program may (CAP_NET_ADMIN, as
+    // rsyslog does): a burst of tens of thousands of datagrams then waits
+    // in the kernel while the UI thread works through it.
+    static constexpr int kForcedReceiveBuffer = 32 * 1024 * 1024;
 
     UdpSocket();
     ~UdpSocket();
@@ -34,6 +52,9 @@ public:
     // Reads one waiting datagram into `buffer`. `fromIp` gets the sender as
     // dotted text (at most 15 characters and a NUL).
     Read ReadDatagram(char* buffer, std::size_t size, std::size_t& length, char (&fromIp)[16], int& fromPort);
+    // Reads as many waiting datagrams as the batch holds, in arrival order,
+    // in one system call where the platform has one (recvmmsg).
+    Read ReadBatch(ReceiveBatch& batch);
 
 private:
 #ifdef _WIN32

@@ -7,7 +7,7 @@
 
 namespace qm {
 
-TNMUDP::TNMUDP(QObject* parent) : QObject(parent), buffer_(UdpSocket::kMaxDatagram) {}
+TNMUDP::TNMUDP(QObject* parent) : QObject(parent) {}
 
 TNMUDP::~TNMUDP() = default;
 
@@ -23,20 +23,24 @@ std::string TNMUDP::SetLocalPort(int port) {
 
 int TNMUDP::CopyDatagram(char* buffer, int size) const {
     const int n = static_cast<int>(std::min<std::size_t>(length_, static_cast<std::size_t>(std::max(size, 0))));
-    if (n > 0) std::memcpy(buffer, buffer_.data(), static_cast<std::size_t>(n));
+    if (n > 0) std::memcpy(buffer, current_, static_cast<std::size_t>(n));
     return n;
 }
 
 void TNMUDP::ReceiveWaiting() {
-    char fromIp[16];
-    int fromPort = 0;
-    for (int i = 0; i < kReadsPerWakeUp && socket_.IsOpen(); ++i) {
-        const UdpSocket::Read r = socket_.ReadDatagram(buffer_.data(), buffer_.size(), length_, fromIp, fromPort);
-        if (r != UdpSocket::Read::Datagram) break;
-        // Empty datagrams carry nothing to decode.
-        if (length_ == 0 || !OnDataReceived) continue;
-        // Each datagram is handled to the end before the next is read.
-        OnDataReceived(static_cast<int>(length_), fromIp, fromPort);
+    for (int read = 0; read < kReadsPerWakeUp && socket_.IsOpen();) {
+        if (socket_.ReadBatch(batch_) != UdpSocket::Read::Datagram) break;
+        read += batch_.count;
+        for (int i = 0; i < batch_.count; ++i) {
+            current_ = batch_.Slot(i);
+            length_ = batch_.length[static_cast<std::size_t>(i)];
+            // Empty datagrams carry nothing to decode.
+            if (length_ == 0 || !OnDataReceived) continue;
+            // Each datagram is handled to the end before the next is handed on.
+            OnDataReceived(static_cast<int>(length_), batch_.fromIp[static_cast<std::size_t>(i)].data(),
+                           batch_.fromPort[static_cast<std::size_t>(i)]);
+            if (!socket_.IsOpen()) return; // the handler re-bound the port
+        }
     }
 }
 

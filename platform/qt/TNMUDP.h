@@ -43,7 +43,7 @@ public:
 
     // Copies the last datagram's bytes (at most `size`) and returns the count.
     int CopyDatagram(char* buffer, int size) const;
-    std::string_view Datagram() const { return {buffer_.data(), length_}; }
+    std::string_view Datagram() const { return {current_, length_}; }
 
     // Reads every waiting datagram now (the notifier calls this).
     void ReceiveWaiting();
@@ -51,7 +51,8 @@ public:
 private:
     UdpSocket socket_;
     std::unique_ptr<QSocketNotifier> notifier_;
-    std::vector<char> buffer_;
+    ReceiveBatch batch_;
+    const char* current_ = nullptr;
     std::size_t length_ = 0;
     int localPort_ = 514;
 };
