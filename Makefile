@@ -5,6 +5,7 @@
 #   make bench            the Google Benchmarks
 #   make loadtest         the whole program under load, beside rsyslog
 #   make fuzz             every fuzz harness for FUZZ_SECONDS (default 60)
+#   make windows-check    the core built for Windows, its tests under Wine
 
 JOBS ?= 2
 BUILD_DIR ?= build
@@ -16,7 +17,7 @@ endif
 # Opt-in test labels, left out of the ordinary run.
 CTEST_EXCLUDE ?= slow|load
 
-.PHONY: all deps configure build run test test-all test-load bench loadtest fuzz clean
+.PHONY: all deps configure build run test test-all test-load bench loadtest fuzz windows-check clean
 
 all: build
 
@@ -59,5 +60,9 @@ fuzz: deps
 	cmake --build build-fuzz -j$(JOBS) --target fuzz_datagram fuzz_listrow fuzz_regfile fuzz_viewer
 	tools/run-fuzzers.sh build-fuzz/bin $(FUZZ_SECONDS)
 
+# The Qt-free libraries and their tests built for 32-bit Windows, run under Wine.
+windows-check:
+	tools/windows-check.sh
+
 clean:
-	rm -rf build build-sanitize build-fuzz
+	rm -rf build build-sanitize build-fuzz build-windows

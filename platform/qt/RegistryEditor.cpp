@@ -6,9 +6,7 @@
 #include <QThread>
 
 #ifdef _WIN32
-#include "RegeditCommand.h"
-
-#include <windows.h>
+#include "RegeditProcess.h"
 #endif
 
 namespace qm {
@@ -16,28 +14,10 @@ namespace qm {
 #ifdef _WIN32
 
 EditorRun RunRegistryEditor(const QString& /*editor*/, const QString& file) {
-    const QByteArray path = file.toLocal8Bit();
-    char shortPath[MAX_PATH] = {};
-    const DWORD n = GetShortPathNameA(path.constData(), shortPath, sizeof shortPath);
     // A path with no short form is passed as it is.
-    std::string commandLine = RegeditCommandLine(n > 0 && n < sizeof shortPath ? std::string(shortPath, n)
-                                                                               : path.toStdString());
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    EditorRun run;
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process))
-        return run;
-    run.started = true;
-    CloseHandle(process.hThread);
-    while (WaitForSingleObject(process.hProcess, 20) == WAIT_TIMEOUT)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    DWORD code = 1;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hProcess);
-    run.exitCode = static_cast<int>(code);
-    return run;
+    const RegeditRun r = RunRegedit(file.toLocal8Bit().toStdString(),
+                                    [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 20); });
+    return {r.started, r.exitCode};
 }
 
 #else

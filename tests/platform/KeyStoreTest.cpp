@@ -1,66 +1,84 @@
-// The contract every key store keeps, run here against the SQLite file.
-#include "SqliteKeyStore.h"
+// The contract every key store keeps: the SQLite file here, the Windows
+// registry in the Windows build (under a key of the tests' own).
+#include "StoreFactory.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
+#include <cstdlib>
 
 using namespace qm;
 
 namespace {
+
+const std::string kBase = "Software\\QuillmereTest";
+std::string Key(const std::string& rest) { return kBase + "\\" + rest; }
+
+class KeyStoreContract : public ::testing::Test {
+protected:
+    qmtest::TempDir dir;
+    std::unique_ptr<KeyStore> owned = qmtest::MakeTestStore(dir);
+    KeyStore& store = *owned;
+    void SetUp() override { store.deleteTree(kBase); }
+    void TearDown() override { store.deleteTree(kBase); }
+};
+
+TEST_F(KeyStoreContract, TypedValuesRoundTripByteForByte) {
+    const std::string bytes("a\xB6\xFF\x01 z", 6);
+    store.writeText(Key("A"), "Text", bytes);
+    store.writeDword(Key("A"), "Num", 0xFFFFFFFEu);
+    auto text = store.readValue(Key("A"), "Text");
+    auto num = store.readValue(Key("A"), "Num");
+    ASSERT_TRUE(text && num);
+    EXPECT_EQ(text->type, ValueType::Text);
+    EXPECT_EQ(text->text, bytes);
+    EXPECT_EQ(num->type, ValueType::Dword);
+    EXPECT_EQ(num->number, 0xFFFFFFFEu);
+    EXPECT_FALSE(store.readValue(Key("A"), "Missing"));
+    EXPECT_FALSE(store.readValue(Key("Nowhere"), "Text"));
+}
+
+TEST_F(KeyStoreContract, NamesIgnoreLetterCaseAndKeepCreationOrder) {
+    store.writeText(Key("K"), "b", "1");
+    store.writeText(Key("K"), "A", "2");
+    store.writeText(Key("K"), "c", "3");
+    store.writeText(foldCase(Key("K")), "B", "overwritten"); // keeps its place and its first spelling
+    EXPECT_EQ(store.valueNames(Key("k")), (std::vector<std::string>{"b", "A", "c"}));
+    EXPECT_EQ(store.readValue(Key("K"), "b")->text, "overwritten");
+    EXPECT_TRUE(store.keyExists("SOFTWARE\\quillmeretest"));
+}
+
+// A number that an imported file left as text stays text when written again.
+TEST_F(KeyStoreContract, TypeChangesInPlace) {
+    store.writeDword(Key("K"), "Port", 514);
+    store.writeText(Key("K"), "Other", "x");
+    store.writeText(Key("K"), "port", "600");
+    EXPECT_EQ(store.readValue(Key("K"), "Port")->type, ValueType::Text);
+    EXPECT_EQ(store.valueNames(Key("K")), (std::vector<std::string>{"Port", "Other"}));
+}
+
+TEST_F(KeyStoreContract, DeleteTreeRemovesOnlyThatSubtree) {
+    store.writeText(Key("F\\ID"), "1", "x");
+    store.writeText(Key("F\\ID\\Deep"), "2", "y");
+    store.writeText(Key("F\\IDX"), "3", "z"); // shares the prefix, not the tree
+    store.deleteTree(foldCase(Key("F\\ID")));
+    EXPECT_FALSE(store.keyExists(Key("F\\ID")));
+    EXPECT_FALSE(store.keyExists(Key("F\\ID\\Deep")));
+    EXPECT_TRUE(store.valueNames(Key("F\\ID\\Deep")).empty());
+    EXPECT_EQ(store.readValue(Key("F\\IDX"), "3")->text, "z");
+    EXPECT_EQ(store.subKeys(Key("F")), (std::vector<std::string>{"IDX"}));
+    store.deleteTree(Key("Missing")); // passed over
+    store.deleteValue(Key("F\\IDX"), "3");
+    EXPECT_FALSE(store.readValue(Key("F\\IDX"), "3"));
+}
+
+#ifndef _WIN32
 
 class SqliteKeyStoreTest : public ::testing::Test {
 protected:
     qmtest::TempDir dir;
     SqliteKeyStore store{dir / "tovrel" / "registry.sqlite"};
 };
-
-TEST_F(SqliteKeyStoreTest, TypedValuesRoundTripByteForByte) {
-    const std::string bytes("a\xB6\xFF\x01 z", 6);
-    store.writeText("Software\\A", "Text", bytes);
-    store.writeDword("Software\\A", "Num", 0xFFFFFFFEu);
-    auto text = store.readValue("Software\\A", "Text");
-    auto num = store.readValue("Software\\A", "Num");
-    ASSERT_TRUE(text && num);
-    EXPECT_EQ(text->type, ValueType::Text);
-    EXPECT_EQ(text->text, bytes);
-    EXPECT_EQ(num->type, ValueType::Dword);
-    EXPECT_EQ(num->number, 0xFFFFFFFEu);
-    EXPECT_FALSE(store.readValue("Software\\A", "Missing"));
-    EXPECT_FALSE(store.readValue("Software\\Nowhere", "Text"));
-}
-
-TEST_F(SqliteKeyStoreTest, NamesIgnoreLetterCaseAndKeepCreationOrder) {
-    store.writeText("Software\\K", "b", "1");
-    store.writeText("Software\\K", "A", "2");
-    store.writeText("Software\\K", "c", "3");
-    store.writeText("software\\k", "B", "overwritten"); // keeps its place and its first spelling
-    EXPECT_EQ(store.valueNames("SOFTWARE\\K"), (std::vector<std::string>{"b", "A", "c"}));
-    EXPECT_EQ(store.readValue("Software\\K", "b")->text, "overwritten");
-    EXPECT_TRUE(store.keyExists("SoftWare"));
-}
-
-TEST_F(SqliteKeyStoreTest, TypeChangesInPlace) {
-    store.writeDword("K", "Port", 514);
-    store.writeText("K", "Other", "x");
-    store.writeText("K", "port", "600");
-    EXPECT_EQ(store.readValue("K", "Port")->type, ValueType::Text);
-    EXPECT_EQ(store.valueNames("K"), (std::vector<std::string>{"Port", "Other"}));
-}
-
-TEST_F(SqliteKeyStoreTest, DeleteTreeRemovesOnlyThatSubtree) {
-    store.writeText("S\\F\\ID", "1", "x");
-    store.writeText("S\\F\\ID\\Deep", "2", "y");
-    store.writeText("S\\F\\IDX", "3", "z"); // shares the prefix, not the tree
-    store.deleteTree("s\\f\\id");
-    EXPECT_FALSE(store.keyExists("S\\F\\ID"));
-    EXPECT_FALSE(store.keyExists("S\\F\\ID\\Deep"));
-    EXPECT_TRUE(store.valueNames("S\\F\\ID\\Deep").empty());
-    EXPECT_EQ(store.readValue("S\\F\\IDX", "3")->text, "z");
-    EXPECT_EQ(store.subKeys("S\\F"), (std::vector<std::string>{"IDX"}));
-    store.deleteTree("S\\Missing"); // passed over
-}
 
 TEST_F(SqliteKeyStoreTest, RolledBackTransactionLeavesNothing) {
     store.writeText("K", "keep", "old");
@@ -116,5 +134,7 @@ TEST(DefaultRegistryFile, FollowsXdgConfigHome) {
     else
         unsetenv("XDG_CONFIG_HOME");
 }
+
+#endif
 
 } // namespace

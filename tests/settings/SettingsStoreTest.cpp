@@ -1,22 +1,28 @@
 #include "SettingsStore.h"
-#include "SqliteKeyStore.h"
+#include "StoreFactory.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <csignal>
 #include <random>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 using namespace qm;
 
 namespace {
 
+// Runs on the SQLite file, and on the registry in the Windows build.
 class SettingsStoreTest : public ::testing::Test {
 protected:
     qmtest::TempDir dir;
-    SqliteKeyStore store{dir / "registry.sqlite"};
+    std::unique_ptr<KeyStore> owned = qmtest::MakeTestStore(dir);
+    KeyStore& store = *owned;
+    void SetUp() override { store.deleteTree(kSettingsKey); }
+    void TearDown() override { store.deleteTree(kSettingsKey); }
 
     Options Load() {
         Options o;
@@ -150,7 +156,23 @@ TEST_F(SettingsStoreTest, SaveBlockedWritesNothingAndClearLeavesTheEmptyKey) {
     EXPECT_EQ(Load().General.Port, 514);
 }
 
-TEST_F(SettingsStoreTest, AStoreLockedByAnotherProcessIsReportedNotWaitedOnForever) {
+#ifndef _WIN32
+
+// What only a file can show: locks, unreadable files, kills mid-save.
+class SqliteSettingsTest : public ::testing::Test {
+protected:
+    qmtest::TempDir dir;
+    SqliteKeyStore store{dir / "registry.sqlite"};
+
+    Options Load() {
+        Options o;
+        o.ProgramDir = "/opt/q";
+        EXPECT_TRUE(LoadOptions(store, o));
+        return o;
+    }
+};
+
+TEST_F(SqliteSettingsTest, AStoreLockedByAnotherProcessIsReportedNotWaitedOnForever) {
     ASSERT_TRUE(SaveOptions(store, Options{}));
     SqliteKeyStore holder(store.file());
     holder.begin(); // holds the write lock
@@ -163,7 +185,7 @@ TEST_F(SettingsStoreTest, AStoreLockedByAnotherProcessIsReportedNotWaitedOnForev
     EXPECT_TRUE(LoadOptions(impatient, o));
 }
 
-TEST_F(SettingsStoreTest, FailedLoadLeavesTheRecordAndReportsWhy) {
+TEST_F(SqliteSettingsTest, FailedLoadLeavesTheRecordAndReportsWhy) {
     std::filesystem::create_directories(store.file()); // cannot be opened as a file
     Options o;
     o.General.Port = 4242;
@@ -175,7 +197,7 @@ TEST_F(SettingsStoreTest, FailedLoadLeavesTheRecordAndReportsWhy) {
 }
 
 // A save killed at any moment leaves the old or the new settings, whole.
-TEST_F(SettingsStoreTest, KillDuringSaveLeavesOneWholeVersion) {
+TEST_F(SqliteSettingsTest, KillDuringSaveLeavesOneWholeVersion) {
     auto version = [](int v) {
         Options o;
         o.General.Port = 1000 + v;
@@ -202,5 +224,7 @@ TEST_F(SettingsStoreTest, KillDuringSaveLeavesOneWholeVersion) {
         for (const TokenEntry& t : o.TokenList) ASSERT_EQ(t.Color, std::to_string(v));
     }
 }
+
+#endif
 
 } // namespace

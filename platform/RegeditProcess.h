@@ -1,0 +1,25 @@
+// The import's start of the system registry editor on Windows:
+// "regedit.exe " and the file's short path, through CreateProcessA.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace qm {
+
+struct RegeditRun {
+    bool started = false;
+    int exitCode = -1;
+    std::string commandLine;
+};
+
+// The short form of `path` (GetShortPathNameA), or the path as it is when it
+// has none.
+std::string ShortPath(const std::string& path);
+
+// Starts `program` (normally "regedit.exe") with the file's short path as its
+// one argument and waits for it to end, calling `wait` between checks so the
+// caller's event loop runs on.
+RegeditRun RunRegedit(const std::string& file, const std::function<void()>& wait, const std::string& program = "regedit.exe");
+
+} // namespace qm
