@@ -15,6 +15,7 @@ using Target = void (*)(const std::uint8_t*, std::size_t);
 struct Corpus {
     const char* folder;
     Target target;
+    friend void PrintTo(const Corpus& c, std::ostream* os) { *os << c.folder; }
 };
 
 class CorpusReplay : public ::testing::TestWithParam<Corpus> {};
