@@ -20,7 +20,8 @@ void Page(QPainter& p) {
     p.setBrush(kPaper);
     p.drawRect(QRectF(3.5, 1.5, 9, 13));
     p.setPen(QPen(QColor(150, 150, 150), 1));
-    for (int y = 5; y <= 11; y += 2) p.drawLine(QPointF(5.5, y + 0.5), QPointF(10.5, y + 0.5));
+    for (int y = 5; y <= 11; y += 2)
+        p.drawLine(QPointF(5.5, y + 0.5), QPointF(10.5, y + 0.5));
 }
 
 void Arrow(QPainter& p, QPointF from, QPointF to, const QColor& c) {
@@ -146,8 +147,12 @@ void Draw(QPainter& p, int index) {
         p.setBrush(kPaper);
         p.drawRect(QRectF(5.5, 3.5, 6, 3));
         break;
-    case ImgToolBar: Window(p, kBlue, true); break;
-    case ImgStatusBar: Window(p, kBlue, false); break;
+    case ImgToolBar:
+        Window(p, kBlue, true);
+        break;
+    case ImgStatusBar:
+        Window(p, kBlue, false);
+        break;
     case ImgFilterExplorer:
         Window(p, QColor(0, 0, 0, 0), true);
         p.setPen(Qt::NoPen);
@@ -187,7 +192,8 @@ void Draw(QPainter& p, int index) {
         p.setBrush(Qt::white);
         p.drawRect(QRectF(1.5, 2.5, 13, 11));
         p.setPen(QPen(QColor(120, 130, 150), 1));
-        for (int y = 5; y < 13; y += 3) p.drawLine(QPointF(2, y + 0.5), QPointF(14, y + 0.5));
+        for (int y = 5; y < 13; y += 3)
+            p.drawLine(QPointF(2, y + 0.5), QPointF(14, y + 0.5));
         p.drawLine(QPointF(6.5, 3), QPointF(6.5, 13));
         break;
     default:
@@ -219,7 +225,8 @@ QIcon CommandImage(int index) {
 
 QIcon ApplicationIcon() {
     QIcon icon;
-    for (int size : {16, 22, 32, 48, 64, 128}) icon.addPixmap(Render(ImgProcess, size));
+    for (int size : {16, 22, 32, 48, 64, 128})
+        icon.addPixmap(Render(ImgProcess, size));
     return icon;
 }
 

@@ -10,12 +10,13 @@ namespace qm {
 
 void TfrmUDP::actOpenLogExecute() {
     if (viewerModel_->rowCount() > 1 &&
-        !services_.dialogs.AskYesNo(this, "Load new log-file", "Do you want to clear current Viewer data and load new it?",
+        !services_.dialogs.AskYesNo(this, "Load new log-file",
+                                    "Do you want to clear current Viewer data and load new it?",
                                     BoxIcon::Information))
         return;
-    const std::optional<QString> file = services_.dialogs.OpenFile(
-        this, {"Open Log-file", FromLocal(options.General.LogDir), QString(),
-               "Log files (*.log)|*.log|All fales (*.*)|*.*"});
+    const std::optional<QString> file =
+        services_.dialogs.OpenFile(this, {"Open Log-file", FromLocal(options.General.LogDir), QString(),
+                                          "Log files (*.log)|*.log|All fales (*.*)|*.*"});
     if (!file) return;
 
     viewerModel_->Clear();

@@ -12,9 +12,9 @@
 namespace qm {
 
 void TfrmUDP::actExportOptionsExecute() {
-    const std::optional<QString> file =
-        services_.dialogs.SaveFile(this, {"Saving Options from Registry to Quillmere opt file", QString(), "SysLog.qmr",
-                                          "Quillmere opt files (*.qmr)|*.qmr|AllFiles (*.*)|*.*"});
+    const std::optional<QString> file = services_.dialogs.SaveFile(
+        this, {"Saving Options from Registry to Quillmere opt file", QString(), "SysLog.qmr",
+               "Quillmere opt files (*.qmr)|*.qmr|AllFiles (*.*)|*.*"});
     if (!file) return;
     const std::string bytes = BuildExportFile(options);
     std::ofstream out(ToLocal(*file), std::ios::binary | std::ios::trunc);
@@ -28,9 +28,9 @@ void TfrmUDP::actExportOptionsExecute() {
 }
 
 void TfrmUDP::actImportOptionsExecute() {
-    const std::optional<QString> file = services_.dialogs.OpenFile(
-        this, {"Add Quillmere opt file to Registry", QString(), "SysLog.qmr",
-               "Quillmere opt files (*.qmr)|*.qmr|All files (*.*)|*.*"});
+    const std::optional<QString> file =
+        services_.dialogs.OpenFile(this, {"Add Quillmere opt file to Registry", QString(), "SysLog.qmr",
+                                          "Quillmere opt files (*.qmr)|*.qmr|All files (*.*)|*.*"});
     if (!file) return;
     // Waiting for the editor keeps the reload, and the save at shutdown,
     // from seeing the values from before the import.
@@ -39,13 +39,15 @@ void TfrmUDP::actImportOptionsExecute() {
     actImportOptions->setEnabled(true);
     if (!run.started || run.exitCode != 0) {
         services_.dialogs.ShowMessage(this, "Error load Quillmere opt",
-                                      "Error occured durring load \r" + *file + "\rfile to Registry.", BoxIcon::Error);
+                                      "Error occured durring load \r" + *file + "\rfile to Registry.",
+                                      BoxIcon::Error);
         return;
     }
-    services_.dialogs.ShowMessage(this, "Restart Quillmere",
-                                  "Quillmere file \r" + *file +
-                                      "\rsuccessfully load to Registry.\rWell, please close programm and execute it again.",
-                                  BoxIcon::Information);
+    services_.dialogs.ShowMessage(
+        this, "Restart Quillmere",
+        "Quillmere file \r" + *file +
+            "\rsuccessfully load to Registry.\rWell, please close programm and execute it again.",
+        BoxIcon::Information);
     if (const StoreResult loaded = LoadOptions(services_.store, options); !loaded) {
         ShowErrorBox(services_.dialogs, this, QString::fromStdString(loaded.error));
         return;
@@ -57,7 +59,8 @@ void TfrmUDP::actImportOptionsExecute() {
 }
 
 void TfrmUDP::actClearRegistryExecute() {
-    if (!services_.dialogs.AskYesNo(this, "Registry cleaner", "Do you want to delete all program entires from Registry?",
+    if (!services_.dialogs.AskYesNo(this, "Registry cleaner",
+                                    "Do you want to delete all program entires from Registry?",
                                     BoxIcon::Warning))
         return;
     options.SaveBlocked = true;

@@ -56,7 +56,8 @@ void SavePlacement(KeyStore& store, const PlacementRecord& r, int screenWidth, i
     put("NormPos", Four(r.normPos));
     put("NormPos" + suffix, Four(r.normPos));
     put("Visible", r.visible ? "1" : "0");
-    for (const auto& [name, value] : r.properties) put(name, value);
+    for (const auto& [name, value] : r.properties)
+        put(name, value);
     transaction.commit();
 }
 

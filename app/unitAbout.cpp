@@ -1,5 +1,7 @@
 #include "unitAbout.h"
 
+#include "Dialogs.h"
+
 #include "AppImages.h"
 
 #include <QFrame>
@@ -11,10 +13,9 @@ namespace qm {
 TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
     setObjectName("frmAbout");
     setWindowTitle("About Quillmere");
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    QFont font(QStringLiteral("MS Sans Serif"), 8);
-    font.setStyleHint(QFont::SansSerif);
-    setFont(font);
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    setFont(WindowFont());
     setFixedSize(315, 94);
 
     auto* bevel = new QFrame(this);

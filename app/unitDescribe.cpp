@@ -1,5 +1,7 @@
 #include "unitDescribe.h"
 
+#include "Dialogs.h"
+
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
@@ -21,13 +23,15 @@ QString DescriptionText() {
                "2. Программа слушает выбранный UDP-порт.\n"
                "3. На любом порту принятые байты показываются строкой текста в колонке сообщения.\n"
                "4. На порту 514 выполняется полная обработка сообщений syslog:\n"
-               "      - встроенное добавление стандартных идентификаторов приоритета (уровни важности от 0 до 7);\n"
+               "      - встроенное добавление стандартных идентификаторов приоритета (уровни важности от 0 "
+               "до 7);\n"
                "      - добавление идентификатора приоритета, который вас интересует (от 0 до 191);\n"
                "      - фильтрация по IP-адресу;\n"
                "      - фильтрация, наблюдение и всплывающие сообщения по уровню важности, по источнику "
                "сообщения, по идентификатору приоритета и по подстроке в тексте сообщения;\n"
                "      - журнал всплывающих сообщений с быстрым переходом к каждому из них.\n"
-               "5. Запись сообщений в лог-файлы: отдельный файл для каждого идентификатора приоритета и новые "
+               "5. Запись сообщений в лог-файлы: отдельный файл для каждого идентификатора приоритета и "
+               "новые "
                "файлы с началом каждых суток.\n"
                "6. Просмотр лог-файлов.\n"
                "\n"
@@ -38,7 +42,8 @@ QString DescriptionText() {
 TfrmDescribe::TfrmDescribe(QWidget* parent) : QDialog(parent) {
     setObjectName("frmDescribe");
     setWindowTitle("Quillmere Describe");
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
     setFixedSize(482, 318);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -51,9 +56,7 @@ TfrmDescribe::TfrmDescribe(QWidget* parent) : QDialog(parent) {
     RichEdit1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     RichEdit1->setLineWrapMode(QTextEdit::WidgetWidth);
     RichEdit1->setAcceptRichText(false);
-    QFont font(QStringLiteral("MS Sans Serif"), 8);
-    font.setStyleHint(QFont::SansSerif);
-    RichEdit1->setFont(font);
+    RichEdit1->setFont(WindowFont());
     QPalette palette = RichEdit1->palette();
     palette.setColor(QPalette::Base, palette.color(QPalette::Button));
     palette.setColor(QPalette::Text, QColor(0, 0, 128));

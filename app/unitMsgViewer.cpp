@@ -1,5 +1,7 @@
 #include "unitMsgViewer.h"
 
+#include "Dialogs.h"
+
 #include "ProcessTable.h"
 
 #include <QAbstractItemModel>
@@ -33,10 +35,9 @@ QLabel* Value(QWidget* parent, const char* name, int y) {
 TfrmMessageViewer::TfrmMessageViewer(QWidget* parent) : QDialog(parent) {
     setObjectName("frmMessageViewer");
     setWindowTitle("Message Viewer");
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    QFont font(QStringLiteral("MS Sans Serif"), 8);
-    font.setStyleHint(QFont::SansSerif);
-    setFont(font);
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    setFont(WindowFont());
     setFixedSize(350, 212);
 
     auto* bevel = new QFrame(this);

@@ -1,5 +1,7 @@
 #include "unitUdp.h"
 
+#include "Dialogs.h"
+
 #include "AppImages.h"
 #include "SettingsStore.h"
 #include "WindowPlacement.h"
@@ -36,28 +38,32 @@ constexpr int kFlushIntervalMs = 50;
 const char* const kShutdownCaption = "Quillmere shutdown";
 const char* const kShutdownText = "Can't create log directory. Check your access and try again.";
 
-QString BoolText(bool value) { return value ? QStringLiteral("True") : QStringLiteral("False"); }
+QString BoolText(bool value) {
+    return value ? QStringLiteral("True") : QStringLiteral("False");
+}
 
 } // namespace
 
 QString MainWindowTitle(const DateTime& d, int port, bool listening) {
     char date[32];
-    std::snprintf(date, sizeof date, "%02d%c%02d%c%04d", d.day, kTimeSeparator, d.month, kTimeSeparator, d.year);
+    std::snprintf(date, sizeof date, "%02d%c%02d%c%04d", d.day, kTimeSeparator, d.month, kTimeSeparator,
+                  d.year);
     return QString::fromLatin1(date) + " - Quillmere Light [Udp/" + QString::number(port) + " Listener] - " +
            (listening ? "Started" : "Stopped");
 }
 
-TfrmUDP::TfrmUDP(MainWindowServices services, QWidget* parent) : QMainWindow(parent), services_(std::move(services)) {
+TfrmUDP::TfrmUDP(MainWindowServices services, QWidget* parent)
+    : QMainWindow(parent), services_(std::move(services)) {
     setObjectName("frmUDP");
-    QFont font(QStringLiteral("MS Sans Serif"), 8);
-    font.setStyleHint(QFont::SansSerif);
-    setFont(font);
+    setFont(WindowFont());
     resize(504, 337);
     setMinimumSize(430, 330);
 
     oUdp = new TNMUDP(this);
     oUdp->setObjectName("oUdp");
-    oUdp->OnDataReceived = [this](int n, std::string_view from, int port) { oUdpDataReceived(n, from, port); };
+    oUdp->OnDataReceived = [this](int n, std::string_view from, int port) {
+        oUdpDataReceived(n, from, port);
+    };
     logWriter_ = std::make_unique<LogWriter>(options, services_.clock);
     handler_ = std::make_unique<ReceptionHandler>(options, services_.clock, *logWriter_, &processRows_);
     flushTimer_ = new QTimer(this);
@@ -124,8 +130,9 @@ void TfrmUDP::StartUp() {
     if (options.General.StayOnTop) setWindowFlag(Qt::WindowStaysOnTopHint, true);
     if (!services_.bindReceiver) {
     } else if (const std::string error = oUdp->SetLocalPort(options.General.Port); !error.empty())
-        ReportError(QString::fromStdString(error) +
-                    (options.General.Port < 1024 ? " Ports below 1024 need privileges; see the README." : ""));
+        ReportError(
+            QString::fromStdString(error) +
+            (options.General.Port < 1024 ? " Ports below 1024 need privileges; see the README." : ""));
     options.UserDate = services_.clock.now();
     SetTitle();
     setWindowIcon(ApplicationIcon());
@@ -134,7 +141,8 @@ void TfrmUDP::StartUp() {
     std::string today;
     FormatLogDay(services_.clock.now(), today);
     logWriter_->SetLastLogDay(today);
-    if (options.General.WriteToLog && logWriter_->PrepareDayFiles(true) == LogWriter::Prepared::LogDirUnavailable)
+    if (options.General.WriteToLog &&
+        logWriter_->PrepareDayFiles(true) == LogWriter::Prepared::LogDirUnavailable)
         LogDirectoryFailed();
     options.UseUserDate = false;
     if (options.General.AutoListen) {
@@ -143,7 +151,9 @@ void TfrmUDP::StartUp() {
     }
 }
 
-void TfrmUDP::SetTitle() { setWindowTitle(MainWindowTitle(options.UserDate, options.General.Port, Listening)); }
+void TfrmUDP::SetTitle() {
+    setWindowTitle(MainWindowTitle(options.UserDate, options.General.Port, Listening));
+}
 
 void TfrmUDP::actStartProcessExecute() {
     Listening = actStartProcess->isChecked();
@@ -153,11 +163,18 @@ void TfrmUDP::actStartProcessExecute() {
 
 void TfrmUDP::oUdpDataReceived(int /*NumberBytes*/, std::string_view FromIP, int Port) {
     switch (handler_->Handle(Listening, oUdp->Datagram(), FromIP, Port)) {
-    case HandleOutcome::NotListening: break;
+    case HandleOutcome::NotListening:
+        break;
     case HandleOutcome::Admitted:
-    case HandleOutcome::Rejected: ScheduleFlush(); break;
-    case HandleOutcome::Failed: ReportError(FromLocal(handler_->Failure())); break;
-    case HandleOutcome::Shutdown: LogDirectoryFailed(); break;
+    case HandleOutcome::Rejected:
+        ScheduleFlush();
+        break;
+    case HandleOutcome::Failed:
+        ReportError(FromLocal(handler_->Failure()));
+        break;
+    case HandleOutcome::Shutdown:
+        LogDirectoryFailed();
+        break;
     }
 }
 
@@ -206,7 +223,8 @@ void TfrmUDP::FillFilterExplorer() {
     fill(clbIDFilter, options.IdList);
     fill(clbIPFilter, options.IpList);
     filling_ = false;
-    statusPanel0->setText(QString("ID [%1]  :  IP [%2]").arg(options.IdList.size()).arg(options.IpList.size()));
+    statusPanel0->setText(
+        QString("ID [%1]  :  IP [%2]").arg(options.IdList.size()).arg(options.IpList.size()));
 }
 
 void TfrmUDP::clbFilterClickCheck(QListWidgetItem* item) {
@@ -227,8 +245,8 @@ void TfrmUDP::ShowRecordCount(int page) {
 
 void TfrmUDP::actEditClearProcessGridExecute() {
     const bool process = tabMessPage->currentIndex() == 0;
-    const QString question = QString("Do you want to clear") +
-                             (process ? " Process list table" : " Log-file Viewer table") + "?";
+    const QString question =
+        QString("Do you want to clear") + (process ? " Process list table" : " Log-file Viewer table") + "?";
     if (!services_.dialogs.AskYesNo(this, "Clear listing", question, BoxIcon::Warning)) return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     if (process) {
@@ -278,8 +296,12 @@ void TfrmUDP::actHelpExecute() {
     window.exec();
 }
 
-int TfrmUDP::SelectedIdFilterRow() const { return clbIDFilter->currentRow(); }
-int TfrmUDP::SelectedIpFilterRow() const { return clbIPFilter->currentRow(); }
+int TfrmUDP::SelectedIdFilterRow() const {
+    return clbIDFilter->currentRow();
+}
+int TfrmUDP::SelectedIpFilterRow() const {
+    return clbIPFilter->currentRow();
+}
 
 bool TfrmUDP::PrepareDayFilesForced() {
     if (logWriter_->PrepareDayFiles(true) == LogWriter::Prepared::Ok) return true;
@@ -287,17 +309,23 @@ bool TfrmUDP::PrepareDayFilesForced() {
     return false;
 }
 
-void TfrmUDP::RepaintProcessTable() { grdProcess->viewport()->update(); }
+void TfrmUDP::RepaintProcessTable() {
+    grdProcess->viewport()->update();
+}
 
 // Options the operator confirmed may be saved even after a failed load.
-void TfrmUDP::OptionsTakenOver() { loadFailed_ = false; }
+void TfrmUDP::OptionsTakenOver() {
+    loadFailed_ = false;
+}
 
 void TfrmUDP::Shutdown() {
     ExitRequested = true;
     close();
 }
 
-bool TfrmUDP::UseTrayForClose() const { return QSystemTrayIcon::isSystemTrayAvailable(); }
+bool TfrmUDP::UseTrayForClose() const {
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
 
 void TfrmUDP::closeEvent(QCloseEvent* event) {
     if (!ExitRequested && options.General.CloseToSysTray) {
@@ -323,8 +351,9 @@ void TfrmUDP::closeEvent(QCloseEvent* event) {
 
 namespace {
 const std::vector<std::string> kPlacementProperties = {
-    "barStatus_Visible",     "tabFilterPage_ActivePage",      "tabMessPage_ActivePage", "barTool_Visible",
-    "tabFilterPage_Visible", "actViewFilterExplorer_Checked", "actViewStatus_Checked",  "actViewToolBar_Checked"};
+    "barStatus_Visible",     "tabFilterPage_ActivePage", "tabMessPage_ActivePage",
+    "barTool_Visible",       "tabFilterPage_Visible",    "actViewFilterExplorer_Checked",
+    "actViewStatus_Checked", "actViewToolBar_Checked"};
 }
 
 void TfrmUDP::showEvent(QShowEvent* event) {
@@ -340,7 +369,8 @@ void TfrmUDP::RestorePlacement() {
     const QScreen* s = screen();
     StoredPlacement stored;
     try {
-        stored = LoadPlacement(services_.store, s->geometry().width(), s->geometry().height(), kPlacementProperties);
+        stored = LoadPlacement(services_.store, s->geometry().width(), s->geometry().height(),
+                               kPlacementProperties);
     } catch (const KeyStoreError& e) {
         ReportError(QString::fromStdString(e.what()));
         return;
@@ -356,14 +386,22 @@ void TfrmUDP::RestorePlacement() {
     };
     for (const auto& [name, value] : stored.properties) {
         const bool on = value == "True";
-        if (name == "barStatus_Visible") statusBar()->setVisible(on);
-        else if (name == "barTool_Visible") barTool->setVisible(on);
-        else if (name == "tabFilterPage_Visible") tabFilterPage->setVisible(on);
-        else if (name == "actViewFilterExplorer_Checked") actViewFilterExplorer->setChecked(on);
-        else if (name == "actViewStatus_Checked") actViewStatus->setChecked(on);
-        else if (name == "actViewToolBar_Checked") actViewToolBar->setChecked(on);
-        else if (name == "tabFilterPage_ActivePage") page(tabFilterPage, value);
-        else if (name == "tabMessPage_ActivePage") page(tabMessPage, value);
+        if (name == "barStatus_Visible")
+            statusBar()->setVisible(on);
+        else if (name == "barTool_Visible")
+            barTool->setVisible(on);
+        else if (name == "tabFilterPage_Visible")
+            tabFilterPage->setVisible(on);
+        else if (name == "actViewFilterExplorer_Checked")
+            actViewFilterExplorer->setChecked(on);
+        else if (name == "actViewStatus_Checked")
+            actViewStatus->setChecked(on);
+        else if (name == "actViewToolBar_Checked")
+            actViewToolBar->setChecked(on);
+        else if (name == "tabFilterPage_ActivePage")
+            page(tabFilterPage, value);
+        else if (name == "tabMessPage_ActivePage")
+            page(tabMessPage, value);
     }
 }
 

@@ -77,7 +77,8 @@ public:
     QMenu* mnuPopups = nullptr;
     QMenu* popPopups = nullptr;
     QToolButton* btnPopups = nullptr;
-    QAction *actStartProcess = nullptr, *actOpenLog = nullptr, *actMessageViewer = nullptr, *actExit = nullptr;
+    QAction *actStartProcess = nullptr, *actOpenLog = nullptr, *actMessageViewer = nullptr,
+            *actExit = nullptr;
     QAction *actEditIDList = nullptr, *actEditIPList = nullptr, *actEditTokenList = nullptr;
     QAction* actEditClearProcessGrid = nullptr;
     QAction *actViewFilterExplorer = nullptr, *actViewToolBar = nullptr, *actViewStatus = nullptr;

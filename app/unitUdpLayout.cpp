@@ -22,8 +22,8 @@ namespace qm {
 
 namespace {
 
-QAction* MakeAction(QObject* owner, const char* name, const QString& caption, const QKeySequence& key, int image,
-                    const QString& hint) {
+QAction* MakeAction(QObject* owner, const char* name, const QString& caption, const QKeySequence& key,
+                    int image, const QString& hint) {
     auto* a = new QAction(CommandImage(image), caption, owner);
     a->setObjectName(QString::fromLatin1(name));
     a->setShortcut(key);
@@ -58,20 +58,25 @@ QListWidget* CheckList(const char* name) {
 void TfrmUDP::BuildActions() {
     actStartProcess = MakeAction(this, "actStartProcess", "Sta&rt process", Qt::Key_F5, ImgProcess, "Start");
     actStartProcess->setCheckable(true);
-    actOpenLog = MakeAction(this, "actOpenLog", "&Open Log-file", QKeySequence(Qt::CTRL | Qt::Key_O), ImgOpenLog,
-                            "Open log");
+    actOpenLog = MakeAction(this, "actOpenLog", "&Open Log-file", QKeySequence(Qt::CTRL | Qt::Key_O),
+                            ImgOpenLog, "Open log");
     actMessageViewer = MakeAction(this, "actMessageViewer", "&Message Properties", Qt::Key_F12, ImgMessage,
                                   "Message Properties");
     actExit = MakeAction(this, "actExit", "Shutdo&wn Quillmere", Qt::Key_F10, ImgExit, "Exit");
-    actEditIDList = MakeAction(this, "actEditIDList", "Edit &ID FilterList", Qt::Key_F2, ImgIdFilter, "Edit ID");
-    actEditIPList = MakeAction(this, "actEditIPList", "Edit &IP FilterList", Qt::Key_F3, ImgIpFilter, "Edit IP");
-    actEditTokenList = MakeAction(this, "actEditTokenList", "Edit &Token FilterList", Qt::Key_F4, ImgToken, "");
-    actEditClearProcessGrid = MakeAction(this, "actEditClearProcessGrid", "&Clear current listing",
-                                         QKeySequence(Qt::CTRL | Qt::Key_E), ImgClear, "Clear current listing");
-    actViewFilterExplorer = MakeAction(this, "actViewFilterExplorer", "Filter &explorer", {}, ImgFilterExplorer,
-                                       "Show/Hide Filter explorer");
+    actEditIDList =
+        MakeAction(this, "actEditIDList", "Edit &ID FilterList", Qt::Key_F2, ImgIdFilter, "Edit ID");
+    actEditIPList =
+        MakeAction(this, "actEditIPList", "Edit &IP FilterList", Qt::Key_F3, ImgIpFilter, "Edit IP");
+    actEditTokenList =
+        MakeAction(this, "actEditTokenList", "Edit &Token FilterList", Qt::Key_F4, ImgToken, "");
+    actEditClearProcessGrid =
+        MakeAction(this, "actEditClearProcessGrid", "&Clear current listing",
+                   QKeySequence(Qt::CTRL | Qt::Key_E), ImgClear, "Clear current listing");
+    actViewFilterExplorer = MakeAction(this, "actViewFilterExplorer", "Filter &explorer", {},
+                                       ImgFilterExplorer, "Show/Hide Filter explorer");
     actViewToolBar = MakeAction(this, "actViewToolBar", "&Tool bar", {}, ImgToolBar, "Show/Hide Toolbar");
-    actViewStatus = MakeAction(this, "actViewStatus", "&Status bar", {}, ImgStatusBar, "Show/Hide Status bar");
+    actViewStatus =
+        MakeAction(this, "actViewStatus", "&Status bar", {}, ImgStatusBar, "Show/Hide Status bar");
     for (QAction* toggle : {actViewFilterExplorer, actViewToolBar, actViewStatus}) {
         toggle->setCheckable(true);
         toggle->setChecked(true);
@@ -83,8 +88,9 @@ void TfrmUDP::BuildActions() {
     actExportOptions = MakeAction(this, "actExportOptions", "&Export options to Quillmere opt file...",
                                   QKeySequence(Qt::CTRL | Qt::Key_E), ImgExport, "Export Options");
     actExportOptions->setShortcutContext(Qt::WidgetShortcut);
-    actImportOptions = MakeAction(this, "actImportOptions", "&Import options from Quillmere opt file to Registry...",
-                                  QKeySequence(Qt::CTRL | Qt::Key_I), ImgImport, "Import Options");
+    actImportOptions =
+        MakeAction(this, "actImportOptions", "&Import options from Quillmere opt file to Registry...",
+                   QKeySequence(Qt::CTRL | Qt::Key_I), ImgImport, "Import Options");
     actClearRegistry = MakeAction(this, "actClearRegistry", "Delete options from &Registry ",
                                   QKeySequence(Qt::CTRL | Qt::Key_D), ImgClearRegistry,
                                   QString::fromUtf8("\u0421lear Registry"));
@@ -97,8 +103,10 @@ void TfrmUDP::BuildActions() {
     mnuShowIPFilter = MakeAction(this, "mnuShowIPFilter", "Show IP Filter", {}, ImgIpFilter, "");
     messPageGroup_ = new QActionGroup(this);
     filterPageGroup_ = new QActionGroup(this);
-    for (QAction* a : {mnuShowProcessTable, mnuShowViewerTable}) messPageGroup_->addAction(a)->setCheckable(true);
-    for (QAction* a : {mnuShowIDFilter, mnuShowIPFilter}) filterPageGroup_->addAction(a)->setCheckable(true);
+    for (QAction* a : {mnuShowProcessTable, mnuShowViewerTable})
+        messPageGroup_->addAction(a)->setCheckable(true);
+    for (QAction* a : {mnuShowIDFilter, mnuShowIPFilter})
+        filterPageGroup_->addAction(a)->setCheckable(true);
     mnuShowProcessTable->setChecked(true);
     mnuShowIDFilter->setChecked(true);
 }
@@ -181,7 +189,8 @@ void TfrmUDP::BuildToolBar() {
     barTool->addWidget(btnPopups);
     barTool->addActions({actViewFilterExplorer, actViewToolBar, actViewStatus});
     barTool->addSeparator();
-    barTool->addActions({actOptions, actEditIDList, actEditIPList, actEditTokenList, actEditClearProcessGrid});
+    barTool->addActions(
+        {actOptions, actEditIDList, actEditIPList, actEditTokenList, actEditClearProcessGrid});
     barTool->addSeparator();
     barTool->addActions({actExportOptions, actImportOptions, actClearRegistry});
     barTool->addSeparator();

@@ -6,6 +6,8 @@
 
 namespace qm {
 
-inline std::string RegeditCommandLine(const std::string& shortPath) { return "regedit.exe " + shortPath; }
+inline std::string RegeditCommandLine(const std::string& shortPath) {
+    return "regedit.exe " + shortPath;
+}
 
 } // namespace qm

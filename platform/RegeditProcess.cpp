@@ -13,14 +13,17 @@ std::string ShortPath(const std::string& path) {
     return std::string(buffer, n);
 }
 
-RegeditRun RunRegedit(const std::string& file, const std::function<void()>& wait, const std::string& program) {
+RegeditRun RunRegedit(const std::string& file, const std::function<void()>& wait,
+                      const std::string& program) {
     RegeditRun run;
-    run.commandLine = program == "regedit.exe" ? RegeditCommandLine(ShortPath(file)) : program + " " + ShortPath(file);
+    run.commandLine =
+        program == "regedit.exe" ? RegeditCommandLine(ShortPath(file)) : program + " " + ShortPath(file);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup; // 68 bytes in a 32-bit program
     PROCESS_INFORMATION process{};
     std::string commandLine = run.commandLine; // CreateProcessA may write into it
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
         return run;
     run.started = true;
     CloseHandle(process.hThread);

@@ -20,6 +20,7 @@ std::string ShortPath(const std::string& path);
 // Starts `program` (normally "regedit.exe") with the file's short path as its
 // one argument and waits for it to end, calling `wait` between checks so the
 // caller's event loop runs on.
-RegeditRun RunRegedit(const std::string& file, const std::function<void()>& wait, const std::string& program = "regedit.exe");
+RegeditRun RunRegedit(const std::string& file, const std::function<void()>& wait,
+                      const std::string& program = "regedit.exe");
 
 } // namespace qm

@@ -47,7 +47,8 @@ public:
     std::string blob(int column) {
         const void* data = sqlite3_column_blob(stmt_, column);
         const int size = sqlite3_column_bytes(stmt_, column);
-        return data ? std::string(static_cast<const char*>(data), static_cast<std::size_t>(size)) : std::string();
+        return data ? std::string(static_cast<const char*>(data), static_cast<std::size_t>(size))
+                    : std::string();
     }
     int integer(int column) { return sqlite3_column_int(stmt_, column); }
 
@@ -79,7 +80,9 @@ std::filesystem::path defaultRegistryFile() {
 }
 
 #ifndef _WIN32
-std::unique_ptr<KeyStore> openUserKeyStore() { return std::make_unique<SqliteKeyStore>(defaultRegistryFile()); }
+std::unique_ptr<KeyStore> openUserKeyStore() {
+    return std::make_unique<SqliteKeyStore>(defaultRegistryFile());
+}
 #endif
 
 SqliteKeyStore::SqliteKeyStore(std::filesystem::path file, int busyTimeoutMs)
@@ -113,11 +116,13 @@ void SqliteKeyStore::openOrRecover() {
     std::filesystem::create_directories(file_.parent_path(), ec);
 
     for (int attempt = 0; attempt < 2; ++attempt) {
-        const int rc = sqlite3_open_v2(file_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+        const int rc =
+            sqlite3_open_v2(file_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
         if (rc != SQLITE_OK) {
             std::string reason = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
             close();
-            throw KeyStoreError("The settings store " + file_.string() + " cannot be opened: " + reason + ".");
+            throw KeyStoreError("The settings store " + file_.string() + " cannot be opened: " + reason +
+                                ".");
         }
         sqlite3_busy_timeout(db_, busyTimeoutMs_);
         sqlite3_extended_result_codes(db_, 0);
@@ -149,8 +154,8 @@ void SqliteKeyStore::openOrRecover() {
             throw KeyStoreError("The settings store " + file_.string() +
                                 " is damaged and cannot be moved aside: " + ec.message() + ".");
         std::filesystem::remove(file_.string() + "-journal", ec);
-        notice_ = "The settings file " + file_.string() + " was damaged. It has been kept as " + aside.string() +
-                  " and the default settings are used.";
+        notice_ = "The settings file " + file_.string() + " was damaged. It has been kept as " +
+                  aside.string() + " and the default settings are used.";
     }
 }
 
@@ -167,7 +172,8 @@ void SqliteKeyStore::begin() {
     ensureOpen();
     // IMMEDIATE takes the write lock at once, so two writers queue on the
     // busy timeout instead of failing on a lock upgrade.
-    if (sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) fail("locked for writing");
+    if (sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
+        fail("locked for writing");
     inTransaction_ = true;
 }
 
@@ -262,7 +268,8 @@ std::vector<std::string> SqliteKeyStore::valueNames(const std::string& key) {
     st.bind(1, foldCase(key));
     std::vector<std::string> names;
     int rc;
-    while ((rc = st.step()) == SQLITE_ROW) names.push_back(st.blob(0));
+    while ((rc = st.step()) == SQLITE_ROW)
+        names.push_back(st.blob(0));
     if (rc != SQLITE_DONE) fail("read");
     return names;
 }
@@ -300,8 +307,9 @@ void SqliteKeyStore::writeValue(const std::string& key, const std::string& name,
                                 const std::string& data) {
     createKey(key);
     // An existing value is updated in place so it keeps its position.
-    Statement st(db_, "INSERT INTO vals(key_fold, name_fold, name, type, data) VALUES(?1, ?2, ?3, ?4, ?5)"
-                      " ON CONFLICT(key_fold, name_fold) DO UPDATE SET type = excluded.type, data = excluded.data");
+    Statement st(
+        db_, "INSERT INTO vals(key_fold, name_fold, name, type, data) VALUES(?1, ?2, ?3, ?4, ?5)"
+             " ON CONFLICT(key_fold, name_fold) DO UPDATE SET type = excluded.type, data = excluded.data");
     if (!st.ok()) fail("written");
     st.bind(1, foldCase(key));
     st.bind(2, foldCase(name));
@@ -317,7 +325,8 @@ void SqliteKeyStore::writeText(const std::string& key, const std::string& name, 
 
 void SqliteKeyStore::writeDword(const std::string& key, const std::string& name, std::uint32_t number) {
     std::string data(4, '\0');
-    for (int i = 0; i < 4; ++i) data[static_cast<std::size_t>(i)] = static_cast<char>((number >> (8 * i)) & 0xFF);
+    for (int i = 0; i < 4; ++i)
+        data[static_cast<std::size_t>(i)] = static_cast<char>((number >> (8 * i)) & 0xFF);
     writeValue(key, name, kTypeDword, data);
 }
 

@@ -10,16 +10,21 @@
 using SocketLength = int;
 namespace {
 constexpr unsigned long long kClosed = INVALID_SOCKET;
-int LastError() { return WSAGetLastError(); }
+int LastError() {
+    return WSAGetLastError();
+}
 std::string ErrorText(int code) {
     char text[256] = {};
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, static_cast<DWORD>(code), 0,
-                   text, sizeof text - 1, nullptr);
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                   static_cast<DWORD>(code), 0, text, sizeof text - 1, nullptr);
     std::string s = text;
-    while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == '.')) s.pop_back();
+    while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == '.'))
+        s.pop_back();
     return s;
 }
-bool WouldBlock(int code) { return code == WSAEWOULDBLOCK; }
+bool WouldBlock(int code) {
+    return code == WSAEWOULDBLOCK;
+}
 struct WinsockUser {
     WinsockUser() {
         WSADATA data;
@@ -37,10 +42,18 @@ struct WinsockUser {
 using SocketLength = socklen_t;
 namespace {
 constexpr int kClosed = -1;
-int LastError() { return errno; }
-std::string ErrorText(int code) { return std::strerror(code); }
-bool WouldBlock(int code) { return code == EAGAIN || code == EWOULDBLOCK || code == EINTR; }
-int closesocket(int fd) { return ::close(fd); }
+int LastError() {
+    return errno;
+}
+std::string ErrorText(int code) {
+    return std::strerror(code);
+}
+bool WouldBlock(int code) {
+    return code == EAGAIN || code == EWOULDBLOCK || code == EINTR;
+}
+int closesocket(int fd) {
+    return ::close(fd);
+}
 } // namespace
 #endif
 
@@ -48,7 +61,9 @@ namespace qm {
 
 ReceiveBatch::ReceiveBatch() : storage(static_cast<std::size_t>(kSlots) * UdpSocket::kMaxDatagram) {}
 
-char* ReceiveBatch::Slot(int i) { return storage.data() + static_cast<std::size_t>(i) * UdpSocket::kMaxDatagram; }
+char* ReceiveBatch::Slot(int i) {
+    return storage.data() + static_cast<std::size_t>(i) * UdpSocket::kMaxDatagram;
+}
 
 UdpSocket::UdpSocket() : handle_(kClosed) {
 #ifdef _WIN32
@@ -56,11 +71,17 @@ UdpSocket::UdpSocket() : handle_(kClosed) {
 #endif
 }
 
-UdpSocket::~UdpSocket() { Close(); }
+UdpSocket::~UdpSocket() {
+    Close();
+}
 
-bool UdpSocket::IsOpen() const { return handle_ != kClosed; }
+bool UdpSocket::IsOpen() const {
+    return handle_ != kClosed;
+}
 
-long long UdpSocket::Handle() const { return IsOpen() ? static_cast<long long>(handle_) : -1; }
+long long UdpSocket::Handle() const {
+    return IsOpen() ? static_cast<long long>(handle_) : -1;
+}
 
 void UdpSocket::Close() {
     if (IsOpen()) closesocket(handle_);
@@ -99,7 +120,8 @@ std::string UdpSocket::Open(int port) {
     local.sin_family = AF_INET;
     local.sin_port = htons(static_cast<unsigned short>(port));
     local.sin_addr.s_addr = htonl(INADDR_ANY);
-    if (bind(handle_, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) return fail("listened on");
+    if (bind(handle_, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0)
+        return fail("listened on");
     return {};
 }
 
@@ -119,15 +141,16 @@ int UdpSocket::ReceiveBufferSize() const {
     return size;
 }
 
-UdpSocket::Read UdpSocket::ReadDatagram(char* buffer, std::size_t size, std::size_t& length, char (&fromIp)[16],
-                                        int& fromPort) {
+UdpSocket::Read UdpSocket::ReadDatagram(char* buffer, std::size_t size, std::size_t& length,
+                                        char (&fromIp)[16], int& fromPort) {
     length = 0;
     fromIp[0] = '\0';
     fromPort = 0;
     if (!IsOpen()) return Read::Error;
     sockaddr_in from{};
     SocketLength fromLen = sizeof from;
-    const auto n = recvfrom(handle_, buffer, static_cast<int>(size), 0, reinterpret_cast<sockaddr*>(&from), &fromLen);
+    const auto n =
+        recvfrom(handle_, buffer, static_cast<int>(size), 0, reinterpret_cast<sockaddr*>(&from), &fromLen);
     if (n < 0) return WouldBlock(LastError()) ? Read::NoneWaiting : Read::Error;
     length = static_cast<std::size_t>(n);
     const auto* b = reinterpret_cast<const unsigned char*>(&from.sin_addr);
@@ -155,7 +178,8 @@ UdpSocket::Read UdpSocket::ReadBatch(ReceiveBatch& batch) {
     for (int i = 0; i < n; ++i) {
         batch.length[static_cast<std::size_t>(i)] = msgs[i].msg_len;
         const auto* b = reinterpret_cast<const unsigned char*>(&from[i].sin_addr);
-        std::snprintf(batch.fromIp[static_cast<std::size_t>(i)].data(), 16, "%u.%u.%u.%u", b[0], b[1], b[2], b[3]);
+        std::snprintf(batch.fromIp[static_cast<std::size_t>(i)].data(), 16, "%u.%u.%u.%u", b[0], b[1], b[2],
+                      b[3]);
         batch.fromPort[static_cast<std::size_t>(i)] = ntohs(from[i].sin_port);
     }
     batch.count = n;

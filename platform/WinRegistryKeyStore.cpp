@@ -27,8 +27,8 @@ private:
 
 [[noreturn]] void fail(const std::string& key, const char* what, LONG code) {
     char text[256] = {};
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, static_cast<DWORD>(code), 0,
-                   text, sizeof text - 1, nullptr);
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                   static_cast<DWORD>(code), 0, text, sizeof text - 1, nullptr);
     throw KeyStoreError("The registry key HKEY_CURRENT_USER\\" + key + " cannot be " + what + ": " + text);
 }
 
@@ -129,14 +129,16 @@ public:
         LONG rc = RegQueryValueExA(h.get(), name.c_str(), nullptr, &type, nullptr, &size);
         if (rc != ERROR_SUCCESS) return std::nullopt;
         std::string data(size, '\0');
-        rc = RegQueryValueExA(h.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
+        rc = RegQueryValueExA(h.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+                              &size);
         if (rc != ERROR_SUCCESS) return std::nullopt; // vanished or grew in between
         data.resize(size);
         RegValue value;
         value.name = name;
         if (type == REG_SZ || type == REG_EXPAND_SZ) {
             // The stored size usually counts the terminating NUL.
-            while (!data.empty() && data.back() == '\0') data.pop_back();
+            while (!data.empty() && data.back() == '\0')
+                data.pop_back();
             value.type = ValueType::Text;
             value.text = data;
         } else if (type == REG_DWORD && data.size() == 4) {
@@ -155,8 +157,9 @@ public:
     void writeText(const std::string& key, const std::string& name, const std::string& text) override {
         Key h;
         createKeyHandle(key, h);
-        const LONG rc = RegSetValueExA(h.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                                       static_cast<DWORD>(text.size() + 1));
+        const LONG rc =
+            RegSetValueExA(h.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                           static_cast<DWORD>(text.size() + 1));
         if (rc != ERROR_SUCCESS) fail(key, "written", rc);
     }
 
@@ -164,8 +167,8 @@ public:
         Key h;
         createKeyHandle(key, h);
         const DWORD data = number;
-        const LONG rc = RegSetValueExA(h.get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
-                                       sizeof data);
+        const LONG rc = RegSetValueExA(h.get(), name.c_str(), 0, REG_DWORD,
+                                       reinterpret_cast<const BYTE*>(&data), sizeof data);
         if (rc != ERROR_SUCCESS) fail(key, "written", rc);
     }
 
@@ -179,7 +182,9 @@ public:
 
 } // namespace
 
-std::unique_ptr<KeyStore> openUserKeyStore() { return std::make_unique<WinRegistryKeyStore>(); }
+std::unique_ptr<KeyStore> openUserKeyStore() {
+    return std::make_unique<WinRegistryKeyStore>();
+}
 
 } // namespace qm
 

@@ -15,7 +15,6 @@ void AppendNumber(std::string& out, std::int64_t value) {
     out.append(buf, r.ptr);
 }
 
-
 } // namespace
 
 bool TokenOccurs(std::string_view text, std::string_view token) {

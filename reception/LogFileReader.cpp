@@ -16,25 +16,18 @@ std::pair<std::string_view, std::string_view> SplitLogField(std::string_view tex
 
 std::vector<std::string_view> SplitLogLines(std::string_view text) {
     if (const std::size_t nul = text.find('\0'); nul != std::string_view::npos) text = text.substr(0, nul);
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r' && text[i] != '\n') continue;
-        lines.push_back(text.substr(start, i - start));
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        start = i + 1;
-    }
-    if (start < text.size()) lines.push_back(text.substr(start));
-    return lines;
+    return SplitLines(text);
 }
 
 std::array<std::string_view, kViewerColumns> SplitLogLine(std::string_view line, char separator) {
     std::array<std::string_view, kViewerColumns> fields{};
     std::size_t separators = 0;
-    for (char c : line) separators += c == separator;
+    for (char c : line)
+        separators += c == separator;
     if (separators <= 8) {
         std::string_view rest = line;
-        for (std::string_view& field : fields) std::tie(field, rest) = SplitLogField(rest, separator);
+        for (std::string_view& field : fields)
+            std::tie(field, rest) = SplitLogField(rest, separator);
         return fields;
     }
     // Two fields from the left, six from the right, the message between.
@@ -48,7 +41,8 @@ std::array<std::string_view, kViewerColumns> SplitLogLine(std::string_view line,
         rest = rest.substr(0, at);
     }
     fields[2] = Trim(rest);
-    for (int i = 0; i < 4; ++i) fields[static_cast<std::size_t>(3 + i)] = right[static_cast<std::size_t>(i)];
+    for (int i = 0; i < 4; ++i)
+        fields[static_cast<std::size_t>(3 + i)] = right[static_cast<std::size_t>(i)];
     return fields;
 }
 

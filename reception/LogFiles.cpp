@@ -37,8 +37,9 @@ std::string IoErrorText(int code) {
 AppendResult AppendLogLine(const std::string& path, std::string_view line) {
     const auto failed = [](int code) { return AppendResult{false, code, IoErrorText(code)}; };
 #ifdef _WIN32
-    HANDLE h = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h =
+        CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return failed(static_cast<int>(GetLastError()));
     DWORD written = 0;
     const BOOL ok = WriteFile(h, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
@@ -124,8 +125,8 @@ void LogWriter::CreateEmpty(std::string_view day, std::string_view name) {
     if (!IsValidLogName(name)) return;
     const std::string path = LogFilePath(day, name);
 #ifdef _WIN32
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_NEW,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
 #else
     // O_EXCL leaves an existing file untouched; a failure is not reported here.
@@ -135,7 +136,8 @@ void LogWriter::CreateEmpty(std::string_view day, std::string_view name) {
 }
 
 void LogWriter::CreateDayFiles(const std::string& day) {
-    for (const IdEntry& id : options_.IdList) CreateEmpty(day, id.Name);
+    for (const IdEntry& id : options_.IdList)
+        CreateEmpty(day, id.Name);
     if (options_.General.WriteToLogUnknownID) CreateEmpty(day, kUnknownId);
 }
 

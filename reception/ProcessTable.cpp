@@ -25,7 +25,8 @@ void ProcessTable::AddRow(const SyslogMessage& m) {
     if (count_ == ring_.size()) {
         // Grow, laying the messages out oldest first again.
         std::vector<TableRow> bigger(ring_.empty() ? 64 : ring_.size() * 2);
-        for (std::size_t i = 0; i < count_; ++i) bigger[i] = std::move(ring_[(head_ + i) % ring_.size()]);
+        for (std::size_t i = 0; i < count_; ++i)
+            bigger[i] = std::move(ring_[(head_ + i) % ring_.size()]);
         ring_ = std::move(bigger);
         head_ = 0;
     }

@@ -14,7 +14,17 @@ namespace qm {
 
 inline constexpr int kColumnCount = 9;
 extern const std::array<const char*, kColumnCount> ColumnHeaders;
-enum Column { ColDate, ColAliasIp, ColMessage, ColName, ColTag, ColSourceLevel, ColPort, ColIdColour, ColTokenColour };
+enum Column {
+    ColDate,
+    ColAliasIp,
+    ColMessage,
+    ColName,
+    ColTag,
+    ColSourceLevel,
+    ColPort,
+    ColIdColour,
+    ColTokenColour
+};
 
 // A colour cell: -1 for no colour ("0", empty, or not an integer), otherwise
 // the 0x00BBGGRR value.
@@ -36,7 +46,9 @@ public:
     // The record count shown to the operator.
     int RecordCount() const { return static_cast<int>(count_); }
     // Message i, 0 being the oldest still held.
-    const TableRow& Message(int i) const { return ring_[(head_ + static_cast<std::size_t>(i)) % ring_.size()]; }
+    const TableRow& Message(int i) const {
+        return ring_[(head_ + static_cast<std::size_t>(i)) % ring_.size()];
+    }
 
     void AddRow(const SyslogMessage& message);
     // Keeps the newest LimitRows - 2 messages (a limit of 1 or 2 acts as 3);

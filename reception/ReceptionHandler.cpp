@@ -24,10 +24,15 @@ HandleOutcome ReceptionHandler::Handle(bool listening, std::string_view datagram
 
     if (options_.General.WriteToLog) {
         switch (log_.AppendMessage(message_, failure_)) {
-        case MessageLog::Result::Written: logged_ = true; break;
-        case MessageLog::Result::Skipped: break;
-        case MessageLog::Result::Failed: return HandleOutcome::Failed;
-        case MessageLog::Result::LogDirUnavailable: return HandleOutcome::Shutdown;
+        case MessageLog::Result::Written:
+            logged_ = true;
+            break;
+        case MessageLog::Result::Skipped:
+            break;
+        case MessageLog::Result::Failed:
+            return HandleOutcome::Failed;
+        case MessageLog::Result::LogDirUnavailable:
+            return HandleOutcome::Shutdown;
         }
     }
     if (table_) {

@@ -38,7 +38,8 @@ class ReceptionHandler {
 public:
     // `table` receives admitted messages and is trimmed to LimitRows; without
     // one, the caller does both.
-    ReceptionHandler(const Options& options, const Clock& clock, MessageLog& log, ProcessTable* table = nullptr)
+    ReceptionHandler(const Options& options, const Clock& clock, MessageLog& log,
+                     ProcessTable* table = nullptr)
         : options_(options), clock_(clock), log_(log), table_(table) {}
 
     HandleOutcome Handle(bool listening, std::string_view datagram, std::string_view fromIp, int port);

@@ -38,7 +38,8 @@ void DecodeDatagram(std::string_view datagram, const std::vector<IdEntry>& ids, 
 
         const std::size_t tagStart = gt == std::string_view::npos ? n : gt + 1;
         const std::size_t colon = w.find(':', tagStart);
-        const std::string_view tag = w.substr(tagStart, (colon == std::string_view::npos ? n : colon) - tagStart);
+        const std::string_view tag =
+            w.substr(tagStart, (colon == std::string_view::npos ? n : colon) - tagStart);
         if (!Trim(tag).empty()) message.Tag.assign(tag);
 
         // The last byte of the datagram is never part of the message; a colon

@@ -6,7 +6,9 @@ namespace qm {
 
 namespace {
 
-bool IsSkippable(char c) { return c != '\0' && IsBlankByte(c); }
+bool IsSkippable(char c) {
+    return c != '\0' && IsBlankByte(c);
+}
 
 bool NeedsQuotes(const std::string& field, bool last) {
     if (field.empty()) return last; // a trailing empty field would vanish
@@ -23,7 +25,8 @@ std::vector<std::string> SplitListRow(std::string_view row) {
     std::vector<std::string> fields;
     std::size_t pos = 0;
     const std::size_t n = row.size();
-    while (pos < n && IsSkippable(row[pos])) ++pos;
+    while (pos < n && IsSkippable(row[pos]))
+        ++pos;
     while (pos < n) {
         std::string field;
         if (row[pos] == '"') {
@@ -42,14 +45,17 @@ std::vector<std::string> SplitListRow(std::string_view row) {
             }
         } else {
             const std::size_t start = pos;
-            while (pos < n && !IsBlankByte(row[pos]) && row[pos] != ',') ++pos;
+            while (pos < n && !IsBlankByte(row[pos]) && row[pos] != ',')
+                ++pos;
             field.assign(row.substr(start, pos - start));
         }
         fields.push_back(std::move(field));
-        while (pos < n && IsSkippable(row[pos])) ++pos;
+        while (pos < n && IsSkippable(row[pos]))
+            ++pos;
         if (pos < n && row[pos] == ',') {
             ++pos;
-            while (pos < n && IsSkippable(row[pos])) ++pos;
+            while (pos < n && IsSkippable(row[pos]))
+                ++pos;
         }
     }
     return fields;
@@ -78,8 +84,12 @@ std::string IdListRow(const IdEntry& e) {
     return JoinListRow({e.Name, e.Listen, e.Token, e.Color, e.UseToken, e.Popup});
 }
 
-std::string IpListRow(const IpEntry& e) { return JoinListRow({e.Name, e.Listen}); }
+std::string IpListRow(const IpEntry& e) {
+    return JoinListRow({e.Name, e.Listen});
+}
 
-std::string TokenListRow(const TokenEntry& e) { return JoinListRow({e.UseToken, e.Color, e.Popup}); }
+std::string TokenListRow(const TokenEntry& e) {
+    return JoinListRow({e.UseToken, e.Color, e.Popup});
+}
 
 } // namespace qm

@@ -2,6 +2,8 @@
 
 namespace qm {
 
-std::string DefaultLogDir(const std::string& programDir) { return programDir + kPathSeparator + "Log"; }
+std::string DefaultLogDir(const std::string& programDir) {
+    return programDir + kPathSeparator + "Log";
+}
 
 } // namespace qm

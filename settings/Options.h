@@ -75,7 +75,9 @@ inline constexpr const char* kNo = "No";
 inline constexpr const char* kWhite = "16777215";
 
 // Only the exact text "Yes" sets a flag.
-inline bool IsSet(const std::string& flag) { return flag == kYes; }
+inline bool IsSet(const std::string& flag) {
+    return flag == kYes;
+}
 
 #ifdef _WIN32
 inline constexpr char kPathSeparator = '\\';

@@ -14,7 +14,9 @@ void Line(std::string& out, const std::string& text) {
     out += "\r\n";
 }
 
-void Separator(std::string& out) { Line(out, "\r"); }
+void Separator(std::string& out) {
+    Line(out, "\r");
+}
 
 void Bool(std::string& out, const char* name, bool value) {
     Line(out, std::string("\"") + name + "\"=" + (value ? "\"1\"" : "\"0\""));
@@ -52,15 +54,18 @@ std::string BuildExportFile(const Options& o) {
     Separator(out);
     Line(out, std::string(kRoot) + "\\ID]");
     Separator(out);
-    for (const IdEntry& e : o.IdList) Value(out, e.IdNumber, IdListRow(e));
+    for (const IdEntry& e : o.IdList)
+        Value(out, e.IdNumber, IdListRow(e));
     Separator(out);
     Line(out, std::string(kRoot) + "\\IP]");
     Separator(out);
-    for (const IpEntry& e : o.IpList) Value(out, e.Address, IpListRow(e));
+    for (const IpEntry& e : o.IpList)
+        Value(out, e.Address, IpListRow(e));
     Separator(out);
     Line(out, std::string(kRoot) + "\\Token]");
     Separator(out);
-    for (const TokenEntry& e : o.TokenList) Value(out, e.Token, TokenListRow(e));
+    for (const TokenEntry& e : o.TokenList)
+        Value(out, e.Token, TokenListRow(e));
     return out;
 }
 

@@ -14,9 +14,13 @@ const std::string kEmpty;
 const std::array<const char*, 8> kSeverityColours = {"255",   "6974207",  "687838",   "47545",
                                                      "38144", "16711680", "10485760", "6422626"};
 
-ListGrid::ListGrid(int columns) : columns_(columns) { AppendBlankRow(); }
+ListGrid::ListGrid(int columns) : columns_(columns) {
+    AppendBlankRow();
+}
 
-void ListGrid::SetCurrent(int row) { current_ = std::clamp(row, 0, RowCount() - 1); }
+void ListGrid::SetCurrent(int row) {
+    current_ = std::clamp(row, 0, RowCount() - 1);
+}
 
 const std::string& ListGrid::Cell(int row, int column) const {
     if (row < 0 || row >= RowCount() || column < 0 || column >= columns_) return kEmpty;
@@ -28,16 +32,21 @@ void ListGrid::SetCell(int row, int column, std::string text) {
     rows_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = std::move(text);
 }
 
-std::string ListGrid::Trimmed(int row, int column) const { return std::string(Trim(Cell(row, column))); }
+std::string ListGrid::Trimmed(int row, int column) const {
+    return std::string(Trim(Cell(row, column)));
+}
 
 void ListGrid::SetRows(std::vector<std::vector<std::string>> rows) {
     rows_ = std::move(rows);
-    for (auto& row : rows_) row.resize(static_cast<std::size_t>(columns_));
+    for (auto& row : rows_)
+        row.resize(static_cast<std::size_t>(columns_));
     if (rows_.empty()) AppendBlankRow();
     current_ = 0;
 }
 
-void ListGrid::AppendBlankRow() { rows_.emplace_back(static_cast<std::size_t>(columns_)); }
+void ListGrid::AppendBlankRow() {
+    rows_.emplace_back(static_cast<std::size_t>(columns_));
+}
 
 void ListGrid::DeleteCurrentRow() {
     rows_.erase(rows_.begin() + current_);
@@ -56,7 +65,8 @@ bool ListGrid::MoveCurrent(int step) {
 ListGrid IdGridFrom(const std::vector<IdEntry>& list) {
     ListGrid grid(IdColumns);
     std::vector<std::vector<std::string>> rows;
-    for (const IdEntry& e : list) rows.push_back({e.Name, e.IdNumber, e.Listen, e.Token, e.Color, e.UseToken, e.Popup});
+    for (const IdEntry& e : list)
+        rows.push_back({e.Name, e.IdNumber, e.Listen, e.Token, e.Color, e.UseToken, e.Popup});
     grid.SetRows(std::move(rows));
     return grid;
 }
@@ -64,7 +74,8 @@ ListGrid IdGridFrom(const std::vector<IdEntry>& list) {
 ListGrid IpGridFrom(const std::vector<IpEntry>& list) {
     ListGrid grid(IpColumns);
     std::vector<std::vector<std::string>> rows;
-    for (const IpEntry& e : list) rows.push_back({e.Name, e.Address, e.Listen});
+    for (const IpEntry& e : list)
+        rows.push_back({e.Name, e.Address, e.Listen});
     grid.SetRows(std::move(rows));
     return grid;
 }
@@ -72,7 +83,8 @@ ListGrid IpGridFrom(const std::vector<IpEntry>& list) {
 ListGrid TokenGridFrom(const std::vector<TokenEntry>& list) {
     ListGrid grid(TkColumns);
     std::vector<std::vector<std::string>> rows;
-    for (const TokenEntry& e : list) rows.push_back({e.Token, e.UseToken, e.Color, e.Popup});
+    for (const TokenEntry& e : list)
+        rows.push_back({e.Token, e.UseToken, e.Color, e.Popup});
     grid.SetRows(std::move(rows));
     return grid;
 }
@@ -108,8 +120,10 @@ void AddSeverityPreset(ListGrid& ids, int level) {
 
 ListCheck ValidateLists(const ListGrid& ids, const ListGrid& ips, const ListGrid& tokens) {
     bool blankOrComma = false;
-    for (int r = 0; r < ids.RowCount(); ++r) blankOrComma |= HasBlankOrComma(ids.Trimmed(r, IdName));
-    for (int r = 0; r < ips.RowCount(); ++r) blankOrComma |= HasBlankOrComma(ips.Trimmed(r, IpName));
+    for (int r = 0; r < ids.RowCount(); ++r)
+        blankOrComma |= HasBlankOrComma(ids.Trimmed(r, IdName));
+    for (int r = 0; r < ips.RowCount(); ++r)
+        blankOrComma |= HasBlankOrComma(ips.Trimmed(r, IpName));
     if (blankOrComma)
         return {false, "Error on saving list: \rUser definded name for ID or IP\r"
                        "do not contain blank or comma symbols.\rChange values and save result again."};
@@ -143,7 +157,8 @@ ListCheck ValidateLists(const ListGrid& ids, const ListGrid& ips, const ListGrid
         doubles(ips, r, address, exact, "DoubleValue:IP-", ipAddress);
         doubles(ips, r, column(IpName), exact, "DoubleUserValue:IP-", ipName);
     }
-    for (int r = 0; r < tokens.RowCount(); ++r) doubles(tokens, r, column(TkToken), noCase, "DoubleValue:Token-", token);
+    for (int r = 0; r < tokens.RowCount(); ++r)
+        doubles(tokens, r, column(TkToken), noCase, "DoubleValue:Token-", token);
 
     if (!(idName || idNumber || ipAddress || ipName || token)) return {};
     std::string text = "Error on saving list: \r";
@@ -152,7 +167,8 @@ ListCheck ValidateLists(const ListGrid& ids, const ListGrid& ips, const ListGrid
     if (ipAddress) text += "(IP address list)\r";
     if (ipName) text += "(Name IP list)\r";
     if (token) text += "(Token list)\r";
-    for (const std::string& entry : report) text += entry + "\r";
+    for (const std::string& entry : report)
+        text += entry + "\r";
     text += "Change values and save result again.";
     return {false, text};
 }
@@ -183,7 +199,8 @@ std::vector<IpEntry> TakeIpList(ListGrid& ips) {
     for (int r = 0; r < ips.RowCount(); ++r) {
         if (ips.Trimmed(r, IpName).empty()) continue;
         Default(ips, r, IpListen, kNo);
-        list.push_back({StripBlanks(ips.Cell(r, IpAddress)), ips.Trimmed(r, IpName), ips.Trimmed(r, IpListen)});
+        list.push_back(
+            {StripBlanks(ips.Cell(r, IpAddress)), ips.Trimmed(r, IpName), ips.Trimmed(r, IpListen)});
     }
     return list;
 }

@@ -1,5 +1,7 @@
 #include "RegFile.h"
 
+#include "unitAdd_Ins.h"
+
 #include <cstdio>
 #include <optional>
 
@@ -13,23 +15,11 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
 }
 
 std::string_view TrimSpaces(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
     return s;
-}
-
-// Lines end with CR LF, LF or a lone CR.
-std::vector<std::string_view> SplitLines(std::string_view bytes) {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] != '\r' && bytes[i] != '\n') continue;
-        lines.push_back(bytes.substr(start, i - start));
-        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
-        start = i + 1;
-    }
-    if (start < bytes.size()) lines.push_back(bytes.substr(start));
-    return lines;
 }
 
 // "HKEY_CURRENT_USER\a\b" or "HKCU\a\b" gives "a\b"; other hives give nothing.
@@ -40,7 +30,8 @@ std::optional<std::string> UserKeyPath(std::string_view path) {
         if (rest.empty()) return std::string();
         if (rest.front() != '\\') continue;
         rest.remove_prefix(1);
-        while (!rest.empty() && rest.back() == '\\') rest.remove_suffix(1);
+        while (!rest.empty() && rest.back() == '\\')
+            rest.remove_suffix(1);
         return std::string(rest);
     }
     return std::nullopt;
@@ -112,7 +103,8 @@ void ExportTree(KeyStore& store, const std::string& key, std::string& out) {
         out += "\r\n";
     }
     out += "\r\n";
-    for (const std::string& sub : store.subKeys(key)) ExportTree(store, key + "\\" + sub, out);
+    for (const std::string& sub : store.subKeys(key))
+        ExportTree(store, key + "\\" + sub, out);
 }
 
 } // namespace
@@ -216,11 +208,21 @@ RegFileParse ParseRegFile(std::string_view bytes) {
 void ApplyRegChanges(KeyStore& store, const std::vector<RegChange>& changes) {
     for (const RegChange& c : changes) {
         switch (c.kind) {
-        case RegChange::Kind::CreateKey: store.createKey(c.key); break;
-        case RegChange::Kind::DeleteKey: store.deleteTree(c.key); break;
-        case RegChange::Kind::SetText: store.writeText(c.key, c.name, c.text); break;
-        case RegChange::Kind::SetDword: store.writeDword(c.key, c.name, c.number); break;
-        case RegChange::Kind::DeleteValue: store.deleteValue(c.key, c.name); break;
+        case RegChange::Kind::CreateKey:
+            store.createKey(c.key);
+            break;
+        case RegChange::Kind::DeleteKey:
+            store.deleteTree(c.key);
+            break;
+        case RegChange::Kind::SetText:
+            store.writeText(c.key, c.name, c.text);
+            break;
+        case RegChange::Kind::SetDword:
+            store.writeDword(c.key, c.name, c.number);
+            break;
+        case RegChange::Kind::DeleteValue:
+            store.deleteValue(c.key, c.name);
+            break;
         }
     }
 }

@@ -33,7 +33,8 @@ bool ReadList(KeyStore& store, const char* key, std::size_t fieldCount, const ch
     for (const std::string& name : store.valueNames(key)) {
         const std::optional<RegValue> value = store.readValue(key, name);
         // A value that is gone, or is not text, reads as the default row.
-        const std::string row = value && value->type == ValueType::Text ? value->text : std::string(vanishedRow);
+        const std::string row =
+            value && value->type == ValueType::Text ? value->text : std::string(vanishedRow);
         std::vector<std::string> fields = SplitListRow(row);
         if (fields.size() != fieldCount) {
             list.clear();
@@ -46,7 +47,9 @@ bool ReadList(KeyStore& store, const char* key, std::size_t fieldCount, const ch
     return true;
 }
 
-void WriteBool(KeyStore& store, const char* name, bool value) { store.writeText(kGeneralKey, name, value ? "1" : "0"); }
+void WriteBool(KeyStore& store, const char* name, bool value) {
+    store.writeText(kGeneralKey, name, value ? "1" : "0");
+}
 
 // A number that already exists as text (an imported file leaves it so) stays text.
 void WriteNumber(KeyStore& store, const char* name, std::int32_t value) {
@@ -64,11 +67,11 @@ void WriteList(KeyStore& store, const char* key, const std::vector<Entry>& list,
     // until the operator gives it entries.
     if (keepStored && list.empty()) return;
     store.deleteTree(key);
-    for (const Entry& entry : list) store.writeText(key, std::string(Trim(keyOf(entry))), rowOf(entry));
+    for (const Entry& entry : list)
+        store.writeText(key, std::string(Trim(keyOf(entry))), rowOf(entry));
 }
 
-template <typename Body>
-StoreResult InTransaction(KeyStore& store, Body body) {
+template <typename Body> StoreResult InTransaction(KeyStore& store, Body body) {
     try {
         KeyStoreTransaction transaction(store);
         body();
@@ -96,7 +99,8 @@ StoreResult LoadOptions(KeyStore& store, Options& options) {
         g.Port = ReadNumber(store, "Port", d.Port);
         g.LimitRows = ReadNumber(store, "LimitRows", d.LimitRows);
         const std::optional<RegValue> logDir = store.readValue(kGeneralKey, "LogDir");
-        g.LogDir = logDir && logDir->type == ValueType::Text ? logDir->text : DefaultLogDir(options.ProgramDir);
+        g.LogDir =
+            logDir && logDir->type == ValueType::Text ? logDir->text : DefaultLogDir(options.ProgramDir);
         g.ListenUnregisteredID = ReadBool(store, "ListenUnregisteredID", d.ListenUnregisteredID);
         g.ListenUnregisteredIP = ReadBool(store, "ListenUnregisteredIP", d.ListenUnregisteredIP);
         g.FilterIpFirst = ReadBool(store, "FilterIpFirst", d.FilterIpFirst);
@@ -149,18 +153,22 @@ StoreResult SaveOptions(KeyStore& store, const Options& options) {
         WriteBool(store, "WriteToLogUnknownID", g.WriteToLogUnknownID);
         WriteBool(store, "WriteToLogWithFilter", g.WriteToLogWithFilter);
 
-        WriteList(store, kIdKey, options.IdList, options.IdListUnreadable,
-                  [](const IdEntry& e) -> const std::string& { return e.IdNumber; }, IdListRow);
-        WriteList(store, kIpKey, options.IpList, options.IpListUnreadable,
-                  [](const IpEntry& e) -> const std::string& { return e.Address; }, IpListRow);
-        WriteList(store, kTokenKey, options.TokenList, options.TokenListUnreadable,
-                  [](const TokenEntry& e) -> const std::string& { return e.Token; }, TokenListRow);
+        WriteList(
+            store, kIdKey, options.IdList, options.IdListUnreadable,
+            [](const IdEntry& e) -> const std::string& { return e.IdNumber; }, IdListRow);
+        WriteList(
+            store, kIpKey, options.IpList, options.IpListUnreadable,
+            [](const IpEntry& e) -> const std::string& { return e.Address; }, IpListRow);
+        WriteList(
+            store, kTokenKey, options.TokenList, options.TokenListUnreadable,
+            [](const TokenEntry& e) -> const std::string& { return e.Token; }, TokenListRow);
     });
 }
 
 StoreResult ClearOptions(KeyStore& store) {
     return InTransaction(store, [&] {
-        for (const char* key : {kGeneralKey, kIdKey, kIpKey, kTokenKey, kPlacementKey}) store.deleteTree(key);
+        for (const char* key : {kGeneralKey, kIdKey, kIpKey, kTokenKey, kPlacementKey})
+            store.deleteTree(key);
         store.createKey(kSettingsKey);
     });
 }

@@ -9,6 +9,7 @@ const std::array<const char*, 24> FacilityNames = {
     "(LOCAL2)", "(LOCAL3)",    "(LOCAL4)",    "(LOCAL5)",       "(LOCAL6)",   "(LOCAL7)"};
 
 // Entry 4 is "WARN", not "WARNING".
-const std::array<const char*, 8> SeverityNames = {"EMERG", "ALERT", "CRIT", "ERR", "WARN", "NOTICE", "INFO", "DEBUG"};
+const std::array<const char*, 8> SeverityNames = {"EMERG", "ALERT",  "CRIT", "ERR",
+                                                  "WARN",  "NOTICE", "INFO", "DEBUG"};
 
 } // namespace qm

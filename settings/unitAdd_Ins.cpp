@@ -5,8 +5,10 @@ namespace qm {
 std::string_view Trim(std::string_view text) {
     std::size_t begin = 0;
     std::size_t end = text.size();
-    while (begin < end && IsBlankByte(text[begin])) ++begin;
-    while (end > begin && IsBlankByte(text[end - 1])) --end;
+    while (begin < end && IsBlankByte(text[begin]))
+        ++begin;
+    while (end > begin && IsBlankByte(text[end - 1]))
+        --end;
     return text.substr(begin, end - begin);
 }
 
@@ -37,7 +39,8 @@ std::optional<std::int32_t> ParseInt32(std::string_view text) {
         if (magnitude > 2147483648ULL) return std::nullopt;
     }
     if (!negative && magnitude > 2147483647ULL) return std::nullopt;
-    const std::int64_t value = negative ? -static_cast<std::int64_t>(magnitude) : static_cast<std::int64_t>(magnitude);
+    const std::int64_t value =
+        negative ? -static_cast<std::int64_t>(magnitude) : static_cast<std::int64_t>(magnitude);
     return static_cast<std::int32_t>(value);
 }
 
@@ -52,6 +55,19 @@ bool SameText(std::string_view a, std::string_view b) {
         if (x != y) return false;
     }
     return true;
+}
+
+std::vector<std::string_view> SplitLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n') continue;
+        lines.push_back(text.substr(start, i - start));
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    if (start < text.size()) lines.push_back(text.substr(start));
+    return lines;
 }
 
 std::string NotAnIntegerMessage(std::string_view text) {

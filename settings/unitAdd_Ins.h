@@ -5,11 +5,14 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qm {
 
 // True for the bytes that trimming and splitting treat as blanks: codes 0..32.
-inline bool IsBlankByte(char c) { return static_cast<unsigned char>(c) <= 32; }
+inline bool IsBlankByte(char c) {
+    return static_cast<unsigned char>(c) <= 32;
+}
 
 // Removes bytes of code 0..32 from both ends.
 std::string_view Trim(std::string_view text);
@@ -26,6 +29,10 @@ std::optional<std::int32_t> ParseInt32(std::string_view text);
 
 // Equal without regard to ASCII letter case, as list lookups compare.
 bool SameText(std::string_view a, std::string_view b);
+
+// Cuts text into lines ended by CR LF, a lone CR or a lone LF; a final
+// break starts no further line.
+std::vector<std::string_view> SplitLines(std::string_view text);
 
 // "'%s' is not a valid integer value"
 std::string NotAnIntegerMessage(std::string_view text);

@@ -16,7 +16,8 @@ namespace {
 
 int Usage() {
     std::cerr << "usage: ferrowick-reg FILE\n"
-                 "       ferrowick-reg /e FILE KEY   (KEY such as HKEY_CURRENT_USER\\Software\\tovrel\\Ferrowick)\n";
+                 "       ferrowick-reg /e FILE KEY   (KEY such as "
+                 "HKEY_CURRENT_USER\\Software\\tovrel\\Ferrowick)\n";
     return 2;
 }
 
@@ -45,7 +46,8 @@ int Merge(const std::string& file) {
         qm::KeyStoreTransaction transaction(*store);
         qm::ApplyRegChanges(*store, parsed.changes);
         transaction.commit();
-        if (std::string notice = store->takeNotice(); !notice.empty()) std::cerr << "ferrowick-reg: " << notice << "\n";
+        if (std::string notice = store->takeNotice(); !notice.empty())
+            std::cerr << "ferrowick-reg: " << notice << "\n";
     } catch (const qm::KeyStoreError& e) {
         std::cerr << "ferrowick-reg: " << e.what() << "\n";
         return 1;
@@ -83,6 +85,7 @@ int main(int argc, char** argv) {
     if (argc == 2 && std::string(argv[1]) != "/e" && std::string(argv[1]) != "-h" &&
         std::string(argv[1]) != "--help")
         return Merge(argv[1]);
-    if (argc == 4 && (std::string(argv[1]) == "/e" || std::string(argv[1]) == "-e")) return Export(argv[2], argv[3]);
+    if (argc == 4 && (std::string(argv[1]) == "/e" || std::string(argv[1]) == "-e"))
+        return Export(argv[2], argv[3]);
     return Usage();
 }

@@ -10,25 +10,33 @@ namespace {
 
 QMessageBox::Icon ToQt(BoxIcon icon) {
     switch (icon) {
-    case BoxIcon::Information: return QMessageBox::Information;
-    case BoxIcon::Warning: return QMessageBox::Warning;
-    case BoxIcon::Error: return QMessageBox::Critical;
-    case BoxIcon::Question: return QMessageBox::Question;
-    case BoxIcon::None: break;
+    case BoxIcon::Information:
+        return QMessageBox::Information;
+    case BoxIcon::Warning:
+        return QMessageBox::Warning;
+    case BoxIcon::Error:
+        return QMessageBox::Critical;
+    case BoxIcon::Question:
+        return QMessageBox::Question;
+    case BoxIcon::None:
+        break;
     }
     return QMessageBox::NoIcon;
 }
 
 // Message lines are separated by a single carriage return.
-QString Displayed(QString text) { return text.replace(QLatin1Char('\r'), QLatin1Char('\n')); }
+QString Displayed(QString text) {
+    return text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+}
 
-std::optional<QString> RunFileDialog(QWidget* owner, const FileDialogSpec& spec, QFileDialog::AcceptMode mode) {
-    QFileDialog dialog(owner, spec.title, spec.folder, QtFilter(spec.filter));
+std::optional<QString> RunFileDialog(QWidget* owner, const FileDialogSetup& setup,
+                                     QFileDialog::AcceptMode mode) {
+    QFileDialog dialog(owner, setup.title, setup.folder, QtFilter(setup.filter));
     dialog.setAcceptMode(mode);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     dialog.setDefaultSuffix(QString());
-    if (!spec.fileName.isEmpty()) dialog.selectFile(spec.fileName);
+    if (!setup.fileName.isEmpty()) dialog.selectFile(setup.fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().front();
 }
@@ -58,12 +66,12 @@ void QtDialogService::ShowMessage(QWidget* owner, const QString& caption, const 
     box.exec();
 }
 
-std::optional<QString> QtDialogService::OpenFile(QWidget* owner, const FileDialogSpec& spec) {
-    return RunFileDialog(owner, spec, QFileDialog::AcceptOpen);
+std::optional<QString> QtDialogService::OpenFile(QWidget* owner, const FileDialogSetup& setup) {
+    return RunFileDialog(owner, setup, QFileDialog::AcceptOpen);
 }
 
-std::optional<QString> QtDialogService::SaveFile(QWidget* owner, const FileDialogSpec& spec) {
-    return RunFileDialog(owner, spec, QFileDialog::AcceptSave);
+std::optional<QString> QtDialogService::SaveFile(QWidget* owner, const FileDialogSetup& setup) {
+    return RunFileDialog(owner, setup, QFileDialog::AcceptSave);
 }
 
 std::optional<QColor> QtDialogService::ChooseColor(QWidget* owner, const QColor& initial) {
@@ -72,10 +80,17 @@ std::optional<QColor> QtDialogService::ChooseColor(QWidget* owner, const QColor&
     return chosen;
 }
 
-std::optional<QString> QtDialogService::ChooseFolder(QWidget* owner, const QString& title, const QString& folder) {
+std::optional<QString> QtDialogService::ChooseFolder(QWidget* owner, const QString& title,
+                                                     const QString& folder) {
     const QString chosen = QFileDialog::getExistingDirectory(owner, title, folder);
     if (chosen.isEmpty()) return std::nullopt;
     return chosen;
+}
+
+QFont WindowFont() {
+    QFont font(QStringLiteral("MS Sans Serif"), 8);
+    font.setStyleHint(QFont::SansSerif);
+    return font;
 }
 
 QString ErrorBoxText(const QString& message) {

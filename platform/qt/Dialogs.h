@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QColor>
+#include <QFont>
 #include <QString>
 
 #include <optional>
@@ -16,7 +17,7 @@ enum class BoxIcon { None, Information, Warning, Error, Question };
 
 // A file dialog as the program describes it. `filter` uses the form
 // "Text (*.ext)|*.ext|All (*.*)|*.*".
-struct FileDialogSpec {
+struct FileDialogSetup {
     QString title;
     QString folder;
     QString fileName;
@@ -33,18 +34,19 @@ public:
     // The chosen path, or nothing when cancelled. No default extension is
     // added; saving replaces a file without asking; opening accepts a name
     // that does not exist.
-    virtual std::optional<QString> OpenFile(QWidget* owner, const FileDialogSpec& spec) = 0;
-    virtual std::optional<QString> SaveFile(QWidget* owner, const FileDialogSpec& spec) = 0;
+    virtual std::optional<QString> OpenFile(QWidget* owner, const FileDialogSetup& setup) = 0;
+    virtual std::optional<QString> SaveFile(QWidget* owner, const FileDialogSetup& setup) = 0;
     virtual std::optional<QColor> ChooseColor(QWidget* owner, const QColor& initial) = 0;
-    virtual std::optional<QString> ChooseFolder(QWidget* owner, const QString& title, const QString& folder) = 0;
+    virtual std::optional<QString> ChooseFolder(QWidget* owner, const QString& title,
+                                                const QString& folder) = 0;
 };
 
 class QtDialogService : public DialogService {
 public:
     bool AskYesNo(QWidget* owner, const QString& caption, const QString& text, BoxIcon icon) override;
     void ShowMessage(QWidget* owner, const QString& caption, const QString& text, BoxIcon icon) override;
-    std::optional<QString> OpenFile(QWidget* owner, const FileDialogSpec& spec) override;
-    std::optional<QString> SaveFile(QWidget* owner, const FileDialogSpec& spec) override;
+    std::optional<QString> OpenFile(QWidget* owner, const FileDialogSetup& setup) override;
+    std::optional<QString> SaveFile(QWidget* owner, const FileDialogSetup& setup) override;
     std::optional<QColor> ChooseColor(QWidget* owner, const QColor& initial) override;
     std::optional<QString> ChooseFolder(QWidget* owner, const QString& title, const QString& folder) override;
 };
@@ -59,10 +61,15 @@ inline constexpr const char* kAppTitle = "Quillmere Light";
 QString ErrorBoxText(const QString& message);
 void ShowErrorBox(DialogService& dialogs, QWidget* owner, const QString& message);
 
+// The windows' font: "MS Sans Serif", 8 points, or the nearest sans serif.
+QFont WindowFont();
+
 // Text in the system's code page and back.
 inline QString FromLocal(const std::string& s) {
     return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size()));
 }
-inline std::string ToLocal(const QString& s) { return s.toLocal8Bit().toStdString(); }
+inline std::string ToLocal(const QString& s) {
+    return s.toLocal8Bit().toStdString();
+}
 
 } // namespace qm

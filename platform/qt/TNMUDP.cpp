@@ -16,13 +16,15 @@ std::string TNMUDP::SetLocalPort(int port) {
     localPort_ = port;
     std::string error = socket_.Open(port);
     if (!error.empty()) return error;
-    notifier_ = std::make_unique<QSocketNotifier>(static_cast<qintptr>(socket_.Handle()), QSocketNotifier::Read);
+    notifier_ =
+        std::make_unique<QSocketNotifier>(static_cast<qintptr>(socket_.Handle()), QSocketNotifier::Read);
     connect(notifier_.get(), &QSocketNotifier::activated, this, [this] { ReceiveWaiting(); });
     return {};
 }
 
 int TNMUDP::CopyDatagram(char* buffer, int size) const {
-    const int n = static_cast<int>(std::min<std::size_t>(length_, static_cast<std::size_t>(std::max(size, 0))));
+    const int n =
+        static_cast<int>(std::min<std::size_t>(length_, static_cast<std::size_t>(std::max(size, 0))));
     if (n > 0) std::memcpy(buffer, current_, static_cast<std::size_t>(n));
     return n;
 }

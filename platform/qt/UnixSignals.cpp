@@ -27,17 +27,20 @@ extern "C" void OnSignal(int number) {
 
 UnixSignals::UnixSignals(QObject* parent) : QObject(parent) {
 #ifndef _WIN32
-    if (g_pipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_pipe) != 0) return;
+    if (g_pipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_pipe) != 0)
+        return;
     notifier_ = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, [this] {
         char byte = 0;
-        while (::read(g_pipe[0], &byte, 1) == 1) emit Terminate(static_cast<unsigned char>(byte));
+        while (::read(g_pipe[0], &byte, 1) == 1)
+            emit Terminate(static_cast<unsigned char>(byte));
     });
     struct sigaction action {};
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (int number : {SIGTERM, SIGHUP, SIGINT}) sigaction(number, &action, nullptr);
+    for (int number : {SIGTERM, SIGHUP, SIGINT})
+        sigaction(number, &action, nullptr);
 #endif
 }
 
@@ -45,7 +48,8 @@ UnixSignals::~UnixSignals() {
 #ifndef _WIN32
     struct sigaction action {};
     action.sa_handler = SIG_DFL;
-    for (int number : {SIGTERM, SIGHUP, SIGINT}) sigaction(number, &action, nullptr);
+    for (int number : {SIGTERM, SIGHUP, SIGINT})
+        sigaction(number, &action, nullptr);
 #endif
 }
 

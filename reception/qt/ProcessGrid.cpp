@@ -48,7 +48,9 @@ void SelectInsertionRow(QTableView* grid) {
     grid->scrollToBottom();
 }
 
-QColor ColourFromBgr(int bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
+QColor ColourFromBgr(int bgr) {
+    return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+}
 
 void GridCellPainter::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const {
     QStyledItemDelegate::initStyleOption(option, index);
@@ -77,10 +79,13 @@ int CellWidth(const QFontMetrics& metrics, const QAbstractItemModel* model, int 
 
 int HeaderWidth(QTableView* grid, int column) {
     const QFontMetrics metrics(grid->horizontalHeader()->font());
-    return metrics.horizontalAdvance(grid->model()->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
+    return metrics.horizontalAdvance(
+        grid->model()->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
 }
 
-int LineWidth(QTableView* grid) { return grid->showGrid() ? 1 : 0; }
+int LineWidth(QTableView* grid) {
+    return grid->showGrid() ? 1 : 0;
+}
 
 } // namespace
 
@@ -90,26 +95,31 @@ void AutoSizeColumns(QTableView* grid) {
     const QFontMetrics metrics(grid->font());
     for (int c = 0; c < model->columnCount(); ++c) {
         int w = HeaderWidth(grid, c);
-        for (int r = 0; r < model->rowCount(); ++r) w = std::max(w, CellWidth(metrics, model, r, c));
+        for (int r = 0; r < model->rowCount(); ++r)
+            w = std::max(w, CellWidth(metrics, model, r, c));
         grid->setColumnWidth(c, w + LineWidth(grid) + kPadding);
     }
 }
 
-int IncrementalColumnSizer::Width(const QFontMetrics& metrics, const ProcessTableModel& model, int row, int column) {
+int IncrementalColumnSizer::Width(const QFontMetrics& metrics, const ProcessTableModel& model, int row,
+                                  int column) {
     WidthCache& cache = cache_[static_cast<std::size_t>(column)];
     const std::string_view text = model.CellText(row, column);
     if (const auto hit = cache.find(text); hit != cache.end()) return hit->second;
-    const int w = metrics.horizontalAdvance(QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())));
+    const int w =
+        metrics.horizontalAdvance(QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())));
     if (cache.size() >= 4096) cache.clear(); // bounded: unique texts (messages) would grow it forever
     cache.emplace(std::string(text), w);
     return w;
 }
 
 void IncrementalColumnSizer::Reset(QTableView* grid) {
-    for (WidthCache& cache : cache_) cache.clear(); // the font may have changed
+    for (WidthCache& cache : cache_)
+        cache.clear(); // the font may have changed
     const auto* model = qobject_cast<const ProcessTableModel*>(grid->model());
     if (!model) return;
-    for (int c = 0; c < kColumnCount; ++c) MeasureColumn(grid, *model, c);
+    for (int c = 0; c < kColumnCount; ++c)
+        MeasureColumn(grid, *model, c);
     valid_ = true;
     Apply(grid);
 }

@@ -4,7 +4,9 @@
 
 namespace qm {
 
-int TableRowsModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kColumnCount; }
+int TableRowsModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : kColumnCount;
+}
 
 QVariant TableRowsModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
@@ -15,21 +17,27 @@ QVariant TableRowsModel::data(const QModelIndex& index, int role) const {
         const std::string_view text = CellText(index.row(), index.column());
         return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
     }
-    case IdColourRole: return IdColourOf(index.row());
-    case TokenColourRole: return TokenColourOf(index.row());
-    default: return {};
+    case IdColourRole:
+        return IdColourOf(index.row());
+    case TokenColourRole:
+        return TokenColourOf(index.row());
+    default:
+        return {};
     }
 }
 
 QVariant TableRowsModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= kColumnCount) return {};
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= kColumnCount)
+        return {};
     return QString::fromLatin1(ColumnHeaders[static_cast<std::size_t>(section)]);
 }
 
 ProcessTableModel::ProcessTableModel(const ProcessTable& table, QObject* parent)
     : TableRowsModel(parent), table_(table), shownFirst_(table.Removed()) {}
 
-int ProcessTableModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : shownCount_ + 1; }
+int ProcessTableModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : shownCount_ + 1;
+}
 
 const TableRow* ProcessTableModel::RowAt(int row) const {
     if (row < 0 || row >= shownCount_) return nullptr;
@@ -54,7 +62,8 @@ int ProcessTableModel::TokenColourOf(int row) const {
 }
 
 bool ProcessTableModel::Behind() const {
-    return shownFirst_ != table_.Removed() || shownFirst_ + static_cast<std::uint64_t>(shownCount_) != table_.Added();
+    return shownFirst_ != table_.Removed() ||
+           shownFirst_ + static_cast<std::uint64_t>(shownCount_) != table_.Added();
 }
 
 int ProcessTableModel::Flush() {

@@ -13,7 +13,9 @@ class ListGridModel : public QAbstractTableModel {
 public:
     ListGridModel(ListGrid& grid, QObject* parent = nullptr) : QAbstractTableModel(parent), grid_(grid) {}
 
-    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : grid_.RowCount(); }
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : grid_.RowCount();
+    }
     int columnCount(const QModelIndex& parent = {}) const override {
         return parent.isValid() ? 0 : grid_.ColumnCount();
     }
@@ -36,8 +38,10 @@ private:
 class ColourSwatchDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
-    ColourSwatchDelegate(int colourColumn, QObject* parent) : QStyledItemDelegate(parent), column_(colourColumn) {}
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    ColourSwatchDelegate(int colourColumn, QObject* parent)
+        : QStyledItemDelegate(parent), column_(colourColumn) {}
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
 
 private:
     int column_;

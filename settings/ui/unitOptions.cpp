@@ -1,5 +1,7 @@
 #include "unitOptions.h"
 
+#include "Dialogs.h"
+
 #include "unitAdd_Ins.h"
 
 #include <QApplication>
@@ -24,7 +26,8 @@ namespace qm {
 
 namespace {
 
-const char* const kLimitCaption = "Clear Table lProcess after rows up of                 ( 0 - without clear )";
+const char* const kLimitCaption =
+    "Clear Table lProcess after rows up of                 ( 0 - without clear )";
 const char* const kLimitLead = "Clear Table lProcess after rows up of ";
 
 QCheckBox* Check(const char* name, const char* caption) {
@@ -52,9 +55,7 @@ TfrmOptions::TfrmOptions(Options& options, OptionsHost& host, DialogService& dia
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setModal(true);
     setFixedSize(434, 298);
-    QFont font(QStringLiteral("MS Sans Serif"), 8);
-    font.setStyleHint(QFont::SansSerif);
-    setFont(font);
+    setFont(WindowFont());
 
     tabPage = new QTabWidget(this);
     tabPage->setObjectName("tabPage");
@@ -89,7 +90,8 @@ TfrmOptions::TfrmOptions(Options& options, OptionsHost& host, DialogService& dia
     btnCancel = new QPushButton("Cancel");
     btnCancel->setObjectName("btnCancel");
     btnCancel->setAutoDefault(false);
-    for (QPushButton* b : {btnOk, btnCancel}) b->setFixedSize(75, 23);
+    for (QPushButton* b : {btnOk, btnCancel})
+        b->setFixedSize(75, 23);
     bottom->addWidget(labHint);
     bottom->addStretch(1);
     bottom->addWidget(btnOk);
@@ -107,7 +109,8 @@ TfrmOptions::TfrmOptions(Options& options, OptionsHost& host, DialogService& dia
     connect(tabPage->tabBar(), &QTabBar::tabBarClicked, this, [this](int page) {
         if (page >= 0) QTimer::singleShot(0, this, [this, page] { tabPageChange(page); });
     });
-    for (QWidget* w : {static_cast<QWidget*>(btnOk), static_cast<QWidget*>(btnCancel)}) w->installEventFilter(this);
+    for (QWidget* w : {static_cast<QWidget*>(btnOk), static_cast<QWidget*>(btnCancel)})
+        w->installEventFilter(this);
     ConnectListPages();
 
     FillListGrids(Lists::All);
@@ -129,8 +132,10 @@ QWidget* TfrmOptions::BuildGeneralPage() {
     chkCloseToSysTray = Check("chkCloseToSysTray", "Button \"Close\" hide main window to system tray");
     chkAutoListen = Check("chkAutoListen", "Automaticaly start listen on programm lunch");
     chkFilterIPFirst = Check("chkFilterIPFirst", "Filtering IP-address first");
-    chkListenUnregisteredID = Check("chkListenUnregisteredID", "Listen messages with Unregistered  ID number");
-    chkListenUnregisteredIP = Check("chkListenUnregisteredIP", "Listen messages from Unregistered  IP address");
+    chkListenUnregisteredID =
+        Check("chkListenUnregisteredID", "Listen messages with Unregistered  ID number");
+    chkListenUnregisteredIP =
+        Check("chkListenUnregisteredIP", "Listen messages from Unregistered  IP address");
     chkWriteToLog = Check("chkWriteToLog", "Write listened message to log-files");
 
     // The row limit sits inside the gap of its label.
@@ -170,10 +175,12 @@ QWidget* TfrmOptions::BuildGeneralPage() {
     edtLogDir = new QLineEdit;
     edtLogDir->setObjectName("edtLogDir");
     // The drop-down button of the folder field opens the folder chooser.
-    QAction* browse = edtLogDir->addAction(style()->standardIcon(QStyle::SP_DirOpenIcon), QLineEdit::TrailingPosition);
+    QAction* browse =
+        edtLogDir->addAction(style()->standardIcon(QStyle::SP_DirOpenIcon), QLineEdit::TrailingPosition);
     browse->setObjectName("actChooseLogDir");
     connect(browse, &QAction::triggered, this, [this] {
-        if (auto folder = dialogs_.ChooseFolder(this, "Log directory", edtLogDir->text())) edtLogDir->setText(*folder);
+        if (auto folder = dialogs_.ChooseFolder(this, "Log directory", edtLogDir->text()))
+            edtLogDir->setText(*folder);
     });
     edtPort = new QLineEdit;
     edtPort->setObjectName("edtPort");
@@ -186,10 +193,19 @@ QWidget* TfrmOptions::BuildGeneralPage() {
     grid->addLayout(fields);
     grid->addStretch(1);
 
-    QWidget* order[] = {chkAutoSizeGrid,         chkStayOnTop,  chkCloseToSysTray, chkAutoListen,
-                        chkFilterIPFirst,        chkListenUnregisteredID, chkListenUnregisteredIP,
-                        chkWriteToLog,           edtLogDir,     edtPort,           edtLimitRows};
-    for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+    QWidget* order[] = {chkAutoSizeGrid,
+                        chkStayOnTop,
+                        chkCloseToSysTray,
+                        chkAutoListen,
+                        chkFilterIPFirst,
+                        chkListenUnregisteredID,
+                        chkListenUnregisteredIP,
+                        chkWriteToLog,
+                        edtLogDir,
+                        edtPort,
+                        edtLimitRows};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
     return page;
 }
 
@@ -204,7 +220,8 @@ QWidget* TfrmOptions::BuildSetDatePage() {
     dtpDate->setGridVisible(true);
     dtpDate->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
     // A click anywhere on the calendar means the operator wants its date.
-    for (QWidget* w : dtpDate->findChildren<QWidget*>()) w->installEventFilter(this);
+    for (QWidget* w : dtpDate->findChildren<QWidget*>())
+        w->installEventFilter(this);
     dtpDate->installEventFilter(this);
     layout->addWidget(chkUseUserDate);
     layout->addWidget(dtpDate, 1);
@@ -241,7 +258,8 @@ void TfrmOptions::tabPageChange(int page) {
     if (page == PageTokenList) grdTokenList->setFocus();
 }
 
-bool TfrmOptions::TakeNumber(const QLineEdit* field, int low, int high, std::int32_t& out, const QString& rangeText) {
+bool TfrmOptions::TakeNumber(const QLineEdit* field, int low, int high, std::int32_t& out,
+                             const QString& rangeText) {
     const std::string text = std::string(Trim(ToLocal(field->text())));
     const std::optional<std::int32_t> value = ParseInt32(text);
     if (!value) {
@@ -270,7 +288,8 @@ void TfrmOptions::btnOkClick() {
     std::int32_t port = 0;
     std::int32_t limit = 0;
     if (!TakeNumber(edtPort, 1, 65535, port, "The UDP port must be a whole number from 1 to 65535") ||
-        !TakeNumber(edtLimitRows, 0, 9999, limit, "The row limit must be 0 or a whole number from 3 to 9999")) {
+        !TakeNumber(edtLimitRows, 0, 9999, limit,
+                    "The row limit must be 0 or a whole number from 3 to 9999")) {
         closePermitted_ = false;
         return;
     }
@@ -316,7 +335,9 @@ void TfrmOptions::btnCancelClick() {
 }
 
 // Esc is Cancel.
-void TfrmOptions::reject() { btnCancelClick(); }
+void TfrmOptions::reject() {
+    btnCancelClick();
+}
 
 void TfrmOptions::closeEvent(QCloseEvent* event) {
     if (closePermitted_)
@@ -326,22 +347,25 @@ void TfrmOptions::closeEvent(QCloseEvent* event) {
 }
 
 bool TfrmOptions::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseButtonPress && (watched == dtpDate || dtpDate->isAncestorOf(qobject_cast<QWidget*>(watched))))
+    if (event->type() == QEvent::MouseButtonPress &&
+        (watched == dtpDate || dtpDate->isAncestorOf(qobject_cast<QWidget*>(watched))))
         chkUseUserDate->setChecked(true);
-    if (event->type() == QEvent::FocusOut && watched == edtIDNumber) QTimer::singleShot(0, this, [this] {
-        edtIDNumberExit();
-    });
+    if (event->type() == QEvent::FocusOut && watched == edtIDNumber)
+        QTimer::singleShot(0, this, [this] { edtIDNumberExit(); });
     if (event->type() != QEvent::KeyPress) return QDialog::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);
     int page = -1;
     if (watched == btnOk || watched == btnCancel) {
         page = tabPage->currentIndex(); // the list being shown, if any
-    } else if (watched == grdIDList || watched == edtIDName || watched == edtIDNumber || watched == edtIDToken ||
-               watched == chkIDListen || watched == chkIDPopup || watched == chkIDToken) {
+    } else if (watched == grdIDList || watched == edtIDName || watched == edtIDNumber ||
+               watched == edtIDToken || watched == chkIDListen || watched == chkIDPopup ||
+               watched == chkIDToken) {
         page = PageIdList;
-    } else if (watched == grdIPList || watched == edtIPName || watched == edtIPAddress || watched == chkIPListen) {
+    } else if (watched == grdIPList || watched == edtIPName || watched == edtIPAddress ||
+               watched == chkIPListen) {
         page = PageIpList;
-    } else if (watched == grdTokenList || watched == edtToken || watched == chkUseToken || watched == chkTokenPopup) {
+    } else if (watched == grdTokenList || watched == edtToken || watched == chkUseToken ||
+               watched == chkTokenPopup) {
         page = PageTokenList;
     }
     if (page < PageIdList || page > PageTokenList) return QDialog::eventFilter(watched, event);
@@ -354,7 +378,8 @@ bool TfrmOptions::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool TfrmOptions::ListKey(int page, QKeyEvent* key) {
-    const Qt::KeyboardModifiers mods = key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    const Qt::KeyboardModifiers mods =
+        key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
     if (key->key() == Qt::Key_Insert) {
         if (page == PageIdList) btnIDAddClick();
         if (page == PageIpList) btnIPAddClick();

@@ -107,8 +107,11 @@ private:
     void pop8Click();
     // Ins and Ctrl+Del on a page's widgets; returns true when the key was used.
     bool ListKey(int page, QKeyEvent* key);
-    bool DeleteRow(ListGridModel* model, QTableView* view, const char* caption, const char* text, Lists which);
+    bool DeleteRow(ListGridModel* model, QTableView* view, const char* caption, const char* text,
+                   Lists which);
     void ShowCurrentRow(QTableView* view, ListGridModel* model);
+    void ChooseColour(ListGridModel* model, int colourColumn, QFrame* swatch, QColor& swatchColour);
+    void AddKeyedRowAndFocus(ListGridModel* model, QTableView* view, QLineEdit* keyField, Lists which);
     void WriteCell(ListGridModel* model, int column, const QString& text);
     void SetSwatch(QFrame* swatch, const QColor& colour);
     bool TakeNumber(const QLineEdit* field, int low, int high, std::int32_t& out, const QString& rangeText);

@@ -104,8 +104,12 @@ QIcon ColourIcon(const QColor& c) {
     return QIcon(pixmap);
 }
 
-QColor FromBgr(std::int32_t bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
-std::int32_t ToBgr(const QColor& c) { return c.red() | c.green() << 8 | c.blue() << 16; }
+QColor FromBgr(std::int32_t bgr) {
+    return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+}
+std::int32_t ToBgr(const QColor& c) {
+    return c.red() | c.green() << 8 | c.blue() << 16;
+}
 
 std::optional<std::int32_t> CellColour(const ListGrid& grid, int row, int column) {
     return ParseInt32(grid.Trimmed(row, column));
@@ -181,11 +185,13 @@ QWidget* TfrmOptions::BuildIdPage() {
         connect(item, &QAction::triggered, this, [this, level] { AddSeverityPreset(level); });
     }
     popIDAdd->addSeparator();
-    QAction* all = popIDAdd->addAction(ColourIcon(Qt::gray), "Add all standart RFC Gravity Level (0...7 - LEVEL)");
+    QAction* all =
+        popIDAdd->addAction(ColourIcon(Qt::gray), "Add all standart RFC Gravity Level (0...7 - LEVEL)");
     all->setObjectName("popAll");
     connect(all, &QAction::triggered, this, [this] { AddSeverityPreset(-1); });
     popIDAdd->addSeparator();
-    QAction* user = popIDAdd->addAction(ColourIcon(Qt::white), "Add ID for especially listen (0...191 - USER)");
+    QAction* user =
+        popIDAdd->addAction(ColourIcon(Qt::white), "Add ID for especially listen (0...191 - USER)");
     user->setObjectName("pop8");
     connect(user, &QAction::triggered, this, &TfrmOptions::pop8Click);
 
@@ -284,8 +290,9 @@ QWidget* TfrmOptions::BuildTokenPage() {
     grdTokenList = Grid("grdTokenList", tokenModel_, 91);
     grdTokenList->setItemDelegateForColumn(TkColor, new ColourSwatchDelegate(TkColor, grdTokenList));
     layout->addWidget(panel);
-    layout->addWidget(CaptionStrip(
-        "pnlTokenTitle", " Token                    Use Token              Color                      PopUp"));
+    layout->addWidget(
+        CaptionStrip("pnlTokenTitle",
+                     " Token                    Use Token              Color                      PopUp"));
     layout->addWidget(grdTokenList, 1);
 
     tmrTokenRepeat = new QTimer(this);
@@ -355,10 +362,9 @@ void TfrmOptions::ConnectListPages() {
         connect(half, &QToolButton::released, tmrTokenRepeat, &QTimer::stop);
     }
 
-    for (QWidget* w : std::initializer_list<QWidget*>{grdIDList, edtIDName, edtIDNumber, edtIDToken, chkIDListen,
-                                                      chkIDPopup, chkIDToken, grdIPList, edtIPName, edtIPAddress,
-                                                      chkIPListen, grdTokenList, edtToken, chkUseToken,
-                                                      chkTokenPopup})
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             grdIDList, edtIDName, edtIDNumber, edtIDToken, chkIDListen, chkIDPopup, chkIDToken, grdIPList,
+             edtIPName, edtIPAddress, chkIPListen, grdTokenList, edtToken, chkUseToken, chkTokenPopup})
         w->installEventFilter(this);
 }
 
@@ -472,30 +478,33 @@ void TfrmOptions::pop8Click() {
 }
 
 void TfrmOptions::AddSeverityPreset(int level) {
-    for (int l = level < 0 ? 0 : level; l <= (level < 0 ? 7 : level); ++l) qm::AddSeverityPreset(idGrid_, l);
+    for (int l = level < 0 ? 0 : level; l <= (level < 0 ? 7 : level); ++l)
+        qm::AddSeverityPreset(idGrid_, l);
     idModel_->Reload();
     ShowCurrentRow(grdIDList, idModel_);
     LoadEditPanel(Lists::Id);
 }
 
-void TfrmOptions::btnIDAddClick() { popIDAdd->popup(mapToGlobal(QPoint(50, 50))); }
+void TfrmOptions::btnIDAddClick() {
+    popIDAdd->popup(mapToGlobal(QPoint(50, 50)));
+}
+
+void TfrmOptions::AddKeyedRowAndFocus(ListGridModel* model, QTableView* view, QLineEdit* keyField,
+                                      Lists which) {
+    if (AddKeyedRow(model->Grid())) {
+        model->Reload();
+        ShowCurrentRow(view, model);
+        keyField->setFocus();
+    }
+    LoadEditPanel(which);
+}
 
 void TfrmOptions::btnIPAddClick() {
-    if (AddKeyedRow(ipGrid_)) {
-        ipModel_->Reload();
-        ShowCurrentRow(grdIPList, ipModel_);
-        edtIPName->setFocus();
-    }
-    LoadEditPanel(Lists::Ip);
+    AddKeyedRowAndFocus(ipModel_, grdIPList, edtIPName, Lists::Ip);
 }
 
 void TfrmOptions::btnTokenAddClick() {
-    if (AddKeyedRow(tokenGrid_)) {
-        tokenModel_->Reload();
-        ShowCurrentRow(grdTokenList, tokenModel_);
-        edtToken->setFocus();
-    }
-    LoadEditPanel(Lists::Token);
+    AddKeyedRowAndFocus(tokenModel_, grdTokenList, edtToken, Lists::Token);
 }
 
 bool TfrmOptions::DeleteRow(ListGridModel* model, QTableView* view, const char* caption, const char* text,
@@ -511,39 +520,39 @@ bool TfrmOptions::DeleteRow(ListGridModel* model, QTableView* view, const char* 
 }
 
 void TfrmOptions::btnIDDeleteClick() {
-    DeleteRow(idModel_, grdIDList, "Delete ID", "Do you want to delete this ID Listen Number entire?", Lists::Id);
+    DeleteRow(idModel_, grdIDList, "Delete ID", "Do you want to delete this ID Listen Number entire?",
+              Lists::Id);
 }
 
 void TfrmOptions::btnIPDeleteClick() {
-    DeleteRow(ipModel_, grdIPList, "Delete IP address", "Do you want to delete this IP Listen Address entire?",
-              Lists::Ip);
+    DeleteRow(ipModel_, grdIPList, "Delete IP address",
+              "Do you want to delete this IP Listen Address entire?", Lists::Ip);
 }
 
 void TfrmOptions::btnTokenDeleteClick() {
-    DeleteRow(tokenModel_, grdTokenList, "Delete Token", "Do you want to delete this Token entire?", Lists::Token);
+    DeleteRow(tokenModel_, grdTokenList, "Delete Token", "Do you want to delete this Token entire?",
+              Lists::Token);
+}
+
+void TfrmOptions::ChooseColour(ListGridModel* model, int colourColumn, QFrame* swatch, QColor& swatchColour) {
+    const std::optional<QColor> chosen = dialogs_.ChooseColor(this, dialogColour_);
+    ListGrid& grid = model->Grid();
+    // A colour needs a named row (an ID name, a token) to belong to.
+    if (chosen && !grid.Trimmed(grid.Current(), 0).empty()) {
+        swatchColour = *chosen;
+        dialogColour_ = *chosen;
+        SetSwatch(swatch, swatchColour);
+        WriteCell(model, colourColumn, QString::number(ToBgr(*chosen)));
+    }
+    host_.RepaintProcessTable();
 }
 
 void TfrmOptions::btnChooseColorClick() {
-    const std::optional<QColor> chosen = dialogs_.ChooseColor(this, dialogColour_);
-    // A colour needs a named row to belong to.
-    if (chosen && !idGrid_.Trimmed(idGrid_.Current(), IdName).empty()) {
-        idSwatch_ = *chosen;
-        dialogColour_ = *chosen;
-        SetSwatch(shpColor, idSwatch_);
-        WriteCell(idModel_, IdColor, QString::number(ToBgr(*chosen)));
-    }
-    host_.RepaintProcessTable();
+    ChooseColour(idModel_, IdColor, shpColor, idSwatch_);
 }
 
 void TfrmOptions::btnTokenColorClick() {
-    const std::optional<QColor> chosen = dialogs_.ChooseColor(this, dialogColour_);
-    if (chosen && !tokenGrid_.Trimmed(tokenGrid_.Current(), TkToken).empty()) {
-        tokenSwatch_ = *chosen;
-        dialogColour_ = *chosen;
-        SetSwatch(shpTokenColor, tokenSwatch_);
-        WriteCell(tokenModel_, TkColor, QString::number(ToBgr(*chosen)));
-    }
-    host_.RepaintProcessTable();
+    ChooseColour(tokenModel_, TkColor, shpTokenColor, tokenSwatch_);
 }
 
 void TfrmOptions::MoveTokenRow(int step) {

@@ -54,11 +54,11 @@ protected:
     static void Pump(int ms = 30) {
         QElapsedTimer t;
         t.start();
-        while (t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        while (t.elapsed() < ms)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     }
 
-    template <typename Pred>
-    static bool WaitUntil(Pred pred, int ms = 5000) {
+    template <typename Pred> static bool WaitUntil(Pred pred, int ms = 5000) {
         QElapsedTimer t;
         t.start();
         while (!pred()) {
@@ -68,8 +68,7 @@ protected:
         return true;
     }
 
-    template <typename T>
-    T* Find(const char* name) {
+    template <typename T> T* Find(const char* name) {
         return window->findChild<T*>(QString::fromLatin1(name));
     }
 

@@ -36,7 +36,8 @@ TEST_F(StoreFaultsTest, LockedSettingsAreNotOverwrittenWithDefaults) {
     SqliteKeyStore holder(store.file());
     holder.begin();
     SqliteKeyStore impatient(store.file(), 100);
-    window = std::make_unique<TfrmUDP>(MainWindowServices{impatient, clock, dialogs, dir.path().string(), false, ""});
+    window = std::make_unique<TfrmUDP>(
+        MainWindowServices{impatient, clock, dialogs, dir.path().string(), false, ""});
     window->show();
     Pump(50);
     ASSERT_EQ(dialogs.Messages().size(), 1u);

@@ -36,11 +36,12 @@ TEST(Program, BurstOf20000DatagramsIsLogged) {
     }
     const int pid = qmtest::StartProcess({qmtest::BinPath("Ferrowick")}, ProgramEnv(dir.path()));
     // The day's files appear once the start-up sequence has run.
-    for (int i = 0; i < 500 && !(fs::exists(dir / "Log") && !fs::is_empty(dir / "Log")); ++i) usleep(10000);
+    for (int i = 0; i < 500 && !(fs::exists(dir / "Log") && !fs::is_empty(dir / "Log")); ++i)
+        usleep(10000);
     usleep(300000);
     // 20,000 in one second: a burst as fast as the pacing allows.
-    auto sent = qmtest::RunProcess({qmtest::BinPath("udp-blast"), "127.0.0.1", port.substr(0, port.find('\n')),
-                                    "20000", "1", "150"});
+    auto sent = qmtest::RunProcess(
+        {qmtest::BinPath("udp-blast"), "127.0.0.1", port.substr(0, port.find('\n')), "20000", "1", "150"});
     ASSERT_EQ(sent.exitCode, 0);
     std::size_t lines = 0, last = ~std::size_t{0};
     for (int i = 0; i < 40 && lines != last; ++i) {

@@ -1,21 +1,21 @@
 #include "AppFixture.h"
 #include "LogFiles.h"
-#include "unitOptions.h"
 #include "Process.h"
+#include "unitOptions.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
-#include <QCheckBox>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUdpSocket>
@@ -77,7 +77,8 @@ TEST_F(MainWindowTest, CommandsCarryTheirCaptionsKeysAndHints) {
         {"actEditClearProcessGrid", "&Clear current listing", "Ctrl+E", "Clear current listing"},
         {"actOptions", "&Options", "F9", "Options"},
         {"actExportOptions", "&Export options to Quillmere opt file...", "Ctrl+E", "Export Options"},
-        {"actImportOptions", "&Import options from Quillmere opt file to Registry...", "Ctrl+I", "Import Options"},
+        {"actImportOptions", "&Import options from Quillmere opt file to Registry...", "Ctrl+I",
+         "Import Options"},
         {"actClearRegistry", "Delete options from &Registry ", "Ctrl+D", "\xD0\xA1lear Registry"},
         {"actAbout", "&About", "F1", "About"},
         {"actHelp", "&Describe", "", ""},
@@ -90,23 +91,29 @@ TEST_F(MainWindowTest, CommandsCarryTheirCaptionsKeysAndHints) {
         EXPECT_EQ(a->statusTip(), QString::fromUtf8(r.hint)) << r.name;
     }
     QStringList menus;
-    for (QAction* m : w.menuBar()->actions()) menus << m->text();
+    for (QAction* m : w.menuBar()->actions())
+        menus << m->text();
     EXPECT_EQ(menus, (QStringList{"&File", "&Edit", "&View", "&Service", "&Help"}));
     QStringList file;
-    for (QAction* a : w.menuBar()->actions()[0]->menu()->actions()) file << (a->isSeparator() ? "-" : a->text());
+    for (QAction* a : w.menuBar()->actions()[0]->menu()->actions())
+        file << (a->isSeparator() ? "-" : a->text());
     EXPECT_EQ(file, (QStringList{"Sta&rt process", "-", "&Open Log-file", "-", "&Message Properties", "-",
                                  "Shutdo&wn Quillmere"}));
     // The tool bar, in order; separators as "-".
     QStringList bar;
     for (QAction* a : w.barTool->actions()) {
-        if (a->isSeparator()) bar << "-";
-        else if (qobject_cast<QWidgetAction*>(a)) bar << "popups";
-        else bar << a->objectName();
+        if (a->isSeparator())
+            bar << "-";
+        else if (qobject_cast<QWidgetAction*>(a))
+            bar << "popups";
+        else
+            bar << a->objectName();
     }
-    EXPECT_EQ(bar.join(' '),
-              "actStartProcess actOpenLog actMessageViewer - popups actViewFilterExplorer actViewToolBar "
-              "actViewStatus - actOptions actEditIDList actEditIPList actEditTokenList actEditClearProcessGrid - "
-              "actExportOptions actImportOptions actClearRegistry - actAbout actHelp - actExit");
+    EXPECT_EQ(
+        bar.join(' '),
+        "actStartProcess actOpenLog actMessageViewer - popups actViewFilterExplorer actViewToolBar "
+        "actViewStatus - actOptions actEditIDList actEditIPList actEditTokenList actEditClearProcessGrid - "
+        "actExportOptions actImportOptions actClearRegistry - actAbout actHelp - actExit");
 }
 
 TEST_F(MainWindowTest, AutoListenStartsAndStartProcessToggles) {
@@ -178,7 +185,8 @@ TEST_F(MainWindowTest, FilterExplorerTicksAreLiveListenSwitches) {
 TEST_F(MainWindowTest, ClearCurrentListingAsksAboutTheActiveTable) {
     TfrmUDP& w = Start();
     w.actStartProcess->trigger();
-    for (int i = 0; i < 3; ++i) Send("<13>a: hello!");
+    for (int i = 0; i < 3; ++i)
+        Send("<13>a: hello!");
     ASSERT_TRUE(WaitUntil([&] { return w.ProcessRows().RecordCount() == 3; }));
     w.FlushProcessTable();
 
@@ -200,7 +208,8 @@ TEST_F(MainWindowTest, ClearCurrentListingAsksAboutTheActiveTable) {
     dialogs.answers = {true};
     QTest::keyClick(w.grdViewer, Qt::Key_E, Qt::ControlModifier);
     EXPECT_EQ(dialogs.shown.back().text, "Do you want to clear Log-file Viewer table?");
-    for (const auto& s : dialogs.shown) EXPECT_NE(s.kind, "save"); // never an export
+    for (const auto& s : dialogs.shown)
+        EXPECT_NE(s.kind, "save"); // never an export
 }
 
 TEST_F(MainWindowTest, RecordCountFollowsTabClicksOnly) {
@@ -209,7 +218,8 @@ TEST_F(MainWindowTest, RecordCountFollowsTabClicksOnly) {
     file.Parse(std::string(25, '\n'));
     w.ViewerRows().SetContent(std::move(file));
     w.actStartProcess->trigger();
-    for (int i = 0; i < 3; ++i) Send("<13>a: hello!");
+    for (int i = 0; i < 3; ++i)
+        Send("<13>a: hello!");
     ASSERT_TRUE(WaitUntil([&] { return w.ProcessRows().RecordCount() == 3; }));
     EXPECT_EQ(Panel1(), "Total record in current table: 0");
     ClickTab(w.tabMessPage, 1);
@@ -293,12 +303,14 @@ TEST_F(MainWindowTest, BadDatagramsOpenAtMostOneBoxAndGoodOnesGoOn) {
     int boxesWhileOpen = 0;
     dialogs.onMessage = [&] {
         // Datagrams keep arriving while the box is open.
-        for (int i = 0; i < 5; ++i) Send("<bad>a: x!");
+        for (int i = 0; i < 5; ++i)
+            Send("<bad>a: x!");
         Send("<13>a: good!");
         Pump(150);
         boxesWhileOpen = static_cast<int>(dialogs.Messages().size());
     };
-    for (int i = 0; i < 20; ++i) Send("<bad>a: x!");
+    for (int i = 0; i < 20; ++i)
+        Send("<bad>a: x!");
     Send("<13>a: good!");
     ASSERT_TRUE(WaitUntil([&] { return !dialogs.Messages().empty(); }));
     Pump(200);
@@ -344,8 +356,8 @@ TEST_F(MainWindowTest, LoggerMessagesBecomeRowsAndLogLines) {
     TfrmUDP& w = Start();
     const std::string port = std::to_string(w.oUdp->BoundPort());
     for (const char* text : {"first message", "second message"}) {
-        auto r = qmtest::RunProcess({"/usr/bin/logger", "-n", "127.0.0.1", "-P", port, "-d", "--rfc3164", "-t",
-                                     "disk", "-p", "user.warning", text});
+        auto r = qmtest::RunProcess({"/usr/bin/logger", "-n", "127.0.0.1", "-P", port, "-d", "--rfc3164",
+                                     "-t", "disk", "-p", "user.warning", text});
         ASSERT_EQ(r.exitCode, 0) << r.output;
     }
     ASSERT_TRUE(WaitUntil([&] { return w.ProcessRows().RecordCount() == 2; }));
@@ -358,7 +370,9 @@ TEST_F(MainWindowTest, LoggerMessagesBecomeRowsAndLogLines) {
     EXPECT_EQ(w.grdProcess->currentIndex().row(), 2); // the empty row is selected
     const std::string log = qmtest::ReadFile(dir / "Log" / "20261206-Disk.log");
     EXPECT_NE(log.find("first messag"), std::string::npos);
-    EXPECT_NE(log.find("\xB6" "Disk\xB6"), std::string::npos);
+    EXPECT_NE(log.find("\xB6"
+                       "Disk\xB6"),
+              std::string::npos);
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2);
 }
 
@@ -409,9 +423,9 @@ TEST(Program, SigtermSavesTheOptionsAndExitsZero) {
         store.writeText(kGeneralKey, "LogDir", (dir / "Log").string());
         store.writeText(kIdKey, "5", "Router,Yes,,255,No,Yes");
     }
-    const int pid = qmtest::StartProcess({qmtest::BinPath("Ferrowick")},
-                                         {{"XDG_CONFIG_HOME", (dir / "config").string()},
-                                          {"QT_QPA_PLATFORM", "offscreen"}});
+    const int pid =
+        qmtest::StartProcess({qmtest::BinPath("Ferrowick")}, {{"XDG_CONFIG_HOME", (dir / "config").string()},
+                                                              {"QT_QPA_PLATFORM", "offscreen"}});
     // The day's files appear once the start-up sequence has run.
     bool started = false;
     for (int i = 0; i < 1000 && !started; ++i) {
@@ -440,8 +454,9 @@ TEST_F(MainWindowTest, RendersAtDesignSizeAndMaximised) {
     TfrmUDP& w = Start();
     w.actStartProcess->trigger();
     QUdpSocket s;
-    for (const char* d : {"<13>Dec  6 21:12:19 host app: router up", "<14>Dec  6 21:12:20 host app: link flap",
-                          "<30>Dec  6 21:12:21 host cron: job done"})
+    for (const char* d :
+         {"<13>Dec  6 21:12:19 host app: router up", "<14>Dec  6 21:12:20 host app: link flap",
+          "<30>Dec  6 21:12:21 host cron: job done"})
         s.writeDatagram(d, QHostAddress::LocalHost, static_cast<quint16>(w.oUdp->BoundPort()));
     ASSERT_TRUE(WaitUntil([&] { return w.ProcessRows().RecordCount() == 3; }));
     w.FlushProcessTable();

@@ -72,7 +72,8 @@ TEST_F(OptionsTransferTest, RejectedFileOrMissingEditorIsNeverASuccess) {
     w.actImportOptions->trigger();
     ASSERT_EQ(dialogs.Messages().size(), 1u);
     EXPECT_EQ(dialogs.Messages()[0].caption, "Error load Quillmere opt");
-    EXPECT_EQ(dialogs.Messages()[0].text, "Error occured durring load \r" + Path("bad.qmr") + "\rfile to Registry.");
+    EXPECT_EQ(dialogs.Messages()[0].text,
+              "Error occured durring load \r" + Path("bad.qmr") + "\rfile to Registry.");
     EXPECT_EQ(dialogs.Messages()[0].icon, BoxIcon::Error);
     EXPECT_EQ(w.options.General.Port, 4321);
 

@@ -30,16 +30,18 @@ protected:
     }
     std::string WriteLog(const std::string& name, int lines) {
         std::string text;
-        for (int i = 0; i < lines; ++i) text += LogLine("06.12.26 21:12:" + std::to_string(10 + i), "msg " + std::to_string(i));
+        for (int i = 0; i < lines; ++i)
+            text += LogLine("06.12.26 21:12:" + std::to_string(10 + i), "msg " + std::to_string(i));
         const auto path = dir / name;
         qmtest::WriteFile(path, text);
         return path.string();
     }
-    QString Cell(int row, int column) { return window->grdViewer->model()->index(row, column).data().toString(); }
+    QString Cell(int row, int column) {
+        return window->grdViewer->model()->index(row, column).data().toString();
+    }
 
     // Runs `inside` once the modal window of type T is up, then closes it with `key`.
-    template <typename T>
-    T* WithModal(std::function<void(T*)> inside, std::function<void()> open) {
+    template <typename T> T* WithModal(std::function<void(T*)> inside, std::function<void()> open) {
         T* seen = nullptr;
         QTimer::singleShot(50, [&] {
             seen = qobject_cast<T*>(QApplication::activeModalWidget());
@@ -108,7 +110,8 @@ TEST_F(ViewerTest, EmptyFileThenASecondLoadAndAMissingFile) {
     dialogs.answers = {true};
     w.actOpenLog->trigger();
     ASSERT_EQ(dialogs.Messages().size(), 1u);
-    EXPECT_EQ(dialogs.Messages()[0].text, "Cannot open file " + QString::fromStdString((dir / "missing.log").string()) + ".");
+    EXPECT_EQ(dialogs.Messages()[0].text,
+              "Cannot open file " + QString::fromStdString((dir / "missing.log").string()) + ".");
     EXPECT_EQ(w.grdViewer->model()->rowCount(), 1); // emptied: one blank row
     EXPECT_TRUE(w.grdViewer->isVisible());
 }
@@ -117,7 +120,8 @@ TEST_F(ViewerTest, PropertiesOfTheSelectedRowOfTheActivePage) {
     store.writeText(kGeneralKey, "AutoListen", "1");
     TfrmUDP& w = Start();
     QUdpSocket s;
-    s.writeDatagram("<13>app: from the net!", QHostAddress::LocalHost, static_cast<quint16>(w.oUdp->BoundPort()));
+    s.writeDatagram("<13>app: from the net!", QHostAddress::LocalHost,
+                    static_cast<quint16>(w.oUdp->BoundPort()));
     ASSERT_TRUE(WaitUntil([&] { return w.ProcessRows().RecordCount() == 1; }));
     w.FlushProcessTable();
     dialogs.files = {QString::fromStdString(WriteLog("a.log", 2))};

@@ -33,8 +33,10 @@ TEST_P(CorpusReplay, EveryInputKeepsTheInvariants) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, CorpusReplay,
-                         ::testing::Values(Corpus{"datagram", qmfuzz::FuzzDatagram}, Corpus{"listrow", qmfuzz::FuzzListRow},
-                                           Corpus{"regfile", qmfuzz::FuzzRegFile}, Corpus{"viewer", qmfuzz::FuzzViewer}),
+                         ::testing::Values(Corpus{"datagram", qmfuzz::FuzzDatagram},
+                                           Corpus{"listrow", qmfuzz::FuzzListRow},
+                                           Corpus{"regfile", qmfuzz::FuzzRegFile},
+                                           Corpus{"viewer", qmfuzz::FuzzViewer}),
                          [](const auto& info) { return std::string(info.param.folder); });
 
 } // namespace

@@ -25,7 +25,8 @@ void Check(bool ok, const char* what) {
 }
 
 bool Inside(std::string_view part, std::string_view whole) {
-    return part.empty() || (part.data() >= whole.data() && part.data() + part.size() <= whole.data() + whole.size());
+    return part.empty() ||
+           (part.data() >= whole.data() && part.data() + part.size() <= whole.data() + whole.size());
 }
 
 qm::Options Lists() {
@@ -68,7 +69,8 @@ void FuzzDatagram(const std::uint8_t* data, std::size_t size) {
     std::string line;
     qm::BuildLogLine(m, line);
     std::size_t separators = 0;
-    for (char ch : line) separators += ch == qm::kLogFieldSeparator;
+    for (char ch : line)
+        separators += ch == qm::kLogFieldSeparator;
     Check(separators >= 8, "a log line has eight separators at least");
     Check(line.size() >= 2 && line.compare(line.size() - 2, 2, "\r\n") == 0, "a log line ends with CR LF");
 }
@@ -76,7 +78,8 @@ void FuzzDatagram(const std::uint8_t* data, std::size_t size) {
 void FuzzListRow(const std::uint8_t* data, std::size_t size) {
     const std::string row(reinterpret_cast<const char*>(data), size);
     const std::vector<std::string> fields = qm::SplitListRow(row);
-    for (const std::string& f : fields) Check(f.find('\0') == std::string::npos, "no NUL in a field");
+    for (const std::string& f : fields)
+        Check(f.find('\0') == std::string::npos, "no NUL in a field");
     // Written and split again, the same fields.
     Check(qm::SplitListRow(qm::JoinListRow(fields)) == fields, "ListRow round trip");
 }
@@ -100,7 +103,8 @@ public:
     std::vector<std::string> subKeys(const std::string&) override { return {}; }
     std::vector<std::string> valueNames(const std::string& key) override {
         std::vector<std::string> names;
-        for (const auto& [name, v] : keys[qm::foldCase(key)]) names.push_back(v.name);
+        for (const auto& [name, v] : keys[qm::foldCase(key)])
+            names.push_back(v.name);
         return names;
     }
     std::optional<qm::RegValue> readValue(const std::string& key, const std::string& name) override {
@@ -136,9 +140,11 @@ void FuzzRegFile(const std::uint8_t* data, std::size_t size) {
         const std::string again = "REGEDIT4\n[HKCU\\K]\n\"" + qm::EscapeRegText(c.name) + "\"=\"" +
                                   qm::EscapeRegText(c.text) + "\"\n";
         const qm::RegFileParse back = qm::ParseRegFile(again);
-        if (c.name.find_first_of("\r\n") != std::string::npos || c.text.find_first_of("\r\n") != std::string::npos)
+        if (c.name.find_first_of("\r\n") != std::string::npos ||
+            c.text.find_first_of("\r\n") != std::string::npos)
             continue; // a line break cannot stand inside one line
-        Check(back.ok && back.changes.size() == 2 && back.changes[1].name == c.name && back.changes[1].text == c.text,
+        Check(back.ok && back.changes.size() == 2 && back.changes[1].name == c.name &&
+                  back.changes[1].text == c.text,
               "registry text escaping round trip");
     }
 }
@@ -153,7 +159,8 @@ void FuzzViewer(const std::uint8_t* data, std::size_t size) {
     for (int r = 0; r < content.RowCount(); ++r)
         for (int c = 0; c < qm::kViewerColumns; ++c) {
             const std::string_view cell = content.Cell(r, c);
-            Check(cell.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos, "a cell holds one line");
+            Check(cell.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos,
+                  "a cell holds one line");
             Check(cell.empty() || (static_cast<unsigned char>(cell.front()) > 32 &&
                                    static_cast<unsigned char>(cell.back()) > 32),
                   "cells are trimmed");

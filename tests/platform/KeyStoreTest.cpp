@@ -12,7 +12,9 @@ using namespace qm;
 namespace {
 
 const std::string kBase = "Software\\QuillmereTest";
-std::string Key(const std::string& rest) { return kBase + "\\" + rest; }
+std::string Key(const std::string& rest) {
+    return kBase + "\\" + rest;
+}
 
 class KeyStoreContract : public ::testing::Test {
 protected:

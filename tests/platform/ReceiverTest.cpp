@@ -35,18 +35,21 @@ protected:
     void WaitFor(std::size_t count, int ms = 5000) {
         QElapsedTimer t;
         t.start();
-        while (received.size() < count && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        while (received.size() < count && t.elapsed() < ms)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     }
 };
 
 TEST_F(ReceiverTest, DeliversEveryDatagramInOrderWithTheSender) {
     QUdpSocket sender;
     ASSERT_TRUE(sender.bind(QHostAddress::LocalHost, 0));
-    const std::vector<QByteArray> datagrams = {"<13>a: one", QByteArray(65507, 'x'), QByteArray("\0\xff\n", 3),
-                                               "<13>a: last"};
+    const std::vector<QByteArray> datagrams = {"<13>a: one", QByteArray(65507, 'x'),
+                                               QByteArray("\0\xff\n", 3), "<13>a: last"};
     for (const QByteArray& d : datagrams)
-        ASSERT_EQ(sender.writeDatagram(d, QHostAddress::LocalHost, static_cast<quint16>(udp.BoundPort())), d.size());
-    sender.writeDatagram(QByteArray(), QHostAddress::LocalHost, static_cast<quint16>(udp.BoundPort())); // skipped
+        ASSERT_EQ(sender.writeDatagram(d, QHostAddress::LocalHost, static_cast<quint16>(udp.BoundPort())),
+                  d.size());
+    sender.writeDatagram(QByteArray(), QHostAddress::LocalHost,
+                         static_cast<quint16>(udp.BoundPort())); // skipped
     sender.writeDatagram("after", QHostAddress::LocalHost, static_cast<quint16>(udp.BoundPort()));
     WaitFor(5);
     ASSERT_EQ(received.size(), 5u);
@@ -89,8 +92,8 @@ TEST_F(ReceiverTest, LoggerDatagramsDecode) {
     ReceptionHandler handler(options, clock, log);
     const std::string port = std::to_string(udp.BoundPort());
     for (const char* form : {"--rfc3164", "--rfc5424"}) {
-        auto r = qmtest::RunProcess({"/usr/bin/logger", "-n", "127.0.0.1", "-P", port, "-d", form, "-t", "myapp",
-                                     "-p", "local3.warning", "disk almost full"});
+        auto r = qmtest::RunProcess({"/usr/bin/logger", "-n", "127.0.0.1", "-P", port, "-d", form, "-t",
+                                     "myapp", "-p", "local3.warning", "disk almost full"});
         ASSERT_EQ(r.exitCode, 0) << r.output;
     }
     WaitFor(2);

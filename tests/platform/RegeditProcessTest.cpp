@@ -1,7 +1,7 @@
 // The import's start of the registry editor on Windows: the command line
 // "regedit.exe " and the short path, and CreateProcessA, against a stand-in.
-#include "RegeditCommand.h"
 #include "RegeditProcess.h"
+#include "RegeditCommand.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -26,9 +26,11 @@ TEST(RegeditProcess, StartsTheEditorAndWaitsForIt) {
     qmtest::TempDir dir;
     const auto file = std::filesystem::absolute(dir / "SysLog.qmr");
     qmtest::WriteFile(file, "REGEDIT4\r\n");
-    const std::string stand_in = std::filesystem::absolute(std::string(QM_BIN_DIR) + "/fake_regedit.exe").string();
+    const std::string stand_in =
+        std::filesystem::absolute(std::string(QM_BIN_DIR) + "/fake_regedit.exe").string();
     int waits = 0;
-    const RegeditRun run = RunRegedit(file.string(), [&] { ++waits; }, stand_in);
+    const RegeditRun run = RunRegedit(
+        file.string(), [&] { ++waits; }, stand_in);
     ASSERT_TRUE(run.started);
     EXPECT_EQ(run.exitCode, 0);
     const std::string seen = qmtest::ReadFile(ShortPath(file.string()) + ".seen");

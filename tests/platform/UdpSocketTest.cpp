@@ -36,7 +36,8 @@ TEST(UdpSocket, ReceivesADatagramWithItsSender) {
     sockaddr_in to = from;
     to.sin_port = htons(static_cast<unsigned short>(port));
     const char text[] = "<13>app: over loopback!";
-    ASSERT_EQ(sendto(sender, text, static_cast<int>(sizeof text - 1), 0, reinterpret_cast<sockaddr*>(&to), sizeof to),
+    ASSERT_EQ(sendto(sender, text, static_cast<int>(sizeof text - 1), 0, reinterpret_cast<sockaddr*>(&to),
+                     sizeof to),
               static_cast<int>(sizeof text - 1));
 #ifdef _WIN32
     int len = sizeof from;
@@ -60,7 +61,8 @@ TEST(UdpSocket, ReceivesADatagramWithItsSender) {
     EXPECT_EQ(senderPort, ntohs(from.sin_port));
     closesocket(sender);
     // Nothing more is waiting: the read says so instead of blocking.
-    EXPECT_EQ(receiver.ReadDatagram(buffer, sizeof buffer, length, ip, senderPort), UdpSocket::Read::NoneWaiting);
+    EXPECT_EQ(receiver.ReadDatagram(buffer, sizeof buffer, length, ip, senderPort),
+              UdpSocket::Read::NoneWaiting);
 }
 
 TEST(UdpSocket, APortInUseIsReported) {

@@ -105,7 +105,8 @@ TEST_F(HandlerTest, SeverityFallbackAndSenderListen) {
 }
 
 TEST_F(HandlerTest, RegisteredNumberShowsItselfAsSourceLevel) {
-    options.IdList = {{"5", "NOTICE", "Yes", "", "1", "No", "Yes"}, {"13", "App", "Yes", "", "2", "No", "Yes"}};
+    options.IdList = {{"5", "NOTICE", "Yes", "", "1", "No", "Yes"},
+                      {"13", "App", "Yes", "", "2", "No", "Yes"}};
     Send("<13>app: hello");
     EXPECT_EQ(M().IdName, "App");
     EXPECT_EQ(M().SourceLevel, "13");
@@ -141,7 +142,8 @@ TEST_F(HandlerTest, IdTokenDecidesTheIdColour) {
 
 TEST_F(HandlerTest, FirstTokenInListOrderWins) {
     options.IdList = {{"5", "N", "Yes", "", "1", "No", "Yes"}};
-    options.TokenList = {{"off", "No", "7", "No"}, {"disk", "Yes", "255", "No"}, {"disk full", "Yes", "65280", "No"}};
+    options.TokenList = {
+        {"off", "No", "7", "No"}, {"disk", "Yes", "255", "No"}, {"disk full", "Yes", "65280", "No"}};
     Send("<13>app: disk full off");
     EXPECT_EQ(M().TokenColour, "255");
     Send("<13>app: nothing off");
@@ -151,7 +153,8 @@ TEST_F(HandlerTest, FirstTokenInListOrderWins) {
 }
 
 TEST_F(HandlerTest, EarlierEntryOfTheSameNameGivesFlagsAndColour) {
-    options.IdList = {{"3", "Dup", "No", "", "111", "No", "Yes"}, {"4", "Dup", "Yes", "", "222", "No", "Yes"}};
+    options.IdList = {{"3", "Dup", "No", "", "111", "No", "Yes"},
+                      {"4", "Dup", "Yes", "", "222", "No", "Yes"}};
     EXPECT_EQ(Send("<4>app: hello"), HandleOutcome::Rejected);
     EXPECT_EQ(M().IdColour, "111");
 }

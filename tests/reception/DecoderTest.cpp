@@ -24,7 +24,8 @@ TEST_P(DecodeTest, GivesTheFields) {
     qmtest::FakeClock clock;
     qmtest::RecordingLog log;
     ReceptionHandler handler(options, clock, log);
-    ASSERT_EQ(handler.Handle(true, c.datagram, "10.0.0.9", 1025), HandleOutcome::Admitted) << handler.Failure();
+    ASSERT_EQ(handler.Handle(true, c.datagram, "10.0.0.9", 1025), HandleOutcome::Admitted)
+        << handler.Failure();
     const SyslogMessage& m = handler.Message();
     EXPECT_EQ(m.PriText, c.pri);
     EXPECT_EQ(m.Tag, c.tag);
@@ -39,8 +40,8 @@ INSTANTIATE_TEST_SUITE_P(
     Datagrams, DecodeTest,
     ::testing::Values(
         // The tag runs to the first colon, which here is inside the time.
-        DecodeCase{"Rfc3164", "<13>Dec  6 21:12:19 host app: hello", "13", "Dec  6 21", "12:19 host app: hell",
-                   "1 (USER)/5"},
+        DecodeCase{"Rfc3164", "<13>Dec  6 21:12:19 host app: hello", "13", "Dec  6 21",
+                   "12:19 host app: hell", "1 (USER)/5"},
         // The last byte of the datagram is never part of the message.
         DecodeCase{"LastByteDropped", "<13>app: hello", "13", "app", " hell", "1 (USER)/5"},
         DecodeCase{"NoColon", "<13>no colon here", "13", "no colon here", "<13>no colon here", "1 (USER)/5"},
@@ -85,8 +86,11 @@ TEST(Decode, PriorityComparedAsReceived) {
     const std::vector<IdEntry> ids = {{"13", "Router", "Yes", "", "255", "No", "Yes"}};
     SyslogMessage m;
     std::string work;
-    for (const auto& [datagram, expected] : std::vector<std::pair<std::string, std::string>>{
-             {"<13>a: xy", "Router"}, {"<013>a: xy", "Unknw"}, {"< 13>a: xy", "Unknw"}, {"13: xy", "Unknw"}}) {
+    for (const auto& [datagram, expected] :
+         std::vector<std::pair<std::string, std::string>>{{"<13>a: xy", "Router"},
+                                                          {"<013>a: xy", "Unknw"},
+                                                          {"< 13>a: xy", "Unknw"},
+                                                          {"13: xy", "Unknw"}}) {
         DecodeDatagram(datagram, ids, m, work);
         EXPECT_EQ(m.IdName, expected) << datagram;
     }
@@ -98,7 +102,8 @@ TEST(Decode, HandlerRefusesPrioritiesThatAreNotIntegers) {
     qmtest::RecordingLog log;
     options.General.WriteToLog = true;
     ReceptionHandler handler(options, clock, log);
-    for (const std::string datagram : {"<abc>a: xy", "<13 no close", "<0x10>a: xy", "<99999999999>a: b", "< 13>a: xy"}) {
+    for (const std::string datagram :
+         {"<abc>a: xy", "<13 no close", "<0x10>a: xy", "<99999999999>a: b", "< 13>a: xy"}) {
         EXPECT_EQ(handler.Handle(true, datagram, "1.2.3.4", 5), HandleOutcome::Failed) << datagram;
         EXPECT_EQ(handler.Failure(), "'" + handler.Message().PriText + "' is not a valid integer value");
     }
@@ -113,7 +118,8 @@ TEST(Decode, ParseInt32AcceptsSignAndDigitsOnly) {
     EXPECT_EQ(ParseInt32("2147483647"), 2147483647);
     EXPECT_EQ(ParseInt32("-2147483648"), -2147483647 - 1);
     EXPECT_EQ(ParseInt32("+7"), 7);
-    for (const char* bad : {"", "-", "2147483648", "-2147483649", " 1", "1 ", "0x1", "1e3", "99999999999999999999"})
+    for (const char* bad :
+         {"", "-", "2147483648", "-2147483649", " 1", "1 ", "0x1", "1e3", "99999999999999999999"})
         EXPECT_FALSE(ParseInt32(bad)) << bad;
 }
 
@@ -140,7 +146,8 @@ TEST(Decode, HostileBytesStayInsideTheDatagram) {
     qmtest::RecordingLog log;
     ReceptionHandler handler(options, clock, log);
     std::string all;
-    for (int b = 0; b < 256; ++b) all.push_back(static_cast<char>(b));
+    for (int b = 0; b < 256; ++b)
+        all.push_back(static_cast<char>(b));
     unsigned seed = 1;
     for (int round = 0; round < 3000; ++round) {
         std::string d;

@@ -16,7 +16,8 @@ std::vector<Row> Rows(const std::string& bytes) {
     std::vector<Row> rows;
     for (int r = 0; r < content.RowCount(); ++r) {
         Row row;
-        for (int c = 0; c < kViewerColumns; ++c) row[static_cast<std::size_t>(c)] = std::string(content.Cell(r, c));
+        for (int c = 0; c < kViewerColumns; ++c)
+            row[static_cast<std::size_t>(c)] = std::string(content.Cell(r, c));
         rows.push_back(row);
     }
     return rows;
@@ -45,8 +46,8 @@ TEST(LogFileContent, LinesAndFields) {
         std::vector<Row> rows;
     };
     const Row written = {"06.12.26 21:12:19", "Router", "hell", "Unknw", "Dec  6 21", "1 (USER)/5", "514"};
-    const std::string line = Line({"06.12.26 21:12:19", "Router", "hell", "Unknw", "Dec  6 21", "1 (USER)/5", "514",
-                                   "255", "0"});
+    const std::string line =
+        Line({"06.12.26 21:12:19", "Router", "hell", "Unknw", "Dec  6 21", "1 (USER)/5", "514", "255", "0"});
     const std::vector<Case> cases = {
         {"ThreeLines", line + "\r\n" + line + "\r\n" + line + "\r\n", {written, written, written}},
         {"TwoFields", "a" + std::string(1, S) + "b\r\n", {{"a", "b"}}},
@@ -56,13 +57,23 @@ TEST(LogFileContent, LinesAndFields) {
         {"BlankLine", "a\r\n\r\nb\r\n", {{"a"}, {}, {"b"}}},
         {"NulEndsTheReading", std::string("a\r\nbc\0d\r\ne\r\n", 11), {{"a"}, {"bc"}}},
         {"Empty", "", {}},
-        {"MoreThanSevenFieldsDropTheRest", Line({"1", "2", "3", "4", "5", "6", "7", "8"}), {{"1", "2", "3", "4", "5", "6", "7"}}},
+        {"MoreThanSevenFieldsDropTheRest",
+         Line({"1", "2", "3", "4", "5", "6", "7", "8"}),
+         {{"1", "2", "3", "4", "5", "6", "7"}}},
         // UTF-8 letters holding the separator byte stay in the message.
-        {"Utf8Message", Line({"06.12.26 21:12:19", "10.0.0.9", "Gr\xC3\xB6\xC3\x9F" "e \xD0\xB6\xD0\xB8\xD0\xB2",
-                              "Router", "app", "13", "514", "255", ""}) + "\r\n",
-         {{"06.12.26 21:12:19", "10.0.0.9", "Gr\xC3\xB6\xC3\x9F" "e \xD0\xB6\xD0\xB8\xD0\xB2", "Router", "app", "13", "514"}}},
+        {"Utf8Message",
+         Line({"06.12.26 21:12:19", "10.0.0.9",
+               "Gr\xC3\xB6\xC3\x9F"
+               "e \xD0\xB6\xD0\xB8\xD0\xB2",
+               "Router", "app", "13", "514", "255", ""}) +
+             "\r\n",
+         {{"06.12.26 21:12:19", "10.0.0.9",
+           "Gr\xC3\xB6\xC3\x9F"
+           "e \xD0\xB6\xD0\xB8\xD0\xB2",
+           "Router", "app", "13", "514"}}},
     };
-    for (const Case& c : cases) EXPECT_EQ(Rows(c.bytes), c.rows) << c.name;
+    for (const Case& c : cases)
+        EXPECT_EQ(Rows(c.bytes), c.rows) << c.name;
 }
 
 TEST(LogFileContent, MissingFileFails) {

@@ -1,5 +1,5 @@
-#include "Fakes.h"
 #include "LogFiles.h"
+#include "Fakes.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -44,12 +44,11 @@ TEST_F(LogFilesTest, LineIsWrittenByteForByte) {
     options.IpList = {{"10.0.0.9", "Router", "Yes"}};
     ASSERT_EQ(writer->PrepareDayFiles(true), LogWriter::Prepared::Ok);
     EXPECT_EQ(Send("<13>Dec  6 21:12:19 host app: hello"), HandleOutcome::Admitted);
-    EXPECT_EQ(qmtest::ReadFile(File("20261206-Unknw.log")),
-              "06.12.26 21:12:19\xB6Router\xB6"
-              "12:19 host app: hell\xB6Unknw\xB6"
-              "Dec  6 21\xB6"
-              "1 (USER)/5\xB6"
-              "514\xB6\xB6\r\n");
+    EXPECT_EQ(qmtest::ReadFile(File("20261206-Unknw.log")), "06.12.26 21:12:19\xB6Router\xB6"
+                                                            "12:19 host app: hell\xB6Unknw\xB6"
+                                                            "Dec  6 21\xB6"
+                                                            "1 (USER)/5\xB6"
+                                                            "514\xB6\xB6\r\n");
 }
 
 TEST_F(LogFilesTest, ColoursAndOddBytesAreWrittenUnchanged) {
@@ -57,13 +56,18 @@ TEST_F(LogFilesTest, ColoursAndOddBytesAreWrittenUnchanged) {
     options.TokenList = {{"disk", "Yes", "65280", "No"}};
     writer->PrepareDayFiles(true);
     EXPECT_EQ(Send("<13>a: disk\r\xB6 x!"), HandleOutcome::Rejected); // rejected, still logged
-    EXPECT_EQ(qmtest::ReadFile(File("20261206-Router.log")),
-              "06.12.26 21:12:19\xB6" "10.0.0.9\xB6 disk\r\xB6 x\xB6Router\xB6" "a\xB6" "1 (USER)/5\xB6" "514\xB6"
-              "255\xB6" "65280\r\n");
+    EXPECT_EQ(qmtest::ReadFile(File("20261206-Router.log")), "06.12.26 21:12:19\xB6"
+                                                             "10.0.0.9\xB6 disk\r\xB6 x\xB6Router\xB6"
+                                                             "a\xB6"
+                                                             "1 (USER)/5\xB6"
+                                                             "514\xB6"
+                                                             "255\xB6"
+                                                             "65280\r\n");
 }
 
 TEST_F(LogFilesTest, DayFilesAreCreatedEmptyAndExistingOnesKept) {
-    options.IdList = {{"1", "Router", "Yes", "", "1", "No", "Yes"}, {"2", "Switch", "Yes", "", "1", "No", "Yes"}};
+    options.IdList = {{"1", "Router", "Yes", "", "1", "No", "Yes"},
+                      {"2", "Switch", "Yes", "", "1", "No", "Yes"}};
     fs::create_directory(dir / "Log");
     qmtest::WriteFile(File("20261206-Switch.log"), "old\r\n");
     ASSERT_EQ(writer->PrepareDayFiles(true), LogWriter::Prepared::Ok);
@@ -139,7 +143,8 @@ TEST_F(LogFilesTest, ReadOnlyFileIsAccessDenied) {
 #endif
 
 TEST_F(LogFilesTest, NamesThatAreNotFileNamesNeverGetAFile) {
-    options.IdList = {{"5", "../escape", "Yes", "", "1", "No", "Yes"}, {"6", "..", "Yes", "", "1", "No", "Yes"}};
+    options.IdList = {{"5", "../escape", "Yes", "", "1", "No", "Yes"},
+                      {"6", "..", "Yes", "", "1", "No", "Yes"}};
     writer->PrepareDayFiles(true);
     EXPECT_EQ(Send("<13>a: x!"), HandleOutcome::Failed);
     EXPECT_EQ(handler->Failure(), "File not found");

@@ -41,11 +41,13 @@ TEST(ProcessTableModel, CatchesUpInOneRemoveAndOneInsert) {
     int removes = 0, inserts = 0;
     QObject::connect(&model, &QAbstractItemModel::rowsRemoved, [&] { ++removes; });
     QObject::connect(&model, &QAbstractItemModel::rowsInserted, [&] { ++inserts; });
-    for (int i = 0; i < 3; ++i) AddTrimmed(table, Msg("m" + std::to_string(i)), 5);
+    for (int i = 0; i < 3; ++i)
+        AddTrimmed(table, Msg("m" + std::to_string(i)), 5);
     EXPECT_TRUE(model.Behind());
     EXPECT_EQ(model.Flush(), 3);
     EXPECT_EQ(model.rowCount(), 4);
-    for (int i = 3; i < 10; ++i) AddTrimmed(table, Msg("m" + std::to_string(i)), 5);
+    for (int i = 3; i < 10; ++i)
+        AddTrimmed(table, Msg("m" + std::to_string(i)), 5);
     // Between flushes the view never shows another row's text in a stale row.
     EXPECT_EQ(model.index(0, ColMessage).data().toString(), "");
     model.Flush();
@@ -57,7 +59,8 @@ TEST(ProcessTableModel, CatchesUpInOneRemoveAndOneInsert) {
     EXPECT_EQ(model.index(3, ColMessage).data().toString(), "");
     EXPECT_FALSE(model.Behind());
 
-    for (int i = 0; i < 100; ++i) AddTrimmed(table, Msg("burst"), 5); // far more than the limit
+    for (int i = 0; i < 100; ++i)
+        AddTrimmed(table, Msg("burst"), 5); // far more than the limit
     model.Flush();
     EXPECT_EQ(model.rowCount(), 4);
     table.Clear();
@@ -112,7 +115,7 @@ TEST_F(PainterTest, IdColourOnDateMessageNameAndTokenColourOverMessage) {
     EXPECT_GT(InkIn(0, ColName).red, 0);
     EXPECT_GT(InkIn(0, ColMessage).green, 0);
     EXPECT_EQ(InkIn(0, ColMessage).red, 0);
-    EXPECT_EQ(InkIn(0, ColTag).red, 0);        // other columns keep the grid's colour
+    EXPECT_EQ(InkIn(0, ColTag).red, 0); // other columns keep the grid's colour
     EXPECT_GT(InkIn(0, ColSourceLevel).dark, 0);
     EXPECT_EQ(InkIn(0, ColIdColour).red, 0);
 
@@ -180,7 +183,8 @@ TEST(SelectInsertionRow, SelectsTheEmptyLastRow) {
     QTableView grid;
     SetupGrid(&grid, false);
     grid.setModel(&model);
-    for (int i = 0; i < 3; ++i) table.AddRow(Msg("x"));
+    for (int i = 0; i < 3; ++i)
+        table.AddRow(Msg("x"));
     model.Flush();
     SelectInsertionRow(&grid);
     EXPECT_EQ(grid.currentIndex().row(), 3);

@@ -1,5 +1,5 @@
-#include "Fakes.h"
 #include "ProcessTable.h"
+#include "Fakes.h"
 
 #include <gtest/gtest.h>
 
@@ -17,14 +17,16 @@ SyslogMessage Msg(int n) {
 
 std::vector<std::string> Texts(const ProcessTable& t) {
     std::vector<std::string> out;
-    for (int i = 0; i < t.RecordCount(); ++i) out.push_back(t.Message(i).cells[ColMessage]);
+    for (int i = 0; i < t.RecordCount(); ++i)
+        out.push_back(t.Message(i).cells[ColMessage]);
     return out;
 }
 
 TEST(ProcessTable, StartsWithHeaderAndEmptyRowAndGrowsByOne) {
     ProcessTable t;
     EXPECT_EQ(t.RowCount(), 2);
-    for (int i = 1; i <= 3; ++i) t.AddRow(Msg(i));
+    for (int i = 1; i <= 3; ++i)
+        t.AddRow(Msg(i));
     EXPECT_EQ(t.RowCount(), 5);
     EXPECT_EQ(t.RecordCount(), 3);
     EXPECT_EQ(t.Message(2).cells[ColMessage], "message 3");
@@ -67,7 +69,8 @@ TEST(ProcessTable, DefaultLimitNeverShowsMoreThan998AndKeepsOrderAcrossWraps) {
 
 TEST(ProcessTable, LoweredLimitCutsFromTheTop) {
     ProcessTable t;
-    for (int i = 1; i <= 10; ++i) t.AddRow(Msg(i));
+    for (int i = 1; i <= 10; ++i)
+        t.AddRow(Msg(i));
     t.TrimProcessTable(5);
     EXPECT_EQ(Texts(t), (std::vector<std::string>{"message 8", "message 9", "message 10"}));
     t.Clear();
@@ -90,7 +93,8 @@ TEST(ProcessTable, HandlerAddsAdmittedAndTrimsAfterEveryMessage) {
     qmtest::RecordingLog log;
     ProcessTable table;
     ReceptionHandler handler(options, clock, log, &table);
-    for (int i = 0; i < 5; ++i) handler.Handle(true, "<13>a: hello", "1.2.3.4", 9);
+    for (int i = 0; i < 5; ++i)
+        handler.Handle(true, "<13>a: hello", "1.2.3.4", 9);
     EXPECT_EQ(table.RecordCount(), 5);
     options.General.ListenUnregisteredID = false;
     options.General.LimitRows = 4;

@@ -65,7 +65,8 @@ protected:
 };
 
 TEST_F(OptionsDialogTest, RendersEveryPage) {
-    options.IdList = {{"13", "Router", "Yes", "", "255", "No", "Yes"}, {"5", "NOTICE", "No", "", "16711680", "No", "Yes"}};
+    options.IdList = {{"13", "Router", "Yes", "", "255", "No", "Yes"},
+                      {"5", "NOTICE", "No", "", "16711680", "No", "Yes"}};
     options.IpList = {{"10.0.0.1", "Core", "Yes"}};
     options.TokenList = {{"disk", "Yes", "65280", "No"}};
     TfrmOptions& d = Open();
@@ -124,12 +125,9 @@ TEST_F(OptionsDialogTest, StandardLevelQuestion) {
         const char* numberAfter;
     };
     const std::vector<Case> cases = {
-        {"Errors", "3", true, true, "ERR", "3"},
-        {"Errors", "3", true, false, "Errors", ""},
-        {"err", "3", true, true, "ERR", "3"},
-        {"ERR", "3", false, false, "ERR", "3"},
-        {"Errors", "8", false, false, "Errors", "8"},
-        {"", "0", true, true, "EMERG", "0"},
+        {"Errors", "3", true, true, "ERR", "3"},      {"Errors", "3", true, false, "Errors", ""},
+        {"err", "3", true, true, "ERR", "3"},         {"ERR", "3", false, false, "ERR", "3"},
+        {"Errors", "8", false, false, "Errors", "8"}, {"", "0", true, true, "EMERG", "0"},
     };
     for (const Case& c : cases) {
         dialogs.shown.clear();
@@ -141,8 +139,9 @@ TEST_F(OptionsDialogTest, StandardLevelQuestion) {
         ASSERT_EQ(dialogs.shown.size(), c.asked ? 1u : 0u) << c.name << " " << c.number;
         if (c.asked) {
             EXPECT_EQ(dialogs.shown[0].caption, "Input standart RFC value");
-            EXPECT_EQ(dialogs.shown[0].text, "You enter standart RFC gravity level and will be get default vaule. "
-                                             "Do you want to continue?");
+            EXPECT_EQ(dialogs.shown[0].text,
+                      "You enter standart RFC gravity level and will be get default vaule. "
+                      "Do you want to continue?");
         }
         EXPECT_EQ(d.IdGrid().Cell(0, IdName), c.nameAfter);
         EXPECT_EQ(d.IdGrid().Cell(0, IdNo), c.numberAfter);
@@ -157,7 +156,8 @@ TEST_F(OptionsDialogTest, StandardLevelQuestion) {
 }
 
 TEST_F(OptionsDialogTest, ListKeys) {
-    options.IdList = {{"13", "Router", "Yes", "", "255", "No", "Yes"}, {"14", "Switch", "Yes", "", "1", "No", "No"}};
+    options.IdList = {{"13", "Router", "Yes", "", "255", "No", "Yes"},
+                      {"14", "Switch", "Yes", "", "1", "No", "No"}};
     TfrmOptions& d = Open(TfrmOptions::PageIdList);
     d.grdIDList->setFocus();
     QTest::keyClick(d.grdIDList, Qt::Key_Insert, Qt::ShiftModifier);
@@ -190,7 +190,8 @@ TEST_F(OptionsDialogTest, PresetMenuItems) {
     auto* all = d.popIDAdd->findChild<QAction*>("popAll");
     ASSERT_TRUE(all);
     QStringList captions;
-    for (QAction* a : d.popIDAdd->actions()) captions << (a->isSeparator() ? "-" : a->text());
+    for (QAction* a : d.popIDAdd->actions())
+        captions << (a->isSeparator() ? "-" : a->text());
     EXPECT_EQ(captions[4], "Add standart RFC Gravity Level (4 - WARNING)");
     EXPECT_EQ(captions[8], "-");
     EXPECT_EQ(captions[10], "-");
@@ -222,7 +223,8 @@ TEST_F(OptionsDialogTest, ColoursNeedANamedRow) {
 }
 
 TEST_F(OptionsDialogTest, HoldingTheSpinButtonRepeats) {
-    for (const char* t : {"t1", "t2", "t3", "t4", "t5"}) options.TokenList.push_back({t, "Yes", "1", "No"});
+    for (const char* t : {"t1", "t2", "t3", "t4", "t5"})
+        options.TokenList.push_back({t, "Yes", "1", "No"});
     TfrmOptions& d = Open(TfrmOptions::PageTokenList);
     QTest::mousePress(d.btnTopDownBottom, Qt::LeftButton);
     EXPECT_EQ(d.TokenGrid().Cell(1, TkToken), "t1"); // one step on pressing

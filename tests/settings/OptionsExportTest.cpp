@@ -42,7 +42,8 @@ TEST(OptionsExport, EntriesInListOrderWithEscapes) {
                 {"11", "Eleven", "No", "say \"hi\"", "1", "Yes", "No"},
                 {"27", "Back\\slash", "No", "", "2", "No", "Yes"}};
     o.IpList = {{"10.0.0.1", "Core", "Yes"}};
-    for (const char* t : {"e", "d", "c", "b", "a"}) o.TokenList.push_back({t, "Yes", "65280", "No"});
+    for (const char* t : {"e", "d", "c", "b", "a"})
+        o.TokenList.push_back({t, "Yes", "65280", "No"});
     const std::string file = BuildExportFile(o);
     EXPECT_NE(file.find("\"LogDir\"=\"D:\\\\Log\"\r\n"), std::string::npos);
     EXPECT_NE(file.find("[HKEY_CURRENT_USER\\Software\\tovrel\\Ferrowick\\ID]\r\n\r\r\n"

@@ -43,7 +43,8 @@ TEST(ListGrid, AddsOnlyAfterACompleteLastRow) {
 
 TEST(ListGrid, AllPresetsOnAnEmptyListFillEightRows) {
     ListGrid ids = IdGridFrom({});
-    for (int level = 0; level < 8; ++level) AddSeverityPreset(ids, level);
+    for (int level = 0; level < 8; ++level)
+        AddSeverityPreset(ids, level);
     ASSERT_EQ(ids.RowCount(), 8);
     const char* names[] = {"EMERG", "ALERT", "CRIT", "ERR", "WARN", "NOTICE", "INFO", "DEBUG"};
     for (int r = 0; r < 8; ++r) {
@@ -58,7 +59,8 @@ TEST(ListGrid, AllPresetsOnAnEmptyListFillEightRows) {
 }
 
 TEST(ListGrid, APresetNeverOverwritesACompleteEntry) {
-    ListGrid ids = Ids({{"Router", "13", "Yes", "", "255", "No", "Yes"}, {"Half", "", "", "", "", "", "Yes"}});
+    ListGrid ids =
+        Ids({{"Router", "13", "Yes", "", "255", "No", "Yes"}, {"Half", "", "", "", "", "", "Yes"}});
     ids.SetCurrent(0);
     AddSeverityPreset(ids, 3);
     EXPECT_EQ(ids.Cell(0, IdName), "Router");
@@ -110,18 +112,21 @@ TEST(ValidateLists, BlankOrCommaBoxWinsOverDuplicates) {
 
 TEST(ValidateLists, DuplicatesAreListedFromBothRows) {
     const ListCheck ids = ValidateLists(Ids({{"Dup", "1"}, {"Dup", "2"}}), Ips({}), Tokens({}));
-    EXPECT_EQ(ids.text, "Error on saving list: \r(Name ID list)\rDoubleValue:UserID-Dup\rDoubleValue:UserID-Dup\r"
-                        "Change values and save result again.");
+    EXPECT_EQ(ids.text,
+              "Error on saving list: \r(Name ID list)\rDoubleValue:UserID-Dup\rDoubleValue:UserID-Dup\r"
+              "Change values and save result again.");
     const ListCheck ips =
         ValidateLists(Ids({}), Ips({{"Core", "10.0.0.1"}, {"Core", "10 .0  .0  .1  "}}), Tokens({}));
     EXPECT_EQ(ips.text, "Error on saving list: \r(IP address list)\r(Name IP list)\r"
                         "DoubleValue:IP-10.0.0.1\rDoubleUserValue:IP-Core\r"
                         "DoubleValue:IP-10.0.0.1\rDoubleUserValue:IP-Core\r"
                         "Change values and save result again.");
-    const ListCheck both = ValidateLists(Ids({{"A", "5"}, {"B", "5"}}), Ips({}), Tokens({{"disk"}, {"DISK"}}));
-    EXPECT_EQ(both.text, "Error on saving list: \r(ID number list)\r(Token list)\r"
-                         "DoubleValue:ID-5\rDoubleValue:ID-5\rDoubleValue:Token-disk\rDoubleValue:Token-DISK\r"
-                         "Change values and save result again.");
+    const ListCheck both =
+        ValidateLists(Ids({{"A", "5"}, {"B", "5"}}), Ips({}), Tokens({{"disk"}, {"DISK"}}));
+    EXPECT_EQ(both.text,
+              "Error on saving list: \r(ID number list)\r(Token list)\r"
+              "DoubleValue:ID-5\rDoubleValue:ID-5\rDoubleValue:Token-disk\rDoubleValue:Token-DISK\r"
+              "Change values and save result again.");
     EXPECT_TRUE(ValidateLists(Ids({{"A", ""}, {"B", ""}}), Ips({}), Tokens({{"disk"}, {"disk full"}})).ok);
 }
 

@@ -14,7 +14,8 @@ protected:
     std::unique_ptr<KeyStore> owned = qmtest::MakeTestStore(dir);
     KeyStore& store = *owned;
     void SetUp() override {
-        for (const char* key : {"Software\\tovrel\\Ferrowick", "Software\\A", "Software\\C", "S"}) store.deleteTree(key);
+        for (const char* key : {"Software\\tovrel\\Ferrowick", "Software\\A", "Software\\C", "S"})
+            store.deleteTree(key);
     }
     void TearDown() override { SetUp(); }
 
@@ -58,7 +59,8 @@ TEST_F(RegFileTest, DeletesKeysAndValues) {
     store.writeText("Software\\A\\B", "x", "1");
     store.writeText("Software\\C", "keep", "1");
     store.writeText("Software\\C", "drop", "1");
-    ASSERT_TRUE(Merge("REGEDIT4\n[-HKEY_CURRENT_USER\\Software\\A]\n[HKEY_CURRENT_USER\\Software\\C]\n\"drop\"=-\n"));
+    ASSERT_TRUE(
+        Merge("REGEDIT4\n[-HKEY_CURRENT_USER\\Software\\A]\n[HKEY_CURRENT_USER\\Software\\C]\n\"drop\"=-\n"));
     EXPECT_FALSE(store.keyExists("Software\\A"));
     EXPECT_EQ(store.valueNames("Software\\C"), std::vector<std::string>{"keep"});
 }

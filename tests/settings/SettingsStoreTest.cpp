@@ -39,7 +39,8 @@ TEST_F(SettingsStoreTest, FirstStartCreatesTheKeyAndYieldsDefaults) {
     EXPECT_EQ(g.Port, 514);
     EXPECT_EQ(g.LimitRows, 1000);
     EXPECT_EQ(g.LogDir, std::string("/opt/q") + kPathSeparator + "Log");
-    EXPECT_TRUE(g.CloseToSysTray && g.ListenUnregisteredID && g.ListenUnregisteredIP && g.WriteToLogWithFilter);
+    EXPECT_TRUE(g.CloseToSysTray && g.ListenUnregisteredID && g.ListenUnregisteredIP &&
+                g.WriteToLogWithFilter);
     EXPECT_FALSE(g.StayOnTop || g.AutoSizeGrid || g.WriteToLog || g.AutoListen || g.PopUpsProtocol ||
                  g.FilterIpFirst || g.WriteToLogUnknownID);
     EXPECT_TRUE(o.IdList.empty() && o.IpList.empty() && o.TokenList.empty());
@@ -49,10 +50,10 @@ TEST_F(SettingsStoreTest, NumbersAndBoolsReadFromEitherTypeOrFallBack) {
     store.writeDword(kGeneralKey, "StayOnTop", 5);           // any non-zero number is true
     store.writeText(kGeneralKey, "CloseToSysTray", "never"); // a word: the default
     store.writeText(kGeneralKey, "Port", "514");
-    store.writeText(kGeneralKey, "limitrows", "-7");         // letter case of names is ignored
+    store.writeText(kGeneralKey, "limitrows", "-7"); // letter case of names is ignored
     store.writeDword(kGeneralKey, "AutoListen", 0);
-    store.writeText(kGeneralKey, "WriteToLog", " 1");        // blanks are not part of a number
-    store.writeDword(kGeneralKey, "LogDir", 3);              // not text: the default
+    store.writeText(kGeneralKey, "WriteToLog", " 1"); // blanks are not part of a number
+    store.writeDword(kGeneralKey, "LogDir", 3);       // not text: the default
     const Options o = Load();
     EXPECT_TRUE(o.General.StayOnTop);
     EXPECT_TRUE(o.General.CloseToSysTray);
@@ -80,10 +81,10 @@ TEST_F(SettingsStoreTest, SaveWritesTheStoredFormsAndKeepsTextNumbersText) {
     EXPECT_EQ(store.readValue(kGeneralKey, "StayOnTop")->text, "0");
     if (qmtest::StoreKeepsCreationOrder()) {
         EXPECT_EQ(store.valueNames(kGeneralKey),
-              (std::vector<std::string>{"Port", "StayOnTop", "WriteToLog", "CloseToSysTray", "AutoSizeGrid",
-                                        "AutoListen", "PopUpsProtocol", "LimitRows", "LogDir",
-                                        "ListenUnregisteredID", "ListenUnregisteredIP", "FilterIpFirst",
-                                        "WriteToLogUnknownID", "WriteToLogWithFilter"}));
+                  (std::vector<std::string>{"Port", "StayOnTop", "WriteToLog", "CloseToSysTray",
+                                            "AutoSizeGrid", "AutoListen", "PopUpsProtocol", "LimitRows",
+                                            "LogDir", "ListenUnregisteredID", "ListenUnregisteredIP",
+                                            "FilterIpFirst", "WriteToLogUnknownID", "WriteToLogWithFilter"}));
     }
     const Options back = Load();
     EXPECT_FALSE(back.General.CloseToSysTray);
@@ -94,15 +95,18 @@ TEST_F(SettingsStoreTest, SaveWritesTheStoredFormsAndKeepsTextNumbersText) {
 TEST_F(SettingsStoreTest, ListsRoundTripInOrderWithTrimmedNames) {
     Options o = Load();
     for (int i = 0; i < 20; ++i)
-        o.TokenList.push_back({"tok" + std::to_string((i * 7) % 20), i % 2 ? "Yes" : "No", std::to_string(i), "Yes"});
-    o.IdList = {{" 13 ", "Router", "Yes", "disk full", "255", "Yes", "No"}, {"5", "NOTICE", "No", "", kWhite, "No", "Yes"}};
+        o.TokenList.push_back(
+            {"tok" + std::to_string((i * 7) % 20), i % 2 ? "Yes" : "No", std::to_string(i), "Yes"});
+    o.IdList = {{" 13 ", "Router", "Yes", "disk full", "255", "Yes", "No"},
+                {"5", "NOTICE", "No", "", kWhite, "No", "Yes"}};
     o.IpList = {{"10.0.0.1", "Core", "Yes"}};
     ASSERT_TRUE(SaveOptions(store, o));
     EXPECT_EQ(store.readValue(kIdKey, "5")->text, "NOTICE,No,,16777215,No,Yes");
     const Options back = Load();
     ASSERT_EQ(back.TokenList.size(), 20u);
     if (qmtest::StoreKeepsCreationOrder()) {
-        for (std::size_t i = 0; i < 20; ++i) EXPECT_EQ(back.TokenList[i].Token, o.TokenList[i].Token);
+        for (std::size_t i = 0; i < 20; ++i)
+            EXPECT_EQ(back.TokenList[i].Token, o.TokenList[i].Token);
     }
     ASSERT_EQ(back.IdList.size(), 2u);
     EXPECT_EQ(back.IdList[0].IdNumber, "13");
@@ -216,7 +220,8 @@ TEST_F(SqliteSettingsTest, KillDuringSaveLeavesOneWholeVersion) {
         ASSERT_GE(pid, 0);
         if (pid == 0) {
             SqliteKeyStore child(store.file());
-            for (int v = 1;; v = v % 2 + 1) (void)SaveOptions(child, version(v));
+            for (int v = 1;; v = v % 2 + 1)
+                (void)SaveOptions(child, version(v));
         }
         usleep(1000 + random() % 8000);
         kill(pid, SIGKILL);
@@ -225,7 +230,8 @@ TEST_F(SqliteSettingsTest, KillDuringSaveLeavesOneWholeVersion) {
         const int v = o.General.Port - 1000;
         ASSERT_TRUE(v >= 0 && v <= 2) << o.General.Port;
         ASSERT_EQ(o.TokenList.size(), 60u);
-        for (const TokenEntry& t : o.TokenList) ASSERT_EQ(t.Color, std::to_string(v));
+        for (const TokenEntry& t : o.TokenList)
+            ASSERT_EQ(t.Color, std::to_string(v));
     }
 }
 

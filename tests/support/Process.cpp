@@ -8,19 +8,28 @@
 
 namespace qmtest {
 
-std::string BinPath(const std::string& name) { return std::string(QM_BIN_DIR) + "/" + name; }
+std::string BinPath(const std::string& name) {
+    return std::string(QM_BIN_DIR) + "/" + name;
+}
+
+namespace {
+[[noreturn]] void ExecChild(const std::vector<std::string>& argv,
+                            const std::map<std::string, std::string>& env) {
+    for (const auto& [name, value] : env)
+        setenv(name.c_str(), value.c_str(), 1);
+    std::vector<char*> args;
+    for (const std::string& a : argv)
+        args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    execv(args[0], args.data());
+    _exit(127);
+}
+} // namespace
 
 int StartProcess(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env) {
     const pid_t pid = fork();
     if (pid < 0) throw std::runtime_error("fork failed");
-    if (pid == 0) {
-        for (const auto& [name, value] : env) setenv(name.c_str(), value.c_str(), 1);
-        std::vector<char*> args;
-        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        execv(args[0], args.data());
-        _exit(127);
-    }
+    if (pid == 0) ExecChild(argv, env);
     return pid;
 }
 
@@ -38,7 +47,8 @@ int WaitProcess(int pid, int ms) {
     }
 }
 
-ProcessResult RunProcess(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env) {
+ProcessResult RunProcess(const std::vector<std::string>& argv,
+                         const std::map<std::string, std::string>& env) {
     int fds[2];
     if (pipe(fds) != 0) throw std::runtime_error("pipe failed");
     const pid_t pid = fork();
@@ -48,18 +58,14 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::map<st
         dup2(fds[1], 2);
         close(fds[0]);
         close(fds[1]);
-        for (const auto& [name, value] : env) setenv(name.c_str(), value.c_str(), 1);
-        std::vector<char*> args;
-        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        execv(args[0], args.data());
-        _exit(127);
+        ExecChild(argv, env);
     }
     close(fds[1]);
     ProcessResult result;
     char buf[4096];
     ssize_t n;
-    while ((n = read(fds[0], buf, sizeof buf)) > 0) result.output.append(buf, static_cast<std::size_t>(n));
+    while ((n = read(fds[0], buf, sizeof buf)) > 0)
+        result.output.append(buf, static_cast<std::size_t>(n));
     close(fds[0]);
     int status = 0;
     waitpid(pid, &status, 0);

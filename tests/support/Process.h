@@ -7,12 +7,13 @@
 namespace qmtest {
 
 struct ProcessResult {
-    int exitCode = -1; // -1 when it did not exit normally
+    int exitCode = -1;  // -1 when it did not exit normally
     std::string output; // stdout and stderr together
 };
 
 // Runs a program to its end with extra environment variables set.
-ProcessResult RunProcess(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env = {});
+ProcessResult RunProcess(const std::vector<std::string>& argv,
+                         const std::map<std::string, std::string>& env = {});
 
 // Starts a program and returns at once; the caller waits for it.
 int StartProcess(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env = {});

@@ -19,13 +19,13 @@ public:
         QString caption;
         QString text;
         qm::BoxIcon icon = qm::BoxIcon::None;
-        qm::FileDialogSpec file;
+        qm::FileDialogSetup file;
     };
     std::vector<Shown> shown;
-    std::deque<bool> answers;             // AskYesNo; No when empty
-    std::deque<QString> files; // OpenFile/SaveFile/ChooseFolder; an empty text or none cancels
-    std::deque<QColor> colors; // an invalid colour or none cancels
-    std::function<void()> onMessage;      // runs inside ShowMessage (a modal box is "open")
+    std::deque<bool> answers;        // AskYesNo; No when empty
+    std::deque<QString> files;       // OpenFile/SaveFile/ChooseFolder; an empty text or none cancels
+    std::deque<QColor> colors;       // an invalid colour or none cancels
+    std::function<void()> onMessage; // runs inside ShowMessage (a modal box is "open")
 
     bool AskYesNo(QWidget*, const QString& caption, const QString& text, qm::BoxIcon icon) override {
         shown.push_back({"question", caption, text, icon, {}});
@@ -38,11 +38,11 @@ public:
         shown.push_back({"message", caption, text, icon, {}});
         if (onMessage) onMessage();
     }
-    std::optional<QString> OpenFile(QWidget*, const qm::FileDialogSpec& spec) override {
-        return NextFile("open", spec);
+    std::optional<QString> OpenFile(QWidget*, const qm::FileDialogSetup& setup) override {
+        return NextFile("open", setup);
     }
-    std::optional<QString> SaveFile(QWidget*, const qm::FileDialogSpec& spec) override {
-        return NextFile("save", spec);
+    std::optional<QString> SaveFile(QWidget*, const qm::FileDialogSetup& setup) override {
+        return NextFile("save", setup);
     }
     std::optional<QColor> ChooseColor(QWidget*, const QColor&) override {
         shown.push_back({"color", {}, {}, qm::BoxIcon::None, {}});
@@ -64,8 +64,8 @@ public:
     }
 
 private:
-    std::optional<QString> NextFile(const char* kind, const qm::FileDialogSpec& spec) {
-        shown.push_back({kind, spec.title, {}, qm::BoxIcon::None, spec});
+    std::optional<QString> NextFile(const char* kind, const qm::FileDialogSetup& setup) {
+        shown.push_back({kind, setup.title, {}, qm::BoxIcon::None, setup});
         if (files.empty()) return std::nullopt;
         const QString f = files.front();
         files.pop_front();

@@ -12,7 +12,8 @@ TempDir::TempDir() {
 #ifdef _WIN32
     static std::mt19937 random(std::random_device{}());
     for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
-        const auto candidate = std::filesystem::temp_directory_path() / ("quillmere-test-" + std::to_string(random()));
+        const auto candidate =
+            std::filesystem::temp_directory_path() / ("quillmere-test-" + std::to_string(random()));
         if (std::filesystem::create_directory(candidate)) path_ = candidate;
     }
     if (path_.empty()) throw std::runtime_error("no temporary folder");

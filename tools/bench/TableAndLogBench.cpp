@@ -54,7 +54,8 @@ void BM_LogAppend(benchmark::State& state) {
     const SyslogMessage m = Typical();
     std::string failure;
     for (auto _ : state) {
-        if (writer.AppendMessage(m, failure) != MessageLog::Result::Written) state.SkipWithError(failure.c_str());
+        if (writer.AppendMessage(m, failure) != MessageLog::Result::Written)
+            state.SkipWithError(failure.c_str());
     }
     state.SetItemsProcessed(state.iterations());
 }

@@ -62,7 +62,8 @@ void Run(int rate, bool autoSize, int seconds) {
     store.writeDword(kGeneralKey, "Port", 0);
     store.writeText(kGeneralKey, "AutoListen", "1");
     store.writeText(kGeneralKey, "AutoSizeGrid", autoSize ? "1" : "0");
-    for (int i = 1; i <= 20; ++i) store.writeText(kTokenKey, "token" + std::to_string(i), "Yes,65280,No");
+    for (int i = 1; i <= 20; ++i)
+        store.writeText(kTokenKey, "token" + std::to_string(i), "Yes,65280,No");
     SystemClock clock;
     qmtest::ScriptedDialogs dialogs;
     TfrmUDP window(MainWindowServices{store, clock, dialogs, dir.path().string(), true, ""});
@@ -88,7 +89,8 @@ void Run(int rate, bool autoSize, int seconds) {
     QElapsedTimer run;
     run.start();
     last = clockProbe.elapsed();
-    while (run.elapsed() < seconds * 1000 + 300) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    while (run.elapsed() < seconds * 1000 + 300)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     stop = true;
     sender.join();
     std::printf("%8d %10s %9ld %9d %12lld %10.1f\n", rate, autoSize ? "on" : "off", sent,
@@ -106,6 +108,7 @@ int main(int argc, char** argv) {
     const int seconds = std::getenv("UI_BENCH_SECONDS") ? std::atoi(std::getenv("UI_BENCH_SECONDS")) : 5;
     std::printf("%8s %10s %9s %9s %12s %10s\n", "rate", "AutoSize", "sent", "rows", "stall_ms", "paints/s");
     for (bool autoSize : {false, true})
-        for (int rate : {5000, 20000, 50000}) Run(rate, autoSize, seconds);
+        for (int rate : {5000, 20000, 50000})
+            Run(rate, autoSize, seconds);
     return 0;
 }

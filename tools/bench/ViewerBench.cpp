@@ -21,11 +21,12 @@ void BM_ViewerLoad100MB(benchmark::State& state) {
         std::string line;
         for (int i = 0; size < 100u * 1000 * 1000; ++i) {
             line = "07.12.26 21:12:19";
-            for (const std::string& f : {std::string("edge-router"),
-                                         " [UFW BLOCK] IN=eth0 OUT= SRC=203.0.113." + std::to_string(i % 250) +
-                                             " DST=198.51.100.20 LEN=60 PROTO=TCP DPT=22 SYN seq " + std::to_string(i),
-                                         std::string("Router"), std::string("Dec  7 21"), std::string("16 (LOCAL0)/6"),
-                                         std::string("51514"), std::string("255"), std::string("0")}) {
+            for (const std::string& f :
+                 {std::string("edge-router"),
+                  " [UFW BLOCK] IN=eth0 OUT= SRC=203.0.113." + std::to_string(i % 250) +
+                      " DST=198.51.100.20 LEN=60 PROTO=TCP DPT=22 SYN seq " + std::to_string(i),
+                  std::string("Router"), std::string("Dec  7 21"), std::string("16 (LOCAL0)/6"),
+                  std::string("51514"), std::string("255"), std::string("0")}) {
                 line += kLogFieldSeparator;
                 line += f;
             }

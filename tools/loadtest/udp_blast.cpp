@@ -62,7 +62,8 @@ int main(int argc, char** argv) {
     const auto start = std::chrono::steady_clock::now();
     while (sent < total) {
         // Messages due by now.
-        const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const double elapsed =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         long due = std::min(total, static_cast<long>(elapsed * static_cast<double>(rate)) + 1);
         if (elapsed > static_cast<double>(seconds) * 3 + 5) break; // bounded in time whatever happens
         while (sent < due) {
