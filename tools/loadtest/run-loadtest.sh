@@ -156,8 +156,8 @@ for sender in $senders; do
   printf '  %-9s ours %7s   rsyslog %7s   ours/rsyslog %s\n' "$sender" "$ours" "$theirs" "$ratio"
 done
 
-if [ -x "$bin/bench_ui_load" ]; then
+if [ -x "$bin/ui-load-bench" ]; then
   echo
   echo "UI responsiveness under load (in-process, offscreen):"
-  QT_QPA_PLATFORM=offscreen "$bin/bench_ui_load"
+  QT_QPA_PLATFORM=offscreen "$bin/ui-load-bench"
 fi
