@@ -94,6 +94,33 @@ QLabel* CaptionStrip(const char* name, const char* text) {
     return label;
 }
 
+// The list-page pattern: an edit panel of a fixed height above the caption
+// strip and the grid.
+struct ListPage {
+    QWidget* page;
+    QWidget* panel;
+};
+
+ListPage MakeListPage(const char* pageName, const char* panelName, int panelHeight) {
+    auto* page = new QWidget;
+    page->setObjectName(QString::fromLatin1(pageName));
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setSpacing(1);
+    auto* panel = new QWidget;
+    panel->setObjectName(QString::fromLatin1(panelName));
+    panel->setFixedHeight(panelHeight);
+    layout->addWidget(panel);
+    return {page, panel};
+}
+
+QWidget* FinishListPage(const ListPage& p, const char* captionName, const char* caption, QTableView* grid) {
+    auto* layout = static_cast<QVBoxLayout*>(p.page->layout());
+    layout->addWidget(CaptionStrip(captionName, caption));
+    layout->addWidget(grid, 1);
+    return p.page;
+}
+
 QIcon ColourIcon(const QColor& c) {
     QPixmap pixmap(16, 16);
     pixmap.fill(Qt::transparent);
@@ -119,16 +146,8 @@ std::optional<std::int32_t> CellColour(const ListGrid& grid, int row, int column
 
 QWidget* TfrmOptions::BuildIdPage() {
     idModel_ = new ListGridModel(idGrid_, this);
-    auto* page = new QWidget;
-    page->setObjectName("tabIDList");
-    auto* layout = new QVBoxLayout(page);
-    layout->setContentsMargins(2, 2, 2, 2);
-    layout->setSpacing(1);
-
-    auto* panel = new QWidget;
-    panel->setObjectName("pnlIDEdit");
-    panel->setFixedHeight(52);
-    auto* g = new QGridLayout(panel);
+    const ListPage p = MakeListPage("tabIDList", "pnlIDEdit", 52);
+    auto* g = new QGridLayout(p.panel);
     g->setContentsMargins(2, 0, 2, 0);
     g->setVerticalSpacing(1);
     edtIDName = Edit("edtIDName");
@@ -138,6 +157,7 @@ QWidget* TfrmOptions::BuildIdPage() {
     edtIDNumber->setFixedWidth(40);
     chkIDToken = Check("chkIDToken", "Colored by finded token");
     edtIDToken = Edit("edtIDToken");
+    edtIDToken->setFixedWidth(96);
     shpColor = Swatch("shpColor");
     btnChooseColor = ColourButton("btnChooseColor");
     chkIDListen = Check("chkIDListen", "ID listen");
@@ -147,16 +167,19 @@ QWidget* TfrmOptions::BuildIdPage() {
     auto* tokenGroup = new QFrame;
     tokenGroup->setFrameShape(QFrame::StyledPanel);
     auto* tg = new QGridLayout(tokenGroup);
-    tg->setContentsMargins(3, 1, 3, 1);
+    tg->setContentsMargins(2, 1, 2, 1);
+    tg->setHorizontalSpacing(2);
     tg->setVerticalSpacing(0);
     tg->addWidget(chkIDToken, 0, 0, 1, 3);
     tg->addWidget(edtIDToken, 1, 0);
     tg->addWidget(shpColor, 1, 1);
     tg->addWidget(btnChooseColor, 1, 2);
+    g->setHorizontalSpacing(3);
     g->addWidget(new QLabel("ID name"), 0, 0);
     g->addWidget(edtIDName, 0, 1);
     g->addWidget(new QLabel("ID No"), 1, 0);
     auto* numberRow = new QHBoxLayout;
+    numberRow->setSpacing(2);
     numberRow->addWidget(edtIDNumber);
     numberRow->addWidget(chkIDListen);
     numberRow->addWidget(chkIDPopup);
@@ -166,7 +189,6 @@ QWidget* TfrmOptions::BuildIdPage() {
     g->addWidget(btnIDAdd, 0, 3);
     g->addWidget(btnIDDelete, 1, 3);
     g->setColumnStretch(1, 1);
-    g->setColumnStretch(2, 1);
 
     popIDAdd = new QMenu(this);
     popIDAdd->setObjectName("popIDAdd");
@@ -197,24 +219,15 @@ QWidget* TfrmOptions::BuildIdPage() {
 
     grdIDList = Grid("grdIDList", idModel_, 52);
     grdIDList->setItemDelegateForColumn(IdColor, new ColourSwatchDelegate(IdColor, grdIDList));
-    layout->addWidget(panel);
-    layout->addWidget(CaptionStrip(
-        "pnlIDTitle", "  ID name    ID No        ID listen     Token       Color         UseToken  Popup"));
-    layout->addWidget(grdIDList, 1);
-    return page;
+    return FinishListPage(p, "pnlIDTitle",
+                          "  ID name    ID No        ID listen     Token       Color         UseToken  Popup",
+                          grdIDList);
 }
 
 QWidget* TfrmOptions::BuildIpPage() {
     ipModel_ = new ListGridModel(ipGrid_, this);
-    auto* page = new QWidget;
-    page->setObjectName("tabIPList");
-    auto* layout = new QVBoxLayout(page);
-    layout->setContentsMargins(2, 2, 2, 2);
-    layout->setSpacing(1);
-    auto* panel = new QWidget;
-    panel->setObjectName("pnlIPEdit");
-    panel->setFixedHeight(52);
-    auto* g = new QGridLayout(panel);
+    const ListPage p = MakeListPage("tabIPList", "pnlIPEdit", 52);
+    auto* g = new QGridLayout(p.panel);
     g->setContentsMargins(2, 0, 2, 0);
     g->setVerticalSpacing(1);
     edtIPName = Edit("edtIPName");
@@ -237,24 +250,15 @@ QWidget* TfrmOptions::BuildIpPage() {
     g->addWidget(btnIPDelete, 1, 2);
     g->setColumnStretch(1, 1);
     grdIPList = Grid("grdIPList", ipModel_, 120);
-    layout->addWidget(panel);
-    layout->addWidget(CaptionStrip(
-        "pnlIPTitle", "   IP Name                        IP Address                        IP Listen"));
-    layout->addWidget(grdIPList, 1);
-    return page;
+    return FinishListPage(p, "pnlIPTitle",
+                          "   IP Name                        IP Address                        IP Listen",
+                          grdIPList);
 }
 
 QWidget* TfrmOptions::BuildTokenPage() {
     tokenModel_ = new ListGridModel(tokenGrid_, this);
-    auto* page = new QWidget;
-    page->setObjectName("tabTokenList");
-    auto* layout = new QVBoxLayout(page);
-    layout->setContentsMargins(2, 2, 2, 2);
-    layout->setSpacing(1);
-    auto* panel = new QWidget;
-    panel->setObjectName("pnlTokenEdit");
-    panel->setFixedHeight(37);
-    auto* row = new QHBoxLayout(panel);
+    const ListPage p = MakeListPage("tabTokenList", "pnlTokenEdit", 37);
+    auto* row = new QHBoxLayout(p.panel);
     row->setContentsMargins(2, 0, 2, 0);
     edtToken = Edit("edtToken");
     shpTokenColor = Swatch("shpTokenColor");
@@ -289,16 +293,14 @@ QWidget* TfrmOptions::BuildTokenPage() {
     row->addWidget(btnTokenDelete);
     grdTokenList = Grid("grdTokenList", tokenModel_, 91);
     grdTokenList->setItemDelegateForColumn(TkColor, new ColourSwatchDelegate(TkColor, grdTokenList));
-    layout->addWidget(panel);
-    layout->addWidget(
-        CaptionStrip("pnlTokenTitle",
-                     " Token                    Use Token              Color                      PopUp"));
-    layout->addWidget(grdTokenList, 1);
+    FinishListPage(p, "pnlTokenTitle",
+                   " Token                    Use Token              Color                      PopUp",
+                   grdTokenList);
 
     tmrTokenRepeat = new QTimer(this);
     tmrTokenRepeat->setObjectName("tmrTokenRepeat");
     connect(tmrTokenRepeat, &QTimer::timeout, this, &TfrmOptions::TokenRepeatTick);
-    return page;
+    return p.page;
 }
 
 void TfrmOptions::ConnectListPages() {
