@@ -15,6 +15,13 @@ using namespace qm;
 
 namespace {
 
+Options LoadedFrom(KeyStore& store) {
+    Options o;
+    o.ProgramDir = "/opt/q";
+    EXPECT_TRUE(LoadOptions(store, o));
+    return o;
+}
+
 // Runs on the SQLite file, and on the registry in the Windows build.
 class SettingsStoreTest : public ::testing::Test {
 protected:
@@ -24,12 +31,7 @@ protected:
     void SetUp() override { store.deleteTree(kSettingsKey); }
     void TearDown() override { store.deleteTree(kSettingsKey); }
 
-    Options Load() {
-        Options o;
-        o.ProgramDir = "/opt/q";
-        EXPECT_TRUE(LoadOptions(store, o));
-        return o;
-    }
+    Options Load() { return LoadedFrom(store); }
 };
 
 TEST_F(SettingsStoreTest, FirstStartCreatesTheKeyAndYieldsDefaults) {
@@ -172,12 +174,7 @@ protected:
     qmtest::TempDir dir;
     SqliteKeyStore store{dir / "registry.sqlite"};
 
-    Options Load() {
-        Options o;
-        o.ProgramDir = "/opt/q";
-        EXPECT_TRUE(LoadOptions(store, o));
-        return o;
-    }
+    Options Load() { return LoadedFrom(store); }
 };
 
 TEST_F(SqliteSettingsTest, AStoreLockedByAnotherProcessIsReportedNotWaitedOnForever) {
