@@ -3,26 +3,30 @@
 #include "Clock.h"
 #include "Dialogs.h"
 #include "KeyStore.h"
-#include "UnixSignals.h"
+#include "ProgramPaths.h"
+#include "SessionEnd.h"
 #include "unitUdp.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
+    // First of all: the end of the session must never cut the start short.
+    qm::SessionEnd::Install();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(qm::kAppTitle));
     // The tray keeps the program alive while its window is hidden.
     QApplication::setQuitOnLastWindowClosed(false);
+    // Ended before the window exists: nothing has been loaded, nothing to save.
+    if (qm::SessionEnd::Requested()) return 0;
 
     auto store = qm::openUserKeyStore();
     qm::SystemClock clock;
     qm::QtDialogService dialogs;
-    const std::string programDir = qm::ToLocal(QCoreApplication::applicationDirPath());
-    qm::MainWindowServices services{*store, clock, dialogs, programDir, true, programDir + "/ferrowick-reg"};
+    qm::MainWindowServices services{*store, clock, dialogs, qm::ProgramDir(), true, qm::RegistryEditorPath()};
     qm::TfrmUDP window(services);
     QObject::connect(&window, &qm::TfrmUDP::Closed, &app, &QApplication::quit, Qt::QueuedConnection);
-    qm::UnixSignals unixSignals;
-    QObject::connect(&unixSignals, &qm::UnixSignals::Terminate, &window, &qm::TfrmUDP::Shutdown);
+    qm::SessionEnd sessionEnd;
+    QObject::connect(&sessionEnd, &qm::SessionEnd::Ending, &window, &qm::TfrmUDP::Shutdown);
     window.show();
     return app.exec();
 }

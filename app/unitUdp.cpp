@@ -106,8 +106,6 @@ TfrmUDP::TfrmUDP(MainWindowServices services, QWidget* parent)
     connect(clbIPFilter, &QListWidget::itemChanged, this, &TfrmUDP::clbFilterClickCheck);
     connect(clbIDFilter, &QListWidget::itemDoubleClicked, actEditIDList, &QAction::trigger);
     connect(clbIPFilter, &QListWidget::itemDoubleClicked, actEditIPList, &QAction::trigger);
-    // The session's end: the desktop asks the program to save and go.
-    connect(qApp, &QGuiApplication::commitDataRequest, this, &TfrmUDP::Shutdown);
 
     StartUp();
 }

@@ -18,9 +18,24 @@ std::string ErrorText(int code) {
     FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                    static_cast<DWORD>(code), 0, text, sizeof text - 1, nullptr);
     std::string s = text;
-    while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == '.'))
+    while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == '.' || s.back() == ' '))
         s.pop_back();
-    return s;
+    if (!s.empty()) return s;
+    // Some systems (Wine among them) have no text for Winsock's codes.
+    switch (code) {
+    case WSAEADDRINUSE:
+        return "Address already in use";
+    case WSAEACCES:
+        return "Permission denied";
+    case WSAEADDRNOTAVAIL:
+        return "Address not available";
+    case WSAENOBUFS:
+        return "No buffer space available";
+    case WSAEMFILE:
+        return "Too many open sockets";
+    default:
+        return "Winsock error " + std::to_string(code);
+    }
 }
 bool WouldBlock(int code) {
     return code == WSAEWOULDBLOCK;

@@ -89,6 +89,10 @@ std::optional<QString> QtDialogService::ChooseFolder(QWidget* owner, const QStri
 
 QFont WindowFont() {
     QFont font(QStringLiteral("MS Sans Serif"), 8);
+    // "MS Sans Serif" is a bitmap font, which Qt cannot draw: Windows has
+    // its TrueType successor, Wine has Tahoma; elsewhere the style hint picks.
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                      QStringLiteral("Tahoma")});
     font.setStyleHint(QFont::SansSerif);
     return font;
 }

@@ -8,6 +8,8 @@ namespace qm {
 
 void SetupGrid(QTableView* grid, bool resizableColumns) {
     QFont font(QStringLiteral("MS Serif"));
+    // A bitmap font Qt cannot draw: the nearest TrueType serif stands in.
+    font.setFamilies({QStringLiteral("MS Serif"), QStringLiteral("Times New Roman")});
     font.setStyleHint(QFont::Serif);
     font.setPixelSize(9);
     grid->setFont(font);

@@ -70,9 +70,11 @@ TfrmOptions::TfrmOptions(Options& options, OptionsHost& host, DialogService& dia
     // the font the label has now that it sits in the dialog.
     auto* labLimitRows = findChild<QLabel*>("labLimitRows");
     const QFontMetrics metrics = labLimitRows->fontMetrics();
-    edtLimitRows->setFixedWidth(std::max(30, metrics.horizontalAdvance(QString(17, QLatin1Char(' '))) - 2));
-    edtLimitRows->move(metrics.horizontalAdvance(QString::fromLatin1(kLimitLead)),
-                       (labLimitRows->minimumHeight() - edtLimitRows->sizeHint().height()) / 2);
+    const QString caption = QString::fromLatin1(kLimitCaption);
+    const int left = metrics.horizontalAdvance(QString::fromLatin1(kLimitLead));
+    const int right = metrics.horizontalAdvance(caption.left(caption.indexOf(QLatin1Char('('))));
+    edtLimitRows->setFixedWidth(std::max(30, right - left - 3)); // clear of the "("
+    edtLimitRows->move(left, (labLimitRows->minimumHeight() - edtLimitRows->sizeHint().height()) / 2);
 
     auto* pnlModal = new QWidget(this);
     pnlModal->setObjectName("pnlModal");

@@ -5,7 +5,7 @@
 #include "Process.h"
 #include "ScriptedDialogs.h"
 #include "SettingsStore.h"
-#include "SqliteKeyStore.h"
+#include "StoreFactory.h"
 #include "TempDir.h"
 #include "unitUdp.h"
 
@@ -18,11 +18,47 @@
 
 namespace qmtest {
 
+// The store a program started by a test reads as the user's own: on Linux
+// the SQLite file under `dir`/config (XDG_CONFIG_HOME, see ProgramEnv); on
+// Windows the user's registry key, which only a Wine prefix of the tests'
+// own may hold (UserStoreIsTheTests()).
+inline std::unique_ptr<qm::KeyStore> MakeUserStore(const TempDir& dir) {
+#ifdef _WIN32
+    (void)dir;
+    return UnderWine() ? qm::openUserKeyStore() : std::unique_ptr<qm::KeyStore>(new SandboxRegistryStore);
+#else
+    return std::make_unique<qm::SqliteKeyStore>(dir / "config" / "tovrel" / "registry.sqlite");
+#endif
+}
+
+// Whether a program started by a test (the registry editor, Ferrowick
+// itself) finds the test's settings: on Windows only in a Wine prefix of
+// the tests' own, since it writes the operator's registry key.
+inline bool UserStoreIsTheTests() {
+#ifdef _WIN32
+    return UnderWine();
+#else
+    return true;
+#endif
+}
+
+// The environment a started program needs to find that store and to run
+// without a display on Linux.
+inline std::map<std::string, std::string> ProgramEnv(const TempDir& dir) {
+#ifdef _WIN32
+    (void)dir;
+    return {};
+#else
+    return {{"XDG_CONFIG_HOME", (dir / "config").string()}, {"QT_QPA_PLATFORM", "offscreen"}};
+#endif
+}
+
 class AppFixture : public ::testing::Test {
 protected:
     TempDir dir;
-    // Where ferrowick-reg finds it too: XDG_CONFIG_HOME points into `dir`.
-    qm::SqliteKeyStore store{dir / "config" / "tovrel" / "registry.sqlite"};
+    // Where the registry editor finds it too (see MakeUserStore).
+    std::unique_ptr<qm::KeyStore> owned = MakeUserStore(dir);
+    qm::KeyStore& store = *owned;
     FakeClock clock;
     ScriptedDialogs dialogs;
     std::unique_ptr<qm::TfrmUDP> window;
@@ -31,8 +67,17 @@ protected:
 
     // Settings written before the window starts; the receiver takes a free port.
     void SetUp() override {
-        setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
+        for (const auto& [name, value] : ProgramEnv(dir))
+            if (name != "QT_QPA_PLATFORM") SetEnv(name, value);
+        store.deleteTree(qm::kSettingsKey); // the registry outlives a test
         store.writeDword(qm::kGeneralKey, "Port", 0);
+    }
+    void TearDown() override {
+        window.reset();
+        try {
+            store.deleteTree(qm::kSettingsKey); // the registry outlives the test
+        } catch (const qm::KeyStoreError&) {
+        }
     }
 
     // `waitExposed` is off for a start that shuts itself down at once.

@@ -1,3 +1,4 @@
+// Other programs, started the way the tests need them, on Linux and Windows.
 #pragma once
 
 #include <map>
@@ -19,8 +20,15 @@ ProcessResult RunProcess(const std::vector<std::string>& argv,
 int StartProcess(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env = {});
 // Waits up to `ms` for it to end; its exit code, or -1 (killed when timed out).
 int WaitProcess(int pid, int ms);
+// What the end of the operator's session tells a program: SIGTERM on Linux;
+// on Windows WM_QUERYENDSESSION and WM_ENDSESSION to its top-level windows.
+void EndSession(int pid);
 
-// A program built by this project, in the build's bin folder.
+// A program built by this project, in the build's bin folder (".exe" added on Windows).
 std::string BinPath(const std::string& name);
+
+void SetEnv(const std::string& name, const std::string& value);
+void UnsetEnv(const std::string& name);
+void SleepMs(int ms);
 
 } // namespace qmtest

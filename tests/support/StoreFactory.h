@@ -1,13 +1,16 @@
 // The key store the store tests run against: a SQLite file in a temporary
-// folder, or (on Windows) the registry itself under a key of the test's own.
+// folder, or (on Windows) the registry itself below a key of the test's own,
+// removed with the store, so the operator's settings are never touched.
 #pragma once
 
 #include "KeyStore.h"
 #include "TempDir.h"
 
 #include <memory>
+#include <string>
 
 #ifdef _WIN32
+#include "WinRegistryKeyStore.h"
 #include <windows.h>
 #else
 #include "SqliteKeyStore.h"
@@ -15,12 +18,42 @@
 
 namespace qmtest {
 
+#ifdef _WIN32
+// HKEY_CURRENT_USER\Software\tovrel\FerrowickTest-<pid>-<n> stands for the hive.
+class SandboxRegistryStore : public qm::WinRegistryKeyStore {
+public:
+    SandboxRegistryStore() : qm::WinRegistryKeyStore(NextRoot()) {}
+    ~SandboxRegistryStore() override {
+        try {
+            deleteTree({});
+        } catch (...) {
+        }
+    }
+
+private:
+    static std::string NextRoot() {
+        static int n = 0;
+        return "Software\\tovrel\\FerrowickTest-" + std::to_string(GetCurrentProcessId()) + "-" +
+               std::to_string(++n);
+    }
+};
+#endif
+
 inline std::unique_ptr<qm::KeyStore> MakeTestStore(const TempDir& dir) {
 #ifdef _WIN32
     (void)dir;
-    return qm::openUserKeyStore();
+    return std::make_unique<SandboxRegistryStore>();
 #else
     return std::make_unique<qm::SqliteKeyStore>(dir / "registry.sqlite");
+#endif
+}
+
+// True when this Windows build runs under Wine (always false elsewhere).
+inline bool UnderWine() {
+#ifdef _WIN32
+    return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+#else
+    return false;
 #endif
 }
 
@@ -28,11 +61,7 @@ inline std::unique_ptr<qm::KeyStore> MakeTestStore(const TempDir& dir) {
 // does the SQLite store. Wine's registry keeps them sorted by name, so under
 // Wine the order checks have nothing to check.
 inline bool StoreKeepsCreationOrder() {
-#ifdef _WIN32
-    return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") == nullptr;
-#else
-    return true;
-#endif
+    return !UnderWine();
 }
 
 } // namespace qmtest

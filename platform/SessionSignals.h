@@ -1,0 +1,18 @@
+// The system's signals that end the operator's session, handed over to the
+// UI thread through a descriptor it can watch. POSIX has them (SIGTERM,
+// SIGHUP, SIGINT); Windows announces the session's end as a window message
+// instead, so there these do nothing.
+#pragma once
+
+namespace qm {
+
+// Catches the signals from now on; safe to call more than once.
+void InstallSessionSignals();
+// Whether a signal has been caught since installation.
+bool SessionSignalCaught();
+// The descriptor that becomes readable when a signal comes, or -1.
+long long SessionSignalHandle();
+// Reads what the signals left; true when there was anything.
+bool DrainSessionSignals();
+
+} // namespace qm

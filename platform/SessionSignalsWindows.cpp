@@ -1,0 +1,18 @@
+#include "SessionSignals.h"
+
+namespace qm {
+
+// Windows ends a session with WM_QUERYENDSESSION, heard as the session
+// manager's request; it has no signals to take over.
+void InstallSessionSignals() {}
+bool SessionSignalCaught() {
+    return false;
+}
+long long SessionSignalHandle() {
+    return -1;
+}
+bool DrainSessionSignals() {
+    return false;
+}
+
+} // namespace qm
