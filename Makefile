@@ -5,7 +5,8 @@
 #   make bench            the Google Benchmarks
 #   make loadtest         the whole program under load, beside rsyslog
 #   make fuzz             every fuzz harness for FUZZ_SECONDS (default 60)
-#   make windows-check    the core built for Windows, its tests under Wine
+#   make windows-check    the whole program built for 64-bit Windows, its tests under Wine
+#   make windows-package  build-windows/package/QuillmereLight and its zip, for Windows users
 
 JOBS ?= 2
 BUILD_DIR ?= build
@@ -17,7 +18,7 @@ endif
 # Opt-in test labels, left out of the ordinary run.
 CTEST_EXCLUDE ?= slow|load
 
-.PHONY: all deps configure build run test test-all test-load bench loadtest fuzz windows-check clean
+.PHONY: all deps configure build run test test-all test-load bench loadtest fuzz windows-check windows-package clean
 
 all: build
 
@@ -60,9 +61,14 @@ fuzz: deps
 	cmake --build build-fuzz -j$(JOBS) --target fuzz_datagram fuzz_listrow fuzz_regfile fuzz_viewer
 	tools/run-fuzzers.sh build-fuzz/bin $(FUZZ_SECONDS)
 
-# The Qt-free libraries and their tests built for 32-bit Windows, run under Wine.
+# The whole program and its tests built for 64-bit Windows, run under Wine,
+# then the package end to end in a fresh Wine prefix.
 windows-check:
 	tools/windows-check.sh
+
+# Ferrowick.exe with what it needs beside it, as a folder and a zip.
+windows-package:
+	tools/windows-build.sh package
 
 clean:
 	rm -rf build build-sanitize build-fuzz build-windows

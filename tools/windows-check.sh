@@ -1,39 +1,21 @@
 #!/usr/bin/env bash
-# Cross-compiles the Qt-free libraries and their tests for 32-bit Windows
-# (MinGW-w64) and runs the tests under Wine, the registry backend and the
-# import's process start included. The widgets are not built: Qt for Windows
-# is not available here.
+# The whole program built for 64-bit Windows (tools/windows-build.sh) and
+# tested under Wine: every test program of the CTest suite with the real
+# windows platform on an Xvfb display, then the packaged Ferrowick.exe end to
+# end in a fresh Wine prefix (tests/windows/package-e2e.sh).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build="$root/build-windows"
-sudo=""; [ "$(id -u)" -ne 0 ] && sudo=sudo
+out="$root/build-windows"
 
-# 32-bit Wine needs the i386 architecture.
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  $sudo dpkg --add-architecture i386
-  $sudo apt-get update -qq
-fi
-need=()
-for p in g++-mingw-w64-i686 wine wine32:i386 cmake make googletest; do
-  [ "$(dpkg-query -W -f='${db:Status-Status}' "$p" 2>/dev/null)" = installed ] || need+=("$p")
-done
-if [ ${#need[@]} -gt 0 ]; then
-  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${need[@]}" >/dev/null || {
-    $sudo apt-get update -qq
-    $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${need[@]}" >/dev/null
-  }
-fi
+"$root/tools/windows-build.sh" all
+"$root/tools/install-deps.sh" wine wine64 fonts-wine xvfb xauth bsdutils
 
-# A Wine prefix of the check's own: the tests write its registry, not the user's.
-export WINEPREFIX="$build/wineprefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  mkdir -p "$WINEPREFIX"
-  wineboot -i >/dev/null 2>&1 || true
-  wineserver -w || true
-fi
+. "$root/tools/wine-session.sh"
+wine_session "$out/wineprefix64"
+cd "$out/build"
+# One test at a time: the Qt suites share the prefix's registry and display.
+ctest --output-on-failure -j1 --timeout 300 -LE 'slow|load' </dev/null
+wine_session_stop
+trap - EXIT
 
-cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release \
-  -DQM_WITH_QT=OFF -DQM_WITH_BENCHMARKS=OFF >/dev/null
-cmake --build "$build" -j"${JOBS:-2}"
-cd "$build"
-ctest --output-on-failure -j1
+"$root/tests/windows/package-e2e.sh" "$out/package/QuillmereLight"

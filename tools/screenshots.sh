@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# Pictures of the real program for docs/screenshots/: the main window with a
+# few messages and the options dialog, on Linux (Xvfb, xcb) and as the
+# Windows program under Wine (the windows platform in Wine's virtual desktop,
+# which draws Windows frames, a task bar and the tray).
+#
+#   tools/screenshots.sh [linux|windows|all]
+#
+# Needs `make build` (Linux) and `make windows-package` (Windows) first.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+what=${1:-all}
+shots="$root/docs/screenshots"
+work=$(mktemp -d /tmp/quillmere-shots-XXXXXX)
+mkdir -p "$shots"
+"$root/tools/install-deps.sh" xvfb xauth x11-apps xdotool imagemagick bsdutils
+
+settings() { # port logdir -> a registry file with a few lists
+  printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\tovrel\\Ferrowick\\General]\r\n'
+  printf '"Port"="%s"\r\n"AutoListen"="1"\r\n"WriteToLog"="1"\r\n"LogDir"="%s"\r\n\r\n' "$1" "$2"
+  printf '[HKEY_CURRENT_USER\\Software\\tovrel\\Ferrowick\\ID]\r\n'
+  printf '"13"="Router,Yes,,255,No,Yes"\r\n"4"="WARN,Yes,,38144,No,Yes"\r\n"3"="ERR,Yes,,687838,No,Yes"\r\n"30"="Cron,No,,10485760,No,Yes"\r\n\r\n'
+  printf '[HKEY_CURRENT_USER\\Software\\tovrel\\Ferrowick\\IP]\r\n"127.0.0.1"="Local,Yes"\r\n"10.0.0.1"="Core,Yes"\r\n\r\n'
+  printf '[HKEY_CURRENT_USER\\Software\\tovrel\\Ferrowick\\Token]\r\n"failed"="Yes,16711680,No"\r\n\r\n'
+  # The window's client area at 40,50, so a click on its caption lands.
+  printf '[HKEY_CURRENT_USER\\Software\\tovrel\\Ferrowick\\TfrmUDP]\r\n"PixelsPerInch"="96"\r\n"NormPos"="40,50,544,387"\r\n'
+}
+free_port() {
+  local port
+  while :; do port=$((20000 + RANDOM % 40000)); grep -qi ":$(printf '%04X' "$port") " /proc/net/udp || break; done
+  echo "$port"
+}
+messages() { # port
+  logger -n 127.0.0.1 -P "$1" -d --rfc3164 -t router -p user.notice "link eth0 up, 1000 Mbit/s"
+  logger -n 127.0.0.1 -P "$1" -d --rfc3164 -t disk -p user.warning "disk /var 91% full"
+  logger -n 127.0.0.1 -P "$1" -d --rfc3164 -t sshd -p auth.err "login failed for admin"
+  logger -n 127.0.0.1 -P "$1" -d --rfc5424 -t backup -p local0.info "backup of /home done in 42 s"
+  printf '<13>app: plain datagram without a header' >/dev/udp/127.0.0.1/"$1"
+}
+# The window named $2 on display $1, saved as $3 (the whole screen when no name).
+grab() {
+  local wid
+  if [ -n "$2" ]; then
+    wid=$(DISPLAY=$1 xdotool search --sync --onlyvisible --name "$2" | head -n 1)
+    DISPLAY=$1 import -window "$wid" "$3"
+  else
+    DISPLAY=$1 import -window root "$3"
+  fi
+}
+
+linux() {
+  local display port
+  Xvfb :93 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  local xvfb=$!
+  display=:93; sleep 1
+  port=$(free_port)
+  settings "$port" "$work/linux-log" >"$work/linux.reg"
+  XDG_CONFIG_HOME="$work/linux-config" "$root/build/bin/ferrowick-reg" "$work/linux.reg"
+  XDG_CONFIG_HOME="$work/linux-config" DISPLAY=$display QT_QPA_PLATFORM=xcb "$root/build/bin/Ferrowick" \
+    >/dev/null 2>&1 &
+  local program=$!
+  DISPLAY=$display xdotool search --sync --onlyvisible --name "Quillmere Light" >/dev/null
+  messages "$port"; sleep 1
+  grab $display "Quillmere Light" "$shots/linux-main.png"
+  DISPLAY=$display xdotool search --name "Quillmere Light" windowfocus --sync key F9
+  sleep 1
+  grab $display "Options" "$shots/linux-options.png"
+  kill -TERM "$program"; wait "$program" || true
+  kill "$xvfb"
+}
+
+windows() {
+  local port pkg="$root/build-windows/package/QuillmereLight"
+  . "$root/tools/wine-session.sh"
+  wine_session "$work/prefix"
+  port=$(free_port)
+  settings "$port" "Z:$(echo "$work/windows-log" | tr / '\\' | sed 's/\\/\\\\/g')" >"$work/windows.reg"
+  wine regedit.exe /S "Z:$(echo "$work/windows.reg" | tr / '\\')" </dev/null >/dev/null 2>&1
+  (cd "$pkg" && exec wine explorer /desktop=Quillmere,800x520 Ferrowick.exe </dev/null >/dev/null 2>&1) &
+  DISPLAY=$DISPLAY xdotool search --sync --onlyvisible --name "Quillmere - Wine desktop" >/dev/null
+  sleep 3
+  messages "$port"; sleep 1
+  grab "$DISPLAY" "Quillmere - Wine desktop" "$shots/windows-main.png"
+  # Wine gives the keyboard to a window the pointer has clicked: its caption.
+  DISPLAY=$DISPLAY xdotool search --name "Quillmere - Wine desktop" windowfocus --sync
+  DISPLAY=$DISPLAY xdotool mousemove 300 38 click 1
+  sleep 0.5
+  DISPLAY=$DISPLAY xdotool key F9
+  sleep 1.5
+  grab "$DISPLAY" "Quillmere - Wine desktop" "$shots/windows-options.png"
+  wine_session_stop
+}
+
+case $what in
+  linux) linux ;;
+  windows) windows ;;
+  *) linux; windows ;;
+esac
+rm -rf "$work"
+ls -la "$shots"
