@@ -59,13 +59,10 @@ TfrmUDP::TfrmUDP(MainWindowServices services, QWidget* parent)
     resize(504, 337);
     setMinimumSize(430, 330);
 
-    oUdp = new TNMUDP(this);
+    oUdp = new TNMUDP(services_.clock, this);
     oUdp->setObjectName("oUdp");
-    oUdp->OnDataReceived = [this](int n, std::string_view from, int port) {
-        oUdpDataReceived(n, from, port);
-    };
-    logWriter_ = std::make_unique<LogWriter>(options, services_.clock);
-    handler_ = std::make_unique<ReceptionHandler>(options, services_.clock, *logWriter_, &processRows_);
+    oUdp->OnDataReceived = [this](const Datagram& d) { oUdpDataReceived(d); };
+    reception_ = std::make_unique<Reception>(options, services_.clock);
     flushTimer_ = new QTimer(this);
     flushTimer_->setSingleShot(true);
     flushTimer_->setInterval(kFlushIntervalMs);
@@ -138,9 +135,8 @@ void TfrmUDP::StartUp() {
     FillFilterExplorer();
     std::string today;
     FormatLogDay(services_.clock.now(), today);
-    logWriter_->SetLastLogDay(today);
-    if (options.General.WriteToLog &&
-        logWriter_->PrepareDayFiles(true) == LogWriter::Prepared::LogDirUnavailable)
+    Log().SetLastLogDay(today);
+    if (options.General.WriteToLog && Log().PrepareDayFiles(true) == LogWriter::Prepared::LogDirUnavailable)
         LogDirectoryFailed();
     options.UseUserDate = false;
     if (options.General.AutoListen) {
@@ -155,20 +151,22 @@ void TfrmUDP::SetTitle() {
 
 void TfrmUDP::actStartProcessExecute() {
     Listening = actStartProcess->isChecked();
+    oUdp->SetListening(Listening);
     tabMessPage->setCurrentIndex(0);
     SetTitle();
 }
 
-void TfrmUDP::oUdpDataReceived(int /*NumberBytes*/, std::string_view FromIP, int Port) {
-    switch (handler_->Handle(Listening, oUdp->Datagram(), FromIP, Port)) {
+void TfrmUDP::oUdpDataReceived(const Datagram& datagram) {
+    switch (reception_->Receive(datagram)) {
     case HandleOutcome::NotListening:
         break;
     case HandleOutcome::Admitted:
     case HandleOutcome::Rejected:
         ScheduleFlush();
         break;
-    case HandleOutcome::Failed:
-        ReportError(FromLocal(handler_->Failure()));
+    case HandleOutcome::Undecodable:
+    case HandleOutcome::LogFailed:
+        ReportError(FromLocal(reception_->Failure()));
         break;
     case HandleOutcome::Shutdown:
         LogDirectoryFailed();
@@ -237,7 +235,7 @@ void TfrmUDP::clbFilterClickCheck(QListWidgetItem* item) {
 
 void TfrmUDP::ShowRecordCount(int page) {
     if (page < 0) return;
-    const int count = page == 0 ? processRows_.RecordCount() : viewerModel_->RecordCount();
+    const int count = page == 0 ? ProcessRows().RecordCount() : viewerModel_->RecordCount();
     statusPanel1->setText("Total record in current table: " + QString::number(count));
 }
 
@@ -248,7 +246,7 @@ void TfrmUDP::actEditClearProcessGridExecute() {
     if (!services_.dialogs.AskYesNo(this, "Clear listing", question, BoxIcon::Warning)) return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     if (process) {
-        processRows_.Clear();
+        ProcessRows().Clear();
         FlushProcessTable();
         if (options.General.AutoSizeGrid) sizer_.Reset(grdProcess);
     } else {
@@ -302,7 +300,7 @@ int TfrmUDP::SelectedIpFilterRow() const {
 }
 
 bool TfrmUDP::PrepareDayFilesForced() {
-    if (logWriter_->PrepareDayFiles(true) == LogWriter::Prepared::Ok) return true;
+    if (Log().PrepareDayFiles(true) == LogWriter::Prepared::Ok) return true;
     LogDirectoryFailed();
     return false;
 }

@@ -10,7 +10,7 @@
 #include "OptionsHost.h"
 #include "ProcessGrid.h"
 #include "ProcessTable.h"
-#include "ReceptionHandler.h"
+#include "Reception.h"
 #include "TNMUDP.h"
 #include "TableRowsModel.h"
 
@@ -89,7 +89,7 @@ public:
     QAction *mnuShowIDFilter = nullptr, *mnuShowIPFilter = nullptr;
 
     // The receiver's handler: one datagram, start to end.
-    void oUdpDataReceived(int NumberBytes, std::string_view FromIP, int Port);
+    void oUdpDataReceived(const Datagram& datagram);
     void FillFilterExplorer() override;
     void SetTitle() override;
     // Sets ExitRequested and closes: options and placement are saved.
@@ -107,9 +107,9 @@ public:
 
     // The view catches up with the core (normally every ~50 ms).
     void FlushProcessTable();
-    ProcessTable& ProcessRows() { return processRows_; }
+    ProcessTable& ProcessRows() { return reception_->Rows(); }
     LogViewerModel& ViewerRows() { return *viewerModel_; }
-    LogWriter& Log() { return *logWriter_; }
+    LogWriter& Log() { return reception_->Log(); }
     // Shows the failure in the standard error box after the current event,
     // at most one box at a time.
     void ReportError(const QString& message);
@@ -150,9 +150,7 @@ private:
     bool UseTrayForClose() const;
 
     MainWindowServices services_;
-    ProcessTable processRows_;
-    std::unique_ptr<LogWriter> logWriter_;
-    std::unique_ptr<ReceptionHandler> handler_;
+    std::unique_ptr<Reception> reception_;
     ProcessTableModel* processModel_ = nullptr;
     LogViewerModel* viewerModel_ = nullptr;
     IncrementalColumnSizer sizer_;

@@ -238,7 +238,7 @@ void TfrmUDP::BuildClientArea() {
     grdViewer->setObjectName("grdViewer");
     SetupGrid(grdProcess, false);
     SetupGrid(grdViewer, true);
-    processModel_ = new ProcessTableModel(processRows_, this);
+    processModel_ = new ProcessTableModel(ProcessRows(), this);
     viewerModel_ = new LogViewerModel(this);
     grdProcess->setModel(processModel_);
     grdViewer->setModel(viewerModel_);

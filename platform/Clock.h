@@ -20,13 +20,10 @@ public:
     virtual DateTime now() const = 0;
 };
 
+// Safe to call from any thread (the socket's reader stamps arrivals with it).
 class SystemClock : public Clock {
 public:
     DateTime now() const override;
-
-private:
-    mutable long long cachedSecond_ = -1;
-    mutable DateTime cached_;
 };
 
 // The separator the system puts between hours, minutes and seconds.

@@ -103,7 +103,15 @@ void UdpSocket::Close() {
     handle_ = kClosed;
 }
 
-std::string UdpSocket::Open(int port) {
+bool UdpSocket::CountsSystemDrops() {
+#ifdef SO_RXQ_OVFL
+    return true;
+#else
+    return false;
+#endif
+}
+
+std::string UdpSocket::Open(int port, int receiveBuffer) {
     Close();
     const auto fail = [&](const char* what) {
         const int code = LastError();
@@ -122,14 +130,19 @@ std::string UdpSocket::Open(int port) {
     if (flags < 0 || fcntl(handle_, F_SETFL, flags | O_NONBLOCK) != 0) return fail("opened");
     fcntl(handle_, F_SETFD, FD_CLOEXEC);
 #endif
-    // A larger buffer absorbs bursts while the UI thread is busy; a smaller
+    // A larger buffer absorbs bursts while the reader is held up; a smaller
     // grant than asked for is not an error.
-    int size = kReceiveBuffer;
+    int size = receiveBuffer;
 #ifdef SO_RCVBUFFORCE
     const int forced = kForcedReceiveBuffer;
-    if (setsockopt(handle_, SOL_SOCKET, SO_RCVBUFFORCE, &forced, sizeof forced) != 0)
+    if (receiveBuffer != kReceiveBuffer ||
+        setsockopt(handle_, SOL_SOCKET, SO_RCVBUFFORCE, &forced, sizeof forced) != 0)
 #endif
         setsockopt(handle_, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&size), sizeof size);
+#ifdef SO_RXQ_OVFL
+    const int on = 1;
+    setsockopt(handle_, SOL_SOCKET, SO_RXQ_OVFL, &on, sizeof on);
+#endif
 
     sockaddr_in local{};
     local.sin_family = AF_INET;
@@ -181,12 +194,16 @@ UdpSocket::Read UdpSocket::ReadBatch(ReceiveBatch& batch) {
     mmsghdr msgs[ReceiveBatch::kSlots]{};
     iovec iov[ReceiveBatch::kSlots];
     sockaddr_in from[ReceiveBatch::kSlots]{};
+    // Room for the drop count the system adds to each datagram (SO_RXQ_OVFL).
+    alignas(cmsghdr) char control[ReceiveBatch::kSlots][CMSG_SPACE(sizeof(std::uint32_t))];
     for (int i = 0; i < ReceiveBatch::kSlots; ++i) {
         iov[i] = {batch.Slot(i), kMaxDatagram};
         msgs[i].msg_hdr.msg_iov = &iov[i];
         msgs[i].msg_hdr.msg_iovlen = 1;
         msgs[i].msg_hdr.msg_name = &from[i];
         msgs[i].msg_hdr.msg_namelen = sizeof from[i];
+        msgs[i].msg_hdr.msg_control = control[i];
+        msgs[i].msg_hdr.msg_controllen = sizeof control[i];
     }
     const int n = recvmmsg(handle_, msgs, ReceiveBatch::kSlots, MSG_DONTWAIT, nullptr);
     if (n < 0) return WouldBlock(LastError()) ? Read::NoneWaiting : Read::Error;
@@ -196,6 +213,12 @@ UdpSocket::Read UdpSocket::ReadBatch(ReceiveBatch& batch) {
         std::snprintf(batch.fromIp[static_cast<std::size_t>(i)].data(), 16, "%u.%u.%u.%u", b[0], b[1], b[2],
                       b[3]);
         batch.fromPort[static_cast<std::size_t>(i)] = ntohs(from[i].sin_port);
+        for (cmsghdr* c = CMSG_FIRSTHDR(&msgs[i].msg_hdr); c; c = CMSG_NXTHDR(&msgs[i].msg_hdr, c)) {
+            if (c->cmsg_level != SOL_SOCKET || c->cmsg_type != SO_RXQ_OVFL) continue;
+            std::uint32_t drops = 0;
+            std::memcpy(&drops, CMSG_DATA(c), sizeof drops);
+            batch.systemDrops = drops;
+        }
     }
     batch.count = n;
     return n > 0 ? Read::Datagram : Read::NoneWaiting;

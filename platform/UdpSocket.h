@@ -1,9 +1,12 @@
-// A non-blocking IPv4 UDP socket that only receives. Qt-free: the Qt
-// notifier that wakes the UI thread lives in TNMUDP.
+// A non-blocking IPv4 UDP socket that only receives. Qt-free: the thread that
+// reads it is DatagramReader, the Qt side that hands datagrams to the window
+// is TNMUDP.
 #pragma once
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +21,9 @@ struct ReceiveBatch {
     std::array<std::array<char, 16>, kSlots> fromIp{};
     std::array<int, kSlots> fromPort{};
     int count = 0;
+    // What the system last said it dropped on this socket for want of room
+    // in its receive buffer, in all (Linux, SO_RXQ_OVFL); unset elsewhere.
+    std::optional<std::uint32_t> systemDrops;
     char* Slot(int i);
 };
 
@@ -28,8 +34,7 @@ public:
     // Asked for at open; the kernel may double it up to its cap.
     static constexpr int kReceiveBuffer = 4 * 1024 * 1024;
     // Asked for past the cap where the program may (CAP_NET_ADMIN, as
-    // rsyslog does): a burst of tens of thousands of datagrams then waits
-    // in the kernel while the UI thread works through it.
+    // rsyslog does): a burst waits in the kernel while the reader catches up.
     static constexpr int kForcedReceiveBuffer = 32 * 1024 * 1024;
 
     UdpSocket();
@@ -38,15 +43,18 @@ public:
     UdpSocket& operator=(const UdpSocket&) = delete;
 
     // Binds to every local IPv4 address on `port` (0 picks a free one).
-    // Returns an empty text, or the reason for the operator.
-    std::string Open(int port);
+    // Returns an empty text, or the reason for the operator. `receiveBuffer`
+    // other than the default is asked for as it is (tests use a tiny one).
+    std::string Open(int port, int receiveBuffer = kReceiveBuffer);
     void Close();
     bool IsOpen() const;
-    // The native handle, for a readiness notifier; -1 when closed.
+    // The native handle, for waiting on it; -1 when closed.
     long long Handle() const;
     int BoundPort() const;
     // The receive buffer the kernel granted.
     int ReceiveBufferSize() const;
+    // Whether the system tells this socket how many datagrams it dropped.
+    static bool CountsSystemDrops();
 
     enum class Read { Datagram, NoneWaiting, Error };
     // Reads one waiting datagram into `buffer`. `fromIp` gets the sender as

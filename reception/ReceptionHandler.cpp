@@ -10,17 +10,17 @@ void StampMessage(const Options& options, const DateTime& now, SyslogMessage& me
     FormatLogDay(date, message.LogDay);
 }
 
-HandleOutcome ReceptionHandler::Handle(bool listening, std::string_view datagram, std::string_view fromIp,
-                                       int port) {
+HandleOutcome ReceptionHandler::Handle(const Datagram& d) {
     logged_ = false;
     failure_.clear();
-    if (!listening) return HandleOutcome::NotListening;
+    if (!d.listening) return HandleOutcome::NotListening;
 
     message_.Reset();
-    StampMessage(options_, clock_.now(), message_);
-    DecodeDatagram(datagram, options_.IdList, message_, work_);
-    message_.SenderPort = port;
-    if (!ClassifyMessage(options_, message_, fromIp, classification_, failure_)) return HandleOutcome::Failed;
+    StampMessage(options_, d.arrived, message_);
+    DecodeDatagram(d.bytes, options_.IdList, message_, work_);
+    message_.SenderPort = d.fromPort;
+    if (!ClassifyMessage(options_, message_, d.fromIp, classification_, failure_))
+        return HandleOutcome::Undecodable;
 
     if (options_.General.WriteToLog) {
         switch (log_.AppendMessage(message_, failure_)) {
@@ -30,7 +30,7 @@ HandleOutcome ReceptionHandler::Handle(bool listening, std::string_view datagram
         case MessageLog::Result::Skipped:
             break;
         case MessageLog::Result::Failed:
-            return HandleOutcome::Failed;
+            return HandleOutcome::LogFailed;
         case MessageLog::Result::LogDirUnavailable:
             return HandleOutcome::Shutdown;
         }
@@ -39,8 +39,7 @@ HandleOutcome ReceptionHandler::Handle(bool listening, std::string_view datagram
         if (classification_.admitted) table_->AddRow(message_);
         // Trimmed after every message that got this far, admitted or not, so
         // a lowered limit takes effect at once.
-        const int limit = options_.General.LimitRows;
-        if (limit != 0 && limit < table_->RowCount()) table_->TrimProcessTable(limit);
+        table_->TrimProcessTable(options_.General.LimitRows);
     }
     return classification_.admitted ? HandleOutcome::Admitted : HandleOutcome::Rejected;
 }

@@ -4,6 +4,7 @@
 
 #include "Classification.h"
 #include "Clock.h"
+#include "Datagram.h"
 #include "Options.h"
 #include "ProcessTable.h"
 #include "SyslogMessage.h"
@@ -28,7 +29,8 @@ public:
 
 enum class HandleOutcome {
     NotListening, // dropped unseen
-    Failed,       // abandoned; Failure() holds the text for the error box
+    Undecodable,  // the priority is not a number; Failure() holds the text for the error box
+    LogFailed,    // the log line could not be appended; Failure() holds the text
     Rejected,     // classified (and logged when logging is on), not admitted
     Admitted,     // to be added to the process table
     Shutdown,     // the log folder cannot be created
@@ -38,21 +40,20 @@ class ReceptionHandler {
 public:
     // `table` receives admitted messages and is trimmed to LimitRows; without
     // one, the caller does both.
-    ReceptionHandler(const Options& options, const Clock& clock, MessageLog& log,
-                     ProcessTable* table = nullptr)
-        : options_(options), clock_(clock), log_(log), table_(table) {}
+    ReceptionHandler(const Options& options, MessageLog& log, ProcessTable* table = nullptr)
+        : options_(options), log_(log), table_(table) {}
 
-    HandleOutcome Handle(bool listening, std::string_view datagram, std::string_view fromIp, int port);
+    // One datagram, start to end; its stamp and log day are those of its arrival.
+    HandleOutcome Handle(const Datagram& datagram);
 
     // The message of the last Handle, finished as far as it got.
     const SyslogMessage& Message() const { return message_; }
-    const Classification& LastClassification() const { return classification_; }
+    const Classification& Matched() const { return classification_; }
     const std::string& Failure() const { return failure_; }
     bool Logged() const { return logged_; }
 
 private:
     const Options& options_;
-    const Clock& clock_;
     MessageLog& log_;
     ProcessTable* table_;
     SyslogMessage message_;

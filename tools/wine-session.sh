@@ -13,7 +13,9 @@ wine_session_stop() {
 }
 
 wine_session() {
-  local prefix=$1 fd_file
+  local prefix fd_file
+  mkdir -p "$1"
+  prefix=$(cd "$1" && pwd)
   export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   unset WINEPATH
   fd_file=$(mktemp)
@@ -24,7 +26,6 @@ wine_session() {
   rm -f "$fd_file"
   trap wine_session_stop EXIT
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    mkdir -p "$WINEPREFIX"
     wineboot -i >/dev/null 2>&1 </dev/null || true
     wineserver -w
     # Debian's Wine does not find its own TrueType fonts (Tahoma, the faces
@@ -36,6 +37,8 @@ wine_session() {
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null
   # The first program of a new prefix has been seen to hang once: warm up with a bound.
   for _ in 1 2 3; do
-    timeout 60 wine cmd /c exit >/dev/null 2>&1 </dev/null && break
+    timeout 60 wine cmd /c exit >/dev/null 2>&1 </dev/null && return 0
   done
+  echo "Wine does not start programs in $WINEPREFIX" >&2
+  return 1
 }

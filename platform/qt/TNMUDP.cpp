@@ -1,49 +1,72 @@
 #include "TNMUDP.h"
 
-#include <QSocketNotifier>
-
-#include <algorithm>
-#include <cstring>
+#include <QElapsedTimer>
+#include <QMetaObject>
+#include <QTimer>
 
 namespace qm {
 
-TNMUDP::TNMUDP(QObject* parent) : QObject(parent) {}
+TNMUDP::TNMUDP(const Clock& clock, QObject* parent)
+    : QObject(parent), reader_(clock, queue_, [this] {
+          // On the reader's thread: ask the UI thread to come for them.
+          QMetaObject::invokeMethod(this, &TNMUDP::Drain, Qt::QueuedConnection);
+      }) {}
 
-TNMUDP::~TNMUDP() = default;
+TNMUDP::~TNMUDP() {
+    reader_.Stop();
+}
 
 std::string TNMUDP::SetLocalPort(int port) {
-    notifier_.reset();
-    localPort_ = port;
-    std::string error = socket_.Open(port);
+    auto socket = std::make_unique<UdpSocket>();
+    std::string error = socket->Open(port);
     if (!error.empty()) return error;
-    notifier_ =
-        std::make_unique<QSocketNotifier>(static_cast<qintptr>(socket_.Handle()), QSocketNotifier::Read);
-    connect(notifier_.get(), &QSocketNotifier::activated, this, [this] { ReceiveWaiting(); });
+    reader_.Start(std::move(socket));
     return {};
 }
 
-int TNMUDP::CopyDatagram(char* buffer, int size) const {
-    const int n =
-        static_cast<int>(std::min<std::size_t>(length_, static_cast<std::size_t>(std::max(size, 0))));
-    if (n > 0) std::memcpy(buffer, current_, static_cast<std::size_t>(n));
-    return n;
+int TNMUDP::BoundPort() const {
+    return reader_.Socket() ? reader_.Socket()->BoundPort() : 0;
+}
+
+bool TNMUDP::IsBound() const {
+    return reader_.Socket() && reader_.Socket()->IsOpen();
+}
+
+int TNMUDP::ReceiveBufferSize() const {
+    return reader_.Socket() ? reader_.Socket()->ReceiveBufferSize() : 0;
 }
 
 void TNMUDP::ReceiveWaiting() {
-    for (int read = 0; read < kReadsPerWakeUp && socket_.IsOpen();) {
-        if (socket_.ReadBatch(batch_) != UdpSocket::Read::Datagram) break;
-        read += batch_.count;
-        for (int i = 0; i < batch_.count; ++i) {
-            current_ = batch_.Slot(i);
-            length_ = batch_.length[static_cast<std::size_t>(i)];
-            // Empty datagrams carry nothing to decode.
-            if (length_ == 0 || !OnDataReceived) continue;
-            // Each datagram is handled to the end before the next is handed on.
-            OnDataReceived(static_cast<int>(length_), batch_.fromIp[static_cast<std::size_t>(i)].data(),
-                           batch_.fromPort[static_cast<std::size_t>(i)]);
-            if (!socket_.IsOpen()) return; // the handler re-bound the port
+    Drain();
+}
+
+void TNMUDP::Drain() {
+    drainPosted_ = false;
+    // A handler that runs an event loop of its own must not start a second drain.
+    if (draining_) return;
+    draining_ = true;
+    QElapsedTimer slice;
+    slice.start();
+    Datagram d;
+    for (int handed = 0;; ++handed) {
+        if (!batch_.Next(d)) {
+            batch_ = DatagramQueue::Batch(); // gives its memory back to the queue
+            reader_.Woken();
+            batch_ = queue_.TakeAll();
+            if (!batch_.Next(d)) break;
+        }
+        // Empty datagrams carry nothing to decode.
+        if (!d.bytes.empty() && OnDataReceived) OnDataReceived(d);
+        if ((handed & 63) == 63 && slice.elapsed() >= kSliceMs) {
+            // The rest after the event loop's turn, still in order.
+            if (!drainPosted_) {
+                drainPosted_ = true;
+                QTimer::singleShot(0, this, &TNMUDP::Drain);
+            }
+            break;
         }
     }
+    draining_ = false;
 }
 
 } // namespace qm

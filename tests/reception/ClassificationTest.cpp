@@ -62,10 +62,10 @@ protected:
     Options options;
     qmtest::FakeClock clock;
     qmtest::RecordingLog log;
-    ReceptionHandler handler{options, clock, log};
+    ReceptionHandler handler{options, log};
 
     HandleOutcome Send(const std::string& datagram, const std::string& from = "10.0.0.9") {
-        return handler.Handle(true, datagram, from, 1025);
+        return handler.Handle(qmtest::Arrived(datagram, from, 1025, clock));
     }
     const SyslogMessage& M() const { return handler.Message(); }
 };
@@ -89,7 +89,7 @@ TEST_F(HandlerTest, NothingAdmittedWithoutUnregisteredIdsButStillLogged) {
 
 TEST_F(HandlerTest, StoppedDropsUnseen) {
     options.General.WriteToLog = true;
-    EXPECT_EQ(handler.Handle(false, "<13>app: hello", "1.2.3.4", 9), HandleOutcome::NotListening);
+    EXPECT_EQ(handler.Handle(qmtest::Arrived("<13>app: hello", "1.2.3.4", 9, clock, false)), HandleOutcome::NotListening);
     EXPECT_TRUE(log.lines.empty());
 }
 
@@ -168,7 +168,7 @@ TEST_F(HandlerTest, AddressesCompareAsTextSoLeadingZerosNeverMatch) {
 TEST_F(HandlerTest, LogFailureAbandonsTheMessage) {
     options.General.WriteToLog = true;
     log.next = MessageLog::Result::Failed;
-    EXPECT_EQ(Send("<13>app: hello"), HandleOutcome::Failed);
+    EXPECT_EQ(Send("<13>app: hello"), HandleOutcome::LogFailed);
     EXPECT_EQ(handler.Failure(), "File not found");
     log.next = MessageLog::Result::LogDirUnavailable;
     EXPECT_EQ(Send("<13>app: hello"), HandleOutcome::Shutdown);

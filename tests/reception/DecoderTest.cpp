@@ -23,8 +23,8 @@ TEST_P(DecodeTest, GivesTheFields) {
     Options options;
     qmtest::FakeClock clock;
     qmtest::RecordingLog log;
-    ReceptionHandler handler(options, clock, log);
-    ASSERT_EQ(handler.Handle(true, c.datagram, "10.0.0.9", 1025), HandleOutcome::Admitted)
+    ReceptionHandler handler(options, log);
+    ASSERT_EQ(handler.Handle(qmtest::Arrived(c.datagram, "10.0.0.9", 1025, clock)), HandleOutcome::Admitted)
         << handler.Failure();
     const SyslogMessage& m = handler.Message();
     EXPECT_EQ(m.PriText, c.pri);
@@ -101,16 +101,16 @@ TEST(Decode, HandlerRefusesPrioritiesThatAreNotIntegers) {
     qmtest::FakeClock clock;
     qmtest::RecordingLog log;
     options.General.WriteToLog = true;
-    ReceptionHandler handler(options, clock, log);
+    ReceptionHandler handler(options, log);
     for (const std::string datagram :
          {"<abc>a: xy", "<13 no close", "<0x10>a: xy", "<99999999999>a: b", "< 13>a: xy"}) {
-        EXPECT_EQ(handler.Handle(true, datagram, "1.2.3.4", 5), HandleOutcome::Failed) << datagram;
+        EXPECT_EQ(handler.Handle(qmtest::Arrived(datagram, "1.2.3.4", 5, clock)), HandleOutcome::Undecodable) << datagram;
         EXPECT_EQ(handler.Failure(), "'" + handler.Message().PriText + "' is not a valid integer value");
     }
     EXPECT_TRUE(log.lines.empty());
     // An ID numbered like the odd text makes it a registered priority.
     options.IdList = {{"abc", "Odd", "Yes", "", "1", "No", "Yes"}};
-    EXPECT_EQ(handler.Handle(true, "<abc>a: xy", "1.2.3.4", 5), HandleOutcome::Admitted);
+    EXPECT_EQ(handler.Handle(qmtest::Arrived("<abc>a: xy", "1.2.3.4", 5, clock)), HandleOutcome::Admitted);
     EXPECT_EQ(handler.Message().SourceLevel, "abc");
 }
 
@@ -144,7 +144,7 @@ TEST(Decode, HostileBytesStayInsideTheDatagram) {
     options.IdList = {{"5", "Five", "Yes", "x", "255", "Yes", "Yes"}};
     qmtest::FakeClock clock;
     qmtest::RecordingLog log;
-    ReceptionHandler handler(options, clock, log);
+    ReceptionHandler handler(options, log);
     std::string all;
     for (int b = 0; b < 256; ++b)
         all.push_back(static_cast<char>(b));
@@ -156,7 +156,7 @@ TEST(Decode, HostileBytesStayInsideTheDatagram) {
             seed = seed * 1103515245 + 12345;
             d.push_back(i == 0 && round % 3 ? '<' : all[(seed >> 16) & 0xFF]);
         }
-        const HandleOutcome outcome = handler.Handle(true, d, "127.0.0.1", 9);
+        const HandleOutcome outcome = handler.Handle(qmtest::Arrived(d, "127.0.0.1", 9, clock));
         std::string dotted = d;
         for (char& c : dotted)
             if (c == '\n') c = '.';
@@ -165,7 +165,7 @@ TEST(Decode, HostileBytesStayInsideTheDatagram) {
         if (m.Tag != "Unexp") {
             EXPECT_NE(dotted.find(m.Tag), std::string::npos);
         }
-        if (outcome == HandleOutcome::Failed) {
+        if (outcome == HandleOutcome::Undecodable) {
             EXPECT_FALSE(handler.Failure().empty());
         }
     }

@@ -31,11 +31,11 @@ protected:
         options.General.WriteToLog = true;
         clock.time = {2026, 12, 6, 21, 12, 19};
         writer = std::make_unique<LogWriter>(options, clock);
-        handler = std::make_unique<ReceptionHandler>(options, clock, *writer, &table);
+        handler = std::make_unique<ReceptionHandler>(options, *writer, &table);
     }
     fs::path File(const std::string& name) const { return dir / "Log" / name; }
     HandleOutcome Send(const std::string& d, const std::string& from = "10.0.0.9") {
-        return handler->Handle(true, d, from, 514);
+        return handler->Handle(qmtest::Arrived(d, from, 514, clock));
     }
 };
 
@@ -123,7 +123,7 @@ TEST_F(LogFilesTest, DeletedDayFileCostsOneMessage) {
     options.IdList = {{"5", "Router", "Yes", "", "1", "No", "Yes"}};
     writer->PrepareDayFiles(true);
     fs::remove(File("20261206-Router.log"));
-    EXPECT_EQ(Send("<13>a: lost!"), HandleOutcome::Failed);
+    EXPECT_EQ(Send("<13>a: lost!"), HandleOutcome::LogFailed);
     EXPECT_EQ(handler->Failure(), "File not found");
     EXPECT_EQ(table.RecordCount(), 0); // not shown either
     EXPECT_EQ(Send("<13>a: next!"), HandleOutcome::Admitted);
@@ -137,7 +137,7 @@ TEST_F(LogFilesTest, ReadOnlyFileIsAccessDenied) {
     options.IdList = {{"5", "Router", "Yes", "", "1", "No", "Yes"}};
     writer->PrepareDayFiles(true);
     chmod(File("20261206-Router.log").c_str(), 0444);
-    EXPECT_EQ(Send("<13>a: x!"), HandleOutcome::Failed);
+    EXPECT_EQ(Send("<13>a: x!"), HandleOutcome::LogFailed);
     EXPECT_EQ(handler->Failure(), "File access denied");
 }
 #endif
@@ -146,9 +146,9 @@ TEST_F(LogFilesTest, NamesThatAreNotFileNamesNeverGetAFile) {
     options.IdList = {{"5", "../escape", "Yes", "", "1", "No", "Yes"},
                       {"6", "..", "Yes", "", "1", "No", "Yes"}};
     writer->PrepareDayFiles(true);
-    EXPECT_EQ(Send("<13>a: x!"), HandleOutcome::Failed);
+    EXPECT_EQ(Send("<13>a: x!"), HandleOutcome::LogFailed);
     EXPECT_EQ(handler->Failure(), "File not found");
-    EXPECT_EQ(Send("<14>a: x!"), HandleOutcome::Failed);
+    EXPECT_EQ(Send("<14>a: x!"), HandleOutcome::LogFailed);
     EXPECT_FALSE(fs::exists(dir / "20261206-.log"));
     EXPECT_FALSE(fs::exists(dir / "escape.log"));
     EXPECT_TRUE(fs::is_empty(dir / "Log"));
@@ -161,8 +161,8 @@ TEST_F(LogFilesTest, LogFolderIsMadeButNotItsParents) {
     options.General.LogDir = (dir / "missing" / "Log").string();
     LogWriter other(options, clock);
     EXPECT_EQ(other.PrepareDayFiles(true), LogWriter::Prepared::LogDirUnavailable);
-    ReceptionHandler h(options, clock, other);
-    EXPECT_EQ(h.Handle(true, "<13>a: x!", "1.1.1.1", 1), HandleOutcome::Shutdown);
+    ReceptionHandler h(options, other);
+    EXPECT_EQ(h.Handle(qmtest::Arrived("<13>a: x!", "1.1.1.1", 1, clock)), HandleOutcome::Shutdown);
     EXPECT_FALSE(fs::exists(dir / "missing"));
 }
 
@@ -186,7 +186,7 @@ TEST_F(LogFilesTest, RemovedLogFolderCostsOneMessage) {
     options.General.WriteToLogUnknownID = true;
     writer->PrepareDayFiles(true);
     std::filesystem::remove_all(dir / "Log");
-    EXPECT_EQ(Send("<13>a: lost!"), HandleOutcome::Failed);
+    EXPECT_EQ(Send("<13>a: lost!"), HandleOutcome::LogFailed);
     EXPECT_EQ(handler->Failure(), "File not found");
     EXPECT_EQ(Send("<13>a: kept!"), HandleOutcome::Admitted); // the folder and the day's files are made again
     EXPECT_NE(qmtest::ReadFile(File("20261206-Unknw.log")).find(" kept"), std::string::npos);

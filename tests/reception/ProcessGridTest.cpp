@@ -28,7 +28,7 @@ SyslogMessage Msg(const std::string& text, const std::string& cid = "", const st
 
 void AddTrimmed(ProcessTable& t, const SyslogMessage& m, int limit) {
     t.AddRow(m);
-    if (limit != 0 && limit < t.RowCount()) t.TrimProcessTable(limit);
+    t.TrimProcessTable(limit);
 }
 
 TEST(ProcessTableModel, CatchesUpInOneRemoveAndOneInsert) {

@@ -49,7 +49,7 @@ TEST(ProcessTable, LimitKeepsARollingWindowOfTheNewest) {
         ProcessTable t;
         for (int i = 1; i <= c.messages; ++i) {
             t.AddRow(Msg(i));
-            if (c.limit != 0 && c.limit < t.RowCount()) t.TrimProcessTable(c.limit);
+            t.TrimProcessTable(c.limit);
         }
         EXPECT_EQ(Texts(t), c.kept) << "limit " << c.limit;
     }
@@ -59,7 +59,7 @@ TEST(ProcessTable, DefaultLimitNeverShowsMoreThan998AndKeepsOrderAcrossWraps) {
     ProcessTable t;
     for (int i = 1; i <= 5000; ++i) {
         t.AddRow(Msg(i));
-        if (1000 < t.RowCount()) t.TrimProcessTable(1000);
+        t.TrimProcessTable(1000);
         ASSERT_LE(t.RecordCount(), 998);
     }
     EXPECT_EQ(t.Message(0).cells[ColMessage], "message 4003");
@@ -92,13 +92,13 @@ TEST(ProcessTable, HandlerAddsAdmittedAndTrimsAfterEveryMessage) {
     qmtest::FakeClock clock;
     qmtest::RecordingLog log;
     ProcessTable table;
-    ReceptionHandler handler(options, clock, log, &table);
+    ReceptionHandler handler(options, log, &table);
     for (int i = 0; i < 5; ++i)
-        handler.Handle(true, "<13>a: hello", "1.2.3.4", 9);
+        handler.Handle(qmtest::Arrived("<13>a: hello", "1.2.3.4", 9, clock));
     EXPECT_EQ(table.RecordCount(), 5);
     options.General.ListenUnregisteredID = false;
     options.General.LimitRows = 4;
-    EXPECT_EQ(handler.Handle(true, "<13>a: hello", "1.2.3.4", 9), HandleOutcome::Rejected);
+    EXPECT_EQ(handler.Handle(qmtest::Arrived("<13>a: hello", "1.2.3.4", 9, clock)), HandleOutcome::Rejected);
     EXPECT_EQ(table.RecordCount(), 2); // the lowered limit applied on a rejected message
 }
 

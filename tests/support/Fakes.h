@@ -1,19 +1,13 @@
 // Test doubles for the core's interfaces.
 #pragma once
 
-#include "Clock.h"
+#include "FakeClock.h"
 #include "ReceptionHandler.h"
 
 #include <string>
 #include <vector>
 
 namespace qmtest {
-
-class FakeClock : public qm::Clock {
-public:
-    qm::DateTime time{2026, 12, 6, 21, 12, 19};
-    qm::DateTime now() const override { return time; }
-};
 
 // Records what would have been logged; can be told to fail.
 class RecordingLog : public qm::MessageLog {

@@ -32,11 +32,11 @@ void BM_AddAndTrim(benchmark::State& state) {
     const SyslogMessage m = Typical();
     for (int i = 0; i < limit; ++i) {
         table.AddRow(m);
-        if (limit < table.RowCount()) table.TrimProcessTable(limit);
+        table.TrimProcessTable(limit);
     }
     for (auto _ : state) {
         table.AddRow(m);
-        if (limit < table.RowCount()) table.TrimProcessTable(limit);
+        table.TrimProcessTable(limit);
     }
     state.SetItemsProcessed(state.iterations());
 }

@@ -1,0 +1,21 @@
+// One datagram as the receiver hands it on: its bytes, its sender, when it
+// arrived and whether the program was listening then.
+#pragma once
+
+#include "Clock.h"
+
+#include <string_view>
+
+namespace qm {
+
+struct Datagram {
+    std::string_view bytes;
+    std::string_view fromIp; // dotted IPv4
+    int fromPort = 0;
+    // Read off the socket at this moment: the stamp and the log day follow it,
+    // however long the window took to come to the datagram.
+    DateTime arrived;
+    bool listening = true;
+};
+
+} // namespace qm

@@ -1,0 +1,73 @@
+// The bounded queue between the socket's reader thread and the UI thread.
+// One producer, one consumer; bounded by bytes, so that a burst of small
+// datagrams and a few huge ones cost the same memory. A full queue refuses
+// the newest datagram.
+#pragma once
+
+#include "Datagram.h"
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace qm {
+
+class DatagramQueue {
+public:
+    // Room for the bytes of the datagrams and a small header each.
+    explicit DatagramQueue(std::size_t capacityBytes);
+    ~DatagramQueue();
+    DatagramQueue(const DatagramQueue&) = delete;
+    DatagramQueue& operator=(const DatagramQueue&) = delete;
+
+    // Producer. False when the datagram does not fit: it is dropped.
+    bool Push(std::string_view bytes, std::string_view fromIp, int fromPort, const DateTime& arrived,
+              bool listening);
+
+    // Consumer: a run of datagrams in arrival order, taken from the queue in
+    // one go. Its memory counts against the capacity until it is released.
+    class Batch {
+    public:
+        Batch();
+        Batch(Batch&&) noexcept;
+        Batch& operator=(Batch&&) noexcept;
+        ~Batch();
+        // The next datagram, or false at the end; its views live as long as the batch.
+        bool Next(Datagram& out);
+        bool Empty() const;
+
+    private:
+        friend class DatagramQueue;
+        struct Block;
+        std::vector<std::unique_ptr<Block>> blocks_;
+        std::size_t block_ = 0;
+        std::size_t offset_ = 0;
+        DatagramQueue* queue_ = nullptr;
+        void Release();
+    };
+    // Everything queued so far (the previous batch should be released first).
+    Batch TakeAll();
+
+    std::size_t Capacity() const { return capacity_; }
+    // Bytes held: queued and in batches not yet released.
+    std::size_t HeldBytes() const { return held_.load(std::memory_order_relaxed); }
+
+    // The per-datagram cost in bytes beside its payload (for sizing).
+    static std::size_t EntrySize(std::size_t payload);
+
+private:
+    using Block = Batch::Block;
+    std::unique_ptr<Block> NewBlock(std::size_t atLeast);
+    void Recycle(std::unique_ptr<Block> block);
+
+    const std::size_t capacity_;
+    std::atomic<std::size_t> held_{0};
+    std::mutex mutex_;
+    std::vector<std::unique_ptr<Block>> filled_; // guarded by mutex_; the last one is being filled
+    std::vector<std::unique_ptr<Block>> spare_;  // guarded by mutex_
+};
+
+} // namespace qm

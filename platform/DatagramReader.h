@@ -1,0 +1,68 @@
+// The thread that reads the socket: it drains every waiting datagram into
+// the bounded queue as soon as the system has one, so a busy window never
+// lets the system's buffer overflow. It handles nothing itself.
+#pragma once
+
+#include "Clock.h"
+#include "DatagramQueue.h"
+#include "UdpSocket.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <thread>
+
+namespace qm {
+
+// What the reader has seen since the program started.
+struct ReaderCounts {
+    std::uint64_t received = 0; // datagrams read off the socket
+    std::uint64_t bytes = 0;
+    std::uint64_t queueDrops = 0; // the program's own drops: the queue was full
+    // The system's drops for want of room in the receive buffer; unset where
+    // the system does not say (Windows).
+    std::optional<std::uint64_t> systemDrops;
+};
+
+class DatagramReader {
+public:
+    // `wake` runs on the reader's thread when datagrams were queued and the
+    // consumer has not been woken since it last called Woken().
+    DatagramReader(const Clock& clock, DatagramQueue& queue, std::function<void()> wake);
+    ~DatagramReader();
+    DatagramReader(const DatagramReader&) = delete;
+    DatagramReader& operator=(const DatagramReader&) = delete;
+
+    // Reads `socket` from now on, on a thread of its own; a socket read
+    // before is closed (what it had queued stays queued).
+    void Start(std::unique_ptr<UdpSocket> socket);
+    void Stop();
+    const UdpSocket* Socket() const { return socket_.get(); }
+
+    // Noted with each datagram as it arrives.
+    void SetListening(bool listening) { listening_.store(listening, std::memory_order_relaxed); }
+    // The consumer is about to take the queue: the next datagram wakes it again.
+    void Woken() { wakePending_.store(false, std::memory_order_release); }
+
+    ReaderCounts Counts() const;
+
+private:
+    void Run(UdpSocket& socket);
+
+    const Clock& clock_;
+    DatagramQueue& queue_;
+    std::function<void()> wake_;
+    std::unique_ptr<UdpSocket> socket_;
+    std::thread thread_;
+    std::atomic<bool> listening_{false};
+    std::atomic<bool> wakePending_{false};
+    std::atomic<bool> stop_{false};
+    std::atomic<std::uint64_t> received_{0}, bytes_{0}, queueDrops_{0};
+    // Drops of the sockets read before this one, and of the current one.
+    std::atomic<std::uint64_t> systemDropsBefore_{0}, systemDropsNow_{0};
+    long long stopHandle_[2] = {-1, -1};
+};
+
+} // namespace qm

@@ -1,0 +1,107 @@
+// The reader thread on a real socket of 127.0.0.1, without Qt.
+#include "DatagramReader.h"
+#include "FakeClock.h"
+#include "Process.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+#ifdef _WIN32
+#include <winsock2.h>
+#else
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#define closesocket close
+#endif
+
+using namespace qm;
+
+namespace {
+
+class Sender {
+public:
+    explicit Sender(int port) : fd_(socket(AF_INET, SOCK_DGRAM, 0)) {
+        to_.sin_family = AF_INET;
+        to_.sin_port = htons(static_cast<unsigned short>(port));
+        to_.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    }
+    ~Sender() { closesocket(fd_); }
+    void Send(const std::string& d) {
+        sendto(fd_, d.data(), static_cast<int>(d.size()), 0, reinterpret_cast<sockaddr*>(&to_), sizeof to_);
+    }
+
+private:
+#ifdef _WIN32
+    SOCKET fd_;
+#else
+    int fd_;
+#endif
+    sockaddr_in to_{};
+};
+
+TEST(DatagramReader, DrainsTheSocketIntoTheQueueAndWakesTheConsumer) {
+    qmtest::FakeClock clock;
+    DatagramQueue queue(1 << 20);
+    std::atomic<int> wakes{0};
+    DatagramReader reader(clock, queue, [&] { ++wakes; });
+    auto socket = std::make_unique<UdpSocket>();
+    ASSERT_EQ(socket->Open(0), "");
+    const int port = socket->BoundPort();
+    reader.Start(std::move(socket));
+    reader.SetListening(true);
+    Sender sender(port);
+    for (int i = 0; i < 100; ++i)
+        sender.Send("<13>a: " + std::to_string(i));
+    for (int i = 0; i < 500 && reader.Counts().received < 100; ++i)
+        qmtest::SleepMs(10);
+    EXPECT_EQ(reader.Counts().received, 100u);
+    EXPECT_GE(wakes.load(), 1);
+    const int wakesBefore = wakes;
+    sender.Send("<13>a: more"); // not woken again until the consumer says it took them
+    qmtest::SleepMs(100);
+    EXPECT_EQ(wakes.load(), wakesBefore);
+    reader.Woken();
+    DatagramQueue::Batch batch = queue.TakeAll();
+    Datagram d;
+    int n = 0;
+    while (batch.Next(d))
+        ASSERT_EQ(d.bytes, n < 100 ? "<13>a: " + std::to_string(n++) : (++n, std::string("<13>a: more")));
+    EXPECT_EQ(n, 101);
+    EXPECT_EQ(d.arrived, clock.now());
+    sender.Send("<13>a: after");
+    for (int i = 0; i < 500 && wakes == wakesBefore; ++i)
+        qmtest::SleepMs(10);
+    EXPECT_EQ(wakes.load(), wakesBefore + 1);
+    reader.Stop(); // joins the thread at once, no datagram needed
+}
+
+// The system's own drops for want of room in a tiny receive buffer: counted
+// on Linux (SO_RXQ_OVFL), "unknown" on Windows, never a false zero.
+TEST(DatagramReader, SystemDropsAreCountedWhereTheSystemSaysSo) {
+    UdpSocket socket;
+    ASSERT_EQ(socket.Open(0, 2048), "");
+    Sender sender(socket.BoundPort());
+    for (int i = 0; i < 200; ++i)
+        sender.Send(std::string(1000, 'x'));
+    qmtest::SleepMs(50);
+    ReceiveBatch batch;
+    int read = 0;
+    while (socket.ReadBatch(batch) == UdpSocket::Read::Datagram)
+        read += batch.count;
+    EXPECT_LT(read, 200);
+    // The system tells the count with the next datagram it queues.
+    sender.Send("next");
+    qmtest::SleepMs(20);
+    ASSERT_EQ(socket.ReadBatch(batch), UdpSocket::Read::Datagram);
+    if (UdpSocket::CountsSystemDrops()) {
+        ASSERT_TRUE(batch.systemDrops.has_value());
+        EXPECT_EQ(read + static_cast<int>(*batch.systemDrops), 200);
+    } else {
+        EXPECT_FALSE(batch.systemDrops.has_value());
+    }
+}
+
+} // namespace
