@@ -1,11 +1,11 @@
 // Ferrowick: the program's entry. Creates the main window and runs until a
 // close is granted.
-#include "Clock.h"
-#include "Dialogs.h"
-#include "KeyStore.h"
-#include "ProgramPaths.h"
-#include "SessionEnd.h"
-#include "unitUdp.h"
+#include "platform/Clock.h"
+#include "platform/qt/Dialogs.h"
+#include "platform/KeyStore.h"
+#include "platform/qt/ProgramPaths.h"
+#include "platform/qt/SessionEnd.h"
+#include "app/unitUdp.h"
 
 #include <QApplication>
 

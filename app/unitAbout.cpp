@@ -1,8 +1,8 @@
-#include "unitAbout.h"
+#include "app/unitAbout.h"
 
-#include "Dialogs.h"
+#include "platform/qt/Dialogs.h"
 
-#include "AppImages.h"
+#include "app/AppImages.h"
 
 #include <QFrame>
 #include <QLabel>

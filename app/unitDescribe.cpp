@@ -1,6 +1,6 @@
-#include "unitDescribe.h"
+#include "app/unitDescribe.h"
 
-#include "Dialogs.h"
+#include "platform/qt/Dialogs.h"
 
 #include <QGuiApplication>
 #include <QLabel>

@@ -1,8 +1,8 @@
-#include "unitMsgViewer.h"
+#include "app/unitMsgViewer.h"
 
-#include "Dialogs.h"
+#include "platform/qt/Dialogs.h"
 
-#include "ProcessTable.h"
+#include "reception/ProcessTable.h"
 
 #include <QAbstractItemModel>
 #include <QFrame>

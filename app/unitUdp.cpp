@@ -1,14 +1,15 @@
-#include "unitUdp.h"
+#include "app/unitUdp.h"
+#include "platform/qt/DisplayText.h"
 
-#include "Dialogs.h"
+#include "platform/qt/Dialogs.h"
 
-#include "AppImages.h"
-#include "SettingsStore.h"
-#include "WindowPlacement.h"
-#include "unitAbout.h"
-#include "unitDescribe.h"
-#include "unitMsgViewer.h"
-#include "unitOptions.h"
+#include "app/AppImages.h"
+#include "settings/SettingsStore.h"
+#include "settings/WindowPlacement.h"
+#include "app/unitAbout.h"
+#include "app/unitDescribe.h"
+#include "app/unitMsgViewer.h"
+#include "settings/ui/unitOptions.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -112,21 +113,21 @@ TfrmUDP::~TfrmUDP() = default;
 void TfrmUDP::StartUp() {
     options.SaveBlocked = false;
     options.ProgramDir = services_.programDir;
-    const StoreResult loaded = LoadOptions(services_.store, options);
+    const Result loaded = LoadOptions(services_.store, options);
     if (!loaded) {
         // Defaults for this run; the stored settings are not written over
         // unless the operator confirms new options.
         loadFailed_ = true;
         options.General.LogDir = DefaultLogDir(options.ProgramDir);
-        ReportError(QString::fromStdString(loaded.error));
+        ReportError(DisplayText(loaded.error));
     }
     if (const std::string notice = services_.store.takeNotice(); !notice.empty())
-        ReportError(FromLocal(notice));
+        ReportError(DisplayText(notice));
     if (options.General.StayOnTop) setWindowFlag(Qt::WindowStaysOnTopHint, true);
     if (!services_.bindReceiver) {
     } else if (const std::string error = oUdp->SetLocalPort(options.General.Port); !error.empty())
         ReportError(
-            QString::fromStdString(error) +
+            DisplayText(error) +
             (options.General.Port < 1024 ? " Ports below 1024 need privileges; see the README." : ""));
     options.UserDate = services_.clock.now();
     SetTitle();
@@ -166,7 +167,7 @@ void TfrmUDP::oUdpDataReceived(const Datagram& datagram) {
         break;
     case HandleOutcome::Undecodable:
     case HandleOutcome::LogFailed:
-        ReportError(FromLocal(reception_->Failure()));
+        ReportError(DisplayText(reception_->Failure()));
         break;
     case HandleOutcome::Shutdown:
         LogDirectoryFailed();
@@ -210,7 +211,7 @@ void TfrmUDP::FillFilterExplorer() {
     const auto fill = [](QListWidget* list, const auto& entries) {
         list->clear();
         for (const auto& entry : entries) {
-            auto* item = new QListWidgetItem(FromLocal(entry.Name), list);
+            auto* item = new QListWidgetItem(DisplayText(entry.Name), list);
             item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
             item->setCheckState(IsSet(entry.Listen) ? Qt::Checked : Qt::Unchecked);
         }
@@ -336,8 +337,8 @@ void TfrmUDP::closeEvent(QCloseEvent* event) {
     if (!options.SaveBlocked) {
         SavePlacementStore();
         if (!loadFailed_) {
-            if (const StoreResult saved = SaveOptions(services_.store, options); !saved)
-                ShowErrorBox(services_.dialogs, this, QString::fromStdString(saved.error));
+            if (const Result saved = SaveOptions(services_.store, options); !saved)
+                ShowErrorBox(services_.dialogs, this, DisplayText(saved.error));
         }
     }
     Sys->hide();
@@ -368,7 +369,7 @@ void TfrmUDP::RestorePlacement() {
         stored = LoadPlacement(services_.store, s->geometry().width(), s->geometry().height(),
                                kPlacementProperties);
     } catch (const KeyStoreError& e) {
-        ReportError(QString::fromStdString(e.what()));
+        ReportError(DisplayText(e.what()));
         return;
     }
     const int ppi = qRound(s->logicalDotsPerInch());
@@ -424,7 +425,7 @@ void TfrmUDP::SavePlacementStore() {
     try {
         SavePlacement(services_.store, r, s->geometry().width(), s->geometry().height());
     } catch (const KeyStoreError& e) {
-        ShowErrorBox(services_.dialogs, this, QString::fromStdString(e.what()));
+        ShowErrorBox(services_.dialogs, this, DisplayText(e.what()));
     }
 }
 

@@ -2,17 +2,17 @@
 // title, status bar, tray icon, and what closing means.
 #pragma once
 
-#include "Clock.h"
-#include "Dialogs.h"
-#include "KeyStore.h"
-#include "LogFiles.h"
-#include "Options.h"
-#include "OptionsHost.h"
-#include "ProcessGrid.h"
-#include "ProcessTable.h"
-#include "Reception.h"
-#include "TNMUDP.h"
-#include "TableRowsModel.h"
+#include "platform/Clock.h"
+#include "platform/qt/Dialogs.h"
+#include "platform/KeyStore.h"
+#include "reception/LogFiles.h"
+#include "settings/Options.h"
+#include "settings/ui/OptionsHost.h"
+#include "reception/qt/ProcessGrid.h"
+#include "reception/ProcessTable.h"
+#include "reception/Reception.h"
+#include "platform/qt/TNMUDP.h"
+#include "reception/qt/TableRowsModel.h"
 
 #include <QMainWindow>
 

@@ -2,7 +2,7 @@
 // arrived and whether the program was listening then.
 #pragma once
 
-#include "Clock.h"
+#include "platform/Clock.h"
 
 #include <string_view>
 

@@ -1,4 +1,4 @@
-#include "DatagramQueue.h"
+#include "platform/DatagramQueue.h"
 
 #include <algorithm>
 #include <cstring>

@@ -4,7 +4,7 @@
 // the newest datagram.
 #pragma once
 
-#include "Datagram.h"
+#include "platform/Datagram.h"
 
 #include <atomic>
 #include <cstddef>

@@ -1,4 +1,4 @@
-#include "DatagramReader.h"
+#include "platform/DatagramReader.h"
 
 #ifdef _WIN32
 #include <winsock2.h>

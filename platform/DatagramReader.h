@@ -3,9 +3,9 @@
 // lets the system's buffer overflow. It handles nothing itself.
 #pragma once
 
-#include "Clock.h"
-#include "DatagramQueue.h"
-#include "UdpSocket.h"
+#include "platform/Clock.h"
+#include "platform/DatagramQueue.h"
+#include "platform/UdpSocket.h"
 
 #include <atomic>
 #include <cstdint>

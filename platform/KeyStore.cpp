@@ -1,4 +1,4 @@
-#include "KeyStore.h"
+#include "platform/KeyStore.h"
 
 namespace qm {
 

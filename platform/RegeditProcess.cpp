@@ -1,6 +1,6 @@
-#include "RegeditProcess.h"
+#include "platform/RegeditProcess.h"
 
-#include "RegeditCommand.h"
+#include "platform/RegeditCommand.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "SessionSignals.h"
+#include "platform/SessionSignals.h"
 
 #include <cerrno>
 #include <csignal>

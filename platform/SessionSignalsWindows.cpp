@@ -1,4 +1,4 @@
-#include "SessionSignals.h"
+#include "platform/SessionSignals.h"
 
 namespace qm {
 

@@ -1,4 +1,4 @@
-#include "SqliteKeyStore.h"
+#include "platform/SqliteKeyStore.h"
 
 #include <sqlite3.h>
 

@@ -1,7 +1,7 @@
 // The key store kept in one SQLite file that stands for HKEY_CURRENT_USER.
 #pragma once
 
-#include "KeyStore.h"
+#include "platform/KeyStore.h"
 
 #include <filesystem>
 

@@ -1,4 +1,4 @@
-#include "UdpSocket.h"
+#include "platform/UdpSocket.h"
 
 #include <cerrno>
 #include <cstdio>

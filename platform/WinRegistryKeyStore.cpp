@@ -2,7 +2,7 @@
 // Each call takes effect at once; the registry has no transactions here.
 #ifdef _WIN32
 
-#include "WinRegistryKeyStore.h"
+#include "platform/WinRegistryKeyStore.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 // The key store over the real Windows registry, below HKEY_CURRENT_USER.
 #pragma once
 
-#include "KeyStore.h"
+#include "platform/KeyStore.h"
 
 namespace qm {
 

@@ -1,7 +1,7 @@
-#include "Classification.h"
+#include "reception/Classification.h"
 
-#include "SyslogDecoder.h"
-#include "unitAdd_Ins.h"
+#include "reception/SyslogDecoder.h"
+#include "settings/unitAdd_Ins.h"
 
 #include <charconv>
 

@@ -2,8 +2,8 @@
 // admission rule.
 #pragma once
 
-#include "Options.h"
-#include "SyslogMessage.h"
+#include "settings/Options.h"
+#include "reception/SyslogMessage.h"
 
 #include <string>
 #include <string_view>

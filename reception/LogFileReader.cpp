@@ -1,7 +1,7 @@
-#include "LogFileReader.h"
+#include "reception/LogFileReader.h"
 
-#include "LogFiles.h"
-#include "unitAdd_Ins.h"
+#include "reception/LogFiles.h"
+#include "settings/unitAdd_Ins.h"
 
 #include <fstream>
 #include <tuple>

@@ -1,4 +1,4 @@
-#include "LogFiles.h"
+#include "reception/LogFiles.h"
 
 #include <cerrno>
 #include <charconv>
@@ -34,8 +34,8 @@ std::string IoErrorText(int code) {
     return "I/O error " + std::to_string(code);
 }
 
-AppendResult AppendLogLine(const std::string& path, std::string_view line) {
-    const auto failed = [](int code) { return AppendResult{false, code, IoErrorText(code)}; };
+Result AppendLogLine(const std::string& path, std::string_view line) {
+    const auto failed = [](int code) { return Result::Failed(IoErrorText(code)); };
 #ifdef _WIN32
     HANDLE h =
         CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -175,9 +175,9 @@ LogWriter::Prepared LogWriter::PrepareDayFiles(bool forced) {
     return Prepared::Ok;
 }
 
-MessageLog::Result LogWriter::AppendMessage(const SyslogMessage& message, std::string& failure) {
-    if (PrepareDayFiles(false) == Prepared::LogDirUnavailable) return Result::LogDirUnavailable;
-    if (message.IdName == kUnknownId && !options_.General.WriteToLogUnknownID) return Result::Skipped;
+MessageLog::Appended LogWriter::AppendMessage(const SyslogMessage& message, std::string& failure) {
+    if (PrepareDayFiles(false) == Prepared::LogDirUnavailable) return Appended::LogDirUnavailable;
+    if (message.IdName == kUnknownId && !options_.General.WriteToLogUnknownID) return Appended::Skipped;
 
     path_ = options_.General.LogDir;
     path_.push_back(kPathSeparator);
@@ -189,17 +189,17 @@ MessageLog::Result LogWriter::AppendMessage(const SyslogMessage& message, std::s
     // reach outside the log folder.
     if (!IsValidLogName(message.IdName)) {
         failure = IoErrorText(kNotFound);
-        return Result::Failed;
+        return Appended::Failed;
     }
     BuildLogLine(message, line_);
-    const AppendResult r = AppendLogLine(path_, line_);
+    const Result r = AppendLogLine(path_, line_);
     if (!r.ok) {
         failure = r.error;
         dirChecked_ = false;
         recreate_ = true;
-        return Result::Failed;
+        return Appended::Failed;
     }
-    return Result::Written;
+    return Appended::Written;
 }
 
 } // namespace qm

@@ -3,10 +3,11 @@
 // writes and closes the file, so other programs may read it at any time.
 #pragma once
 
-#include "Clock.h"
-#include "Options.h"
-#include "ReceptionHandler.h"
-#include "SyslogMessage.h"
+#include "platform/Clock.h"
+#include "platform/Result.h"
+#include "settings/Options.h"
+#include "reception/ReceptionHandler.h"
+#include "reception/SyslogMessage.h"
 
 #include <string>
 #include <string_view>
@@ -15,16 +16,9 @@ namespace qm {
 
 inline constexpr char kLogFieldSeparator = '\xB6';
 
-// Outcome of one append: ok, or the operator's text for the error.
-struct AppendResult {
-    bool ok = true;
-    int code = 0; // the system's error code
-    std::string error;
-};
-
 // Appends bytes to an existing file (never creates it). A write that fails
 // part way is cut back, so no partial line stays behind.
-AppendResult AppendLogLine(const std::string& path, std::string_view line);
+Result AppendLogLine(const std::string& path, std::string_view line);
 
 // "File not found", "File access denied" or "I/O error %d".
 std::string IoErrorText(int code);
@@ -45,7 +39,7 @@ public:
     // log folder (its last component only) when missing.
     Prepared PrepareDayFiles(bool forced);
 
-    Result AppendMessage(const SyslogMessage& message, std::string& failure) override;
+    Appended AppendMessage(const SyslogMessage& message, std::string& failure) override;
 
     // yyyymmdd of the day the files were last prepared for.
     const std::string& LastLogDay() const { return lastLogDay_; }

@@ -1,6 +1,6 @@
-#include "ProcessTable.h"
+#include "reception/ProcessTable.h"
 
-#include "unitAdd_Ins.h"
+#include "settings/unitAdd_Ins.h"
 
 #include <charconv>
 

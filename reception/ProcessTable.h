@@ -3,7 +3,7 @@
 // always-empty insertion row belong to the view; RowCount() counts them.
 #pragma once
 
-#include "SyslogMessage.h"
+#include "reception/SyslogMessage.h"
 
 #include <array>
 #include <cstdint>

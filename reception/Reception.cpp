@@ -1,4 +1,4 @@
-#include "Reception.h"
+#include "reception/Reception.h"
 
 namespace qm {
 

@@ -4,12 +4,12 @@
 // and shows what it reports.
 #pragma once
 
-#include "Clock.h"
-#include "Datagram.h"
-#include "LogFiles.h"
-#include "Options.h"
-#include "ProcessTable.h"
-#include "ReceptionHandler.h"
+#include "platform/Clock.h"
+#include "platform/Datagram.h"
+#include "reception/LogFiles.h"
+#include "settings/Options.h"
+#include "reception/ProcessTable.h"
+#include "reception/ReceptionHandler.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,6 +1,6 @@
-#include "ReceptionHandler.h"
+#include "reception/ReceptionHandler.h"
 
-#include "SyslogDecoder.h"
+#include "reception/SyslogDecoder.h"
 
 namespace qm {
 
@@ -24,14 +24,14 @@ HandleOutcome ReceptionHandler::Handle(const Datagram& d) {
 
     if (options_.General.WriteToLog) {
         switch (log_.AppendMessage(message_, failure_)) {
-        case MessageLog::Result::Written:
+        case MessageLog::Appended::Written:
             logged_ = true;
             break;
-        case MessageLog::Result::Skipped:
+        case MessageLog::Appended::Skipped:
             break;
-        case MessageLog::Result::Failed:
+        case MessageLog::Appended::Failed:
             return HandleOutcome::LogFailed;
-        case MessageLog::Result::LogDirUnavailable:
+        case MessageLog::Appended::LogDirUnavailable:
             return HandleOutcome::Shutdown;
         }
     }

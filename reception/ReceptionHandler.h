@@ -2,12 +2,12 @@
 // log, admit. Qt-free, so tests run it without a socket or a window.
 #pragma once
 
-#include "Classification.h"
-#include "Clock.h"
-#include "Datagram.h"
-#include "Options.h"
-#include "ProcessTable.h"
-#include "SyslogMessage.h"
+#include "reception/Classification.h"
+#include "platform/Clock.h"
+#include "platform/Datagram.h"
+#include "settings/Options.h"
+#include "reception/ProcessTable.h"
+#include "reception/SyslogMessage.h"
 
 #include <string>
 #include <string_view>
@@ -17,14 +17,14 @@ namespace qm {
 // Where classified messages are logged.
 class MessageLog {
 public:
-    enum class Result {
+    enum class Appended {
         Written,
         Skipped,           // nothing to write (no ID match, unknown IDs not logged)
         Failed,            // the I/O error text is in `failure`
         LogDirUnavailable, // the log folder cannot be created: the program shuts down
     };
     virtual ~MessageLog() = default;
-    virtual Result AppendMessage(const SyslogMessage& message, std::string& failure) = 0;
+    virtual Appended AppendMessage(const SyslogMessage& message, std::string& failure) = 0;
 };
 
 enum class HandleOutcome {

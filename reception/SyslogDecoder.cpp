@@ -1,6 +1,6 @@
-#include "SyslogDecoder.h"
+#include "reception/SyslogDecoder.h"
 
-#include "unitAdd_Ins.h"
+#include "settings/unitAdd_Ins.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 // The loose decoder: a leading "<", the first ">" and the first ":".
 #pragma once
 
-#include "Options.h"
-#include "SyslogMessage.h"
+#include "settings/Options.h"
+#include "reception/SyslogMessage.h"
 
 #include <string>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "SyslogMessage.h"
+#include "reception/SyslogMessage.h"
 
 namespace qm {
 

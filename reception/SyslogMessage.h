@@ -1,8 +1,8 @@
 // One decoded datagram, and the facility and severity name tables.
 #pragma once
 
-#include "Clock.h"
-#include "SyslogNames.h"
+#include "platform/Clock.h"
+#include "settings/SyslogNames.h"
 
 #include <array>
 #include <string>

@@ -1,6 +1,6 @@
-#include "ListRow.h"
+#include "settings/ListRow.h"
 
-#include "unitAdd_Ins.h"
+#include "settings/unitAdd_Ins.h"
 
 namespace qm {
 

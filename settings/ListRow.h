@@ -1,7 +1,7 @@
 // The comma-joined stored form of a list entry.
 #pragma once
 
-#include "Options.h"
+#include "settings/Options.h"
 
 #include <string>
 #include <string_view>

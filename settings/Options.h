@@ -2,7 +2,7 @@
 // values that live beside it.
 #pragma once
 
-#include "Clock.h"
+#include "platform/Clock.h"
 
 #include <cstdint>
 #include <string>

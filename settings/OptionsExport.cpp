@@ -1,7 +1,7 @@
-#include "OptionsExport.h"
+#include "settings/OptionsExport.h"
 
-#include "ListRow.h"
-#include "RegFile.h"
+#include "settings/ListRow.h"
+#include "settings/RegFile.h"
 
 namespace qm {
 

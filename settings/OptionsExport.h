@@ -2,7 +2,7 @@
 // byte, written from the Options in memory.
 #pragma once
 
-#include "Options.h"
+#include "settings/Options.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
-#include "OptionsLists.h"
+#include "settings/OptionsLists.h"
 
-#include "SyslogNames.h"
-#include "unitAdd_Ins.h"
+#include "settings/SyslogNames.h"
+#include "settings/unitAdd_Ins.h"
 
 #include <algorithm>
 
@@ -118,15 +118,15 @@ void AddSeverityPreset(ListGrid& ids, int level) {
     ids.SetCell(r, IdUseToken, kNo);
 }
 
-ListCheck ValidateLists(const ListGrid& ids, const ListGrid& ips, const ListGrid& tokens) {
+Result ValidateLists(const ListGrid& ids, const ListGrid& ips, const ListGrid& tokens) {
     bool blankOrComma = false;
     for (int r = 0; r < ids.RowCount(); ++r)
         blankOrComma |= HasBlankOrComma(ids.Trimmed(r, IdName));
     for (int r = 0; r < ips.RowCount(); ++r)
         blankOrComma |= HasBlankOrComma(ips.Trimmed(r, IpName));
     if (blankOrComma)
-        return {false, "Error on saving list: \rUser definded name for ID or IP\r"
-                       "do not contain blank or comma symbols.\rChange values and save result again."};
+        return Result::Failed("Error on saving list: \rUser definded name for ID or IP\r"
+                              "do not contain blank or comma symbols.\rChange values and save result again.");
 
     // Entries in the order found: per ID row its name then its number, per IP
     // row its address then its name, then the tokens. A pair is found from
@@ -170,7 +170,7 @@ ListCheck ValidateLists(const ListGrid& ids, const ListGrid& ips, const ListGrid
     for (const std::string& entry : report)
         text += entry + "\r";
     text += "Change values and save result again.";
-    return {false, text};
+    return Result::Failed(text);
 }
 
 namespace {

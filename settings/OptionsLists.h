@@ -3,7 +3,8 @@
 // them, the check before saving, and the taking over into Options.
 #pragma once
 
-#include "Options.h"
+#include "platform/Result.h"
+#include "settings/Options.h"
 
 #include <array>
 #include <string>
@@ -65,13 +66,8 @@ bool AddKeyedRow(ListGrid& grid); // IP and Token: column 0 decides
 // entry: when the last row is incomplete, it goes into that row (made current).
 void AddSeverityPreset(ListGrid& ids, int level);
 
-// The check before OK takes the lists over. Empty text when they pass;
-// otherwise the error box's text.
-struct ListCheck {
-    bool ok = true;
-    std::string text;
-};
-ListCheck ValidateLists(const ListGrid& ids, const ListGrid& ips, const ListGrid& tokens);
+// The check before OK takes the lists over: ok, or the error box's text.
+Result ValidateLists(const ListGrid& ids, const ListGrid& ips, const ListGrid& tokens);
 
 inline constexpr const char* kListErrorCaption = "Error on input parameters";
 

@@ -1,6 +1,6 @@
-#include "RegFile.h"
+#include "settings/RegFile.h"
 
-#include "unitAdd_Ins.h"
+#include "settings/unitAdd_Ins.h"
 
 #include <cstdio>
 #include <optional>
@@ -119,21 +119,19 @@ std::string EscapeRegText(std::string_view text) {
     return out;
 }
 
-RegFileParse ParseRegFile(std::string_view bytes) {
-    RegFileParse result;
+Result ParseRegFile(std::string_view bytes, std::vector<RegChange>& changes) {
+    changes.clear();
+    std::vector<RegChange> found;
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
     if (bytes.find('\0') != std::string_view::npos) {
-        result.error = "the file holds NUL bytes (a UTF-16 file?); only 8-bit text files can be read";
-        return result;
+        return Result::Failed("the file holds NUL bytes (a UTF-16 file?); only 8-bit text files can be read");
     }
     const std::vector<std::string_view> lines = SplitLines(bytes);
 
     bool headerSeen = false;
     std::optional<std::string> currentKey; // set inside a [key] section
     auto fail = [&](std::size_t index, const std::string& why) {
-        result.error = "line " + std::to_string(index + 1) + ": " + why;
-        result.changes.clear();
-        return result;
+        return Result::Failed("line " + std::to_string(index + 1) + ": " + why);
     };
 
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -154,10 +152,10 @@ RegFileParse ParseRegFile(std::string_view bytes) {
             if (!key) return fail(i, "only keys under HKEY_CURRENT_USER can be written");
             if (remove) {
                 if (key->empty()) return fail(i, "HKEY_CURRENT_USER itself cannot be deleted");
-                result.changes.push_back({RegChange::Kind::DeleteKey, *key, {}, {}, 0});
+                found.push_back({RegChange::Kind::DeleteKey, *key, {}, {}, 0});
                 currentKey.reset();
             } else {
-                if (!key->empty()) result.changes.push_back({RegChange::Kind::CreateKey, *key, {}, {}, 0});
+                if (!key->empty()) found.push_back({RegChange::Kind::CreateKey, *key, {}, {}, 0});
                 currentKey = *key;
             }
             continue;
@@ -198,11 +196,11 @@ RegFileParse ParseRegFile(std::string_view bytes) {
         } else {
             return fail(i, "only text (\"...\") and dword: values are supported");
         }
-        result.changes.push_back(std::move(change));
+        found.push_back(std::move(change));
     }
     if (!headerSeen) return fail(0, "the file is empty");
-    result.ok = true;
-    return result;
+    changes = std::move(found);
+    return {};
 }
 
 void ApplyRegChanges(KeyStore& store, const std::vector<RegChange>& changes) {

@@ -3,7 +3,8 @@
 // to a key store, and writing a key tree back out.
 #pragma once
 
-#include "KeyStore.h"
+#include "platform/KeyStore.h"
+#include "platform/Result.h"
 
 #include <cstdint>
 #include <string>
@@ -21,14 +22,9 @@ struct RegChange {
     std::uint32_t number = 0;
 };
 
-struct RegFileParse {
-    bool ok = false;
-    std::string error; // "line N: ..." when not ok
-    std::vector<RegChange> changes;
-};
-
-// Reads the whole file; nothing is returned as changes unless all of it is valid.
-RegFileParse ParseRegFile(std::string_view bytes);
+// Reads the whole file into `changes`; nothing is put there unless all of it
+// is valid. The error names the line: "line N: ...".
+Result ParseRegFile(std::string_view bytes, std::vector<RegChange>& changes);
 
 // Applies changes in order. Run it inside one transaction of the store.
 void ApplyRegChanges(KeyStore& store, const std::vector<RegChange>& changes);

@@ -1,7 +1,7 @@
-#include "SettingsStore.h"
+#include "settings/SettingsStore.h"
 
-#include "ListRow.h"
-#include "unitAdd_Ins.h"
+#include "settings/ListRow.h"
+#include "settings/unitAdd_Ins.h"
 
 #include <optional>
 
@@ -71,7 +71,7 @@ void WriteList(KeyStore& store, const char* key, const std::vector<Entry>& list,
         store.writeText(key, std::string(Trim(keyOf(entry))), rowOf(entry));
 }
 
-template <typename Body> StoreResult InTransaction(KeyStore& store, Body body) {
+template <typename Body> Result InTransaction(KeyStore& store, Body body) {
     try {
         KeyStoreTransaction transaction(store);
         body();
@@ -84,9 +84,9 @@ template <typename Body> StoreResult InTransaction(KeyStore& store, Body body) {
 
 } // namespace
 
-StoreResult LoadOptions(KeyStore& store, Options& options) {
+Result LoadOptions(KeyStore& store, Options& options) {
     Options loaded;
-    StoreResult result = InTransaction(store, [&] {
+    Result result = InTransaction(store, [&] {
         store.createKey(kSettingsKey);
         GeneralOptions& g = loaded.General;
         const GeneralOptions d;
@@ -132,7 +132,7 @@ StoreResult LoadOptions(KeyStore& store, Options& options) {
     return result;
 }
 
-StoreResult SaveOptions(KeyStore& store, const Options& options) {
+Result SaveOptions(KeyStore& store, const Options& options) {
     if (options.SaveBlocked) return {};
     return InTransaction(store, [&] {
         store.createKey(kSettingsKey);
@@ -165,7 +165,7 @@ StoreResult SaveOptions(KeyStore& store, const Options& options) {
     });
 }
 
-StoreResult ClearOptions(KeyStore& store) {
+Result ClearOptions(KeyStore& store) {
     return InTransaction(store, [&] {
         for (const char* key : {kGeneralKey, kIdKey, kIpKey, kTokenKey, kPlacementKey})
             store.deleteTree(key);

@@ -2,8 +2,9 @@
 // user's key store. Each operation is one transaction.
 #pragma once
 
-#include "KeyStore.h"
-#include "Options.h"
+#include "platform/KeyStore.h"
+#include "platform/Result.h"
+#include "settings/Options.h"
 
 #include <string>
 
@@ -16,21 +17,14 @@ inline constexpr const char* kIpKey = "Software\\tovrel\\Ferrowick\\IP";
 inline constexpr const char* kTokenKey = "Software\\tovrel\\Ferrowick\\Token";
 inline constexpr const char* kPlacementKey = "Software\\tovrel\\Ferrowick\\TfrmUDP";
 
-// ok, or the reason the store could not be used (for the standard error box).
-struct StoreResult {
-    bool ok = true;
-    std::string error;
-    explicit operator bool() const { return ok; }
-};
-
 // Replaces the general options and the three lists; run-time fields stay.
 // On failure the record is left as it was.
-[[nodiscard]] StoreResult LoadOptions(KeyStore& store, Options& options);
+[[nodiscard]] Result LoadOptions(KeyStore& store, Options& options);
 
 // Writes the general options and the lists; does nothing while SaveBlocked.
-[[nodiscard]] StoreResult SaveOptions(KeyStore& store, const Options& options);
+[[nodiscard]] Result SaveOptions(KeyStore& store, const Options& options);
 
 // Deletes General, ID, IP, Token and TfrmUDP; the key itself stays.
-[[nodiscard]] StoreResult ClearOptions(KeyStore& store);
+[[nodiscard]] Result ClearOptions(KeyStore& store);
 
 } // namespace qm

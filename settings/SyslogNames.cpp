@@ -1,4 +1,4 @@
-#include "SyslogNames.h"
+#include "settings/SyslogNames.h"
 
 namespace qm {
 

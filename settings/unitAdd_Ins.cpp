@@ -1,4 +1,4 @@
-#include "unitAdd_Ins.h"
+#include "settings/unitAdd_Ins.h"
 
 namespace qm {
 

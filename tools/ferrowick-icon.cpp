@@ -2,7 +2,7 @@
 // (the .exe's icon resource): one PNG-encoded image per size.
 //
 //   ferrowick-icon OUT.ico
-#include "AppImages.h"
+#include "app/AppImages.h"
 
 #include <QApplication>
 #include <QBuffer>

@@ -3,8 +3,8 @@
 //
 //   ferrowick-reg FILE            merge FILE (all of it, or nothing)
 //   ferrowick-reg /e FILE KEY     write KEY and its sub-keys to FILE
-#include "KeyStore.h"
-#include "RegFile.h"
+#include "platform/KeyStore.h"
+#include "settings/RegFile.h"
 
 #include <cstdio>
 #include <fstream>
@@ -36,7 +36,8 @@ int Merge(const std::string& file) {
         return 1;
     }
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const qm::RegFileParse parsed = qm::ParseRegFile(bytes);
+    std::vector<qm::RegChange> changes;
+    const qm::Result parsed = qm::ParseRegFile(bytes, changes);
     if (!parsed.ok) {
         std::cerr << "ferrowick-reg: " << file << ": " << parsed.error << "; nothing was imported\n";
         return 1;
@@ -44,7 +45,7 @@ int Merge(const std::string& file) {
     try {
         auto store = qm::openUserKeyStore();
         qm::KeyStoreTransaction transaction(*store);
-        qm::ApplyRegChanges(*store, parsed.changes);
+        qm::ApplyRegChanges(*store, changes);
         transaction.commit();
         if (std::string notice = store->takeNotice(); !notice.empty())
             std::cerr << "ferrowick-reg: " << notice << "\n";

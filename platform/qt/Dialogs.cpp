@@ -1,4 +1,4 @@
-#include "Dialogs.h"
+#include "platform/qt/Dialogs.h"
 
 #include <QColorDialog>
 #include <QFileDialog>

@@ -64,12 +64,4 @@ void ShowErrorBox(DialogService& dialogs, QWidget* owner, const QString& message
 // The windows' font: "MS Sans Serif", 8 points, or the nearest sans serif.
 QFont WindowFont();
 
-// Text in the system's code page and back.
-inline QString FromLocal(const std::string& s) {
-    return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size()));
-}
-inline std::string ToLocal(const QString& s) {
-    return s.toLocal8Bit().toStdString();
-}
-
 } // namespace qm

@@ -1,6 +1,6 @@
-#include "ProgramPaths.h"
+#include "platform/qt/ProgramPaths.h"
 
-#include "Dialogs.h"
+#include "platform/qt/DisplayText.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -8,7 +8,7 @@
 namespace qm {
 
 std::string ProgramDir() {
-    return ToLocal(QDir::toNativeSeparators(QCoreApplication::applicationDirPath()));
+    return StoredText(QDir::toNativeSeparators(QCoreApplication::applicationDirPath()));
 }
 
 std::string RegistryEditorPath() {

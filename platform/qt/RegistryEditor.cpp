@@ -1,4 +1,6 @@
-#include "RegistryEditor.h"
+#include "platform/qt/RegistryEditor.h"
+
+#include "platform/qt/DisplayText.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -6,7 +8,7 @@
 #include <QThread>
 
 #ifdef _WIN32
-#include "RegeditProcess.h"
+#include "platform/RegeditProcess.h"
 #endif
 
 namespace qm {
@@ -15,7 +17,7 @@ namespace qm {
 
 EditorRun RunRegistryEditor(const QString& /*editor*/, const QString& file) {
     // A path with no short form is passed as it is.
-    const RegeditRun r = RunRegedit(file.toLocal8Bit().toStdString(),
+    const RegeditRun r = RunRegedit(StoredText(file),
                                     [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 20); });
     return {r.started, r.exitCode};
 }

@@ -1,6 +1,6 @@
-#include "SessionEnd.h"
+#include "platform/qt/SessionEnd.h"
 
-#include "SessionSignals.h"
+#include "platform/SessionSignals.h"
 
 #include <QGuiApplication>
 #include <QSessionManager>

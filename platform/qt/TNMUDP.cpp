@@ -1,4 +1,4 @@
-#include "TNMUDP.h"
+#include "platform/qt/TNMUDP.h"
 
 #include <QElapsedTimer>
 #include <QMetaObject>

@@ -3,9 +3,9 @@
 // datagrams from there, one at a time, in arrival order. It never sends.
 #pragma once
 
-#include "Datagram.h"
-#include "DatagramQueue.h"
-#include "DatagramReader.h"
+#include "platform/Datagram.h"
+#include "platform/DatagramQueue.h"
+#include "platform/DatagramReader.h"
 
 #include <QObject>
 

@@ -1,4 +1,5 @@
-#include "ProcessGrid.h"
+#include "reception/qt/ProcessGrid.h"
+#include "platform/qt/DisplayText.h"
 
 #include <QFontMetrics>
 #include <QHeaderView>
@@ -109,7 +110,7 @@ int IncrementalColumnSizer::Width(const QFontMetrics& metrics, const ProcessTabl
     const std::string_view text = model.CellText(row, column);
     if (const auto hit = cache.find(text); hit != cache.end()) return hit->second;
     const int w =
-        metrics.horizontalAdvance(QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())));
+        metrics.horizontalAdvance(DisplayText(text));
     if (cache.size() >= 4096) cache.clear(); // bounded: unique texts (messages) would grow it forever
     cache.emplace(std::string(text), w);
     return w;

@@ -2,7 +2,7 @@
 // and column auto-sizing.
 #pragma once
 
-#include "TableRowsModel.h"
+#include "reception/qt/TableRowsModel.h"
 
 #include <QStyledItemDelegate>
 

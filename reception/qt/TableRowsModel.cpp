@@ -1,4 +1,5 @@
-#include "TableRowsModel.h"
+#include "reception/qt/TableRowsModel.h"
+#include "platform/qt/DisplayText.h"
 
 #include <algorithm>
 
@@ -15,7 +16,7 @@ QVariant TableRowsModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
     case Qt::ToolTipRole: {
         const std::string_view text = CellText(index.row(), index.column());
-        return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+        return DisplayText(text);
     }
     case IdColourRole:
         return IdColourOf(index.row());

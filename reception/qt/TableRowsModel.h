@@ -2,8 +2,8 @@
 // process table and the loaded log file share the columns and the painter.
 #pragma once
 
-#include "LogFileReader.h"
-#include "ProcessTable.h"
+#include "reception/LogFileReader.h"
+#include "reception/ProcessTable.h"
 
 #include <QAbstractTableModel>
 

@@ -1,6 +1,7 @@
-#include "ListGridModel.h"
+#include "settings/ui/ListGridModel.h"
+#include "platform/qt/DisplayText.h"
 
-#include "unitAdd_Ins.h"
+#include "settings/unitAdd_Ins.h"
 
 #include <QPainter>
 
@@ -9,7 +10,7 @@ namespace qm {
 QVariant ListGridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || role != Qt::DisplayRole) return {};
     const std::string& text = grid_.Cell(index.row(), index.column());
-    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+    return DisplayText(text);
 }
 
 void ColourSwatchDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,

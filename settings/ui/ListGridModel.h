@@ -1,7 +1,7 @@
 // A read-only Qt view of a ListGrid, and the painter of its colour column.
 #pragma once
 
-#include "OptionsLists.h"
+#include "settings/OptionsLists.h"
 
 #include <QAbstractTableModel>
 #include <QStyledItemDelegate>

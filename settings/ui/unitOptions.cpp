@@ -1,8 +1,9 @@
-#include "unitOptions.h"
+#include "settings/ui/unitOptions.h"
+#include "platform/qt/DisplayText.h"
 
-#include "Dialogs.h"
+#include "platform/qt/Dialogs.h"
 
-#include "unitAdd_Ins.h"
+#include "settings/unitAdd_Ins.h"
 
 #include <QApplication>
 #include <QCalendarWidget>
@@ -233,7 +234,7 @@ QWidget* TfrmOptions::BuildSetDatePage() {
 void TfrmOptions::FillControls() {
     const GeneralOptions& g = options_.General;
     edtPort->setText(QString::number(g.Port));
-    edtLogDir->setText(FromLocal(g.LogDir));
+    edtLogDir->setText(DisplayText(g.LogDir));
     chkAutoSizeGrid->setChecked(g.AutoSizeGrid);
     chkStayOnTop->setChecked(g.StayOnTop);
     chkCloseToSysTray->setChecked(g.CloseToSysTray);
@@ -262,10 +263,10 @@ void TfrmOptions::tabPageChange(int page) {
 
 bool TfrmOptions::TakeNumber(const QLineEdit* field, int low, int high, std::int32_t& out,
                              const QString& rangeText) {
-    const std::string text = std::string(Trim(ToLocal(field->text())));
+    const std::string text = std::string(Trim(StoredText(field->text())));
     const std::optional<std::int32_t> value = ParseInt32(text);
     if (!value) {
-        ShowErrorBox(dialogs_, this, FromLocal(NotAnIntegerMessage(text)));
+        ShowErrorBox(dialogs_, this, DisplayText(NotAnIntegerMessage(text)));
         return false;
     }
     if (*value < low || *value > high) {
@@ -278,11 +279,11 @@ bool TfrmOptions::TakeNumber(const QLineEdit* field, int low, int high, std::int
 
 void TfrmOptions::btnOkClick() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const ListCheck check = ValidateLists(idGrid_, ipGrid_, tokenGrid_);
+    const Result check = ValidateLists(idGrid_, ipGrid_, tokenGrid_);
     QApplication::restoreOverrideCursor();
     closePermitted_ = check.ok;
     if (!check.ok) {
-        dialogs_.ShowMessage(this, kListErrorCaption, FromLocal(check.text), BoxIcon::Error);
+        dialogs_.ShowMessage(this, kListErrorCaption, DisplayText(check.error), BoxIcon::Error);
         return;
     }
     // The numbers are checked before anything is taken over, so a refusal
@@ -317,7 +318,7 @@ void TfrmOptions::btnOkClick() {
         options_.UserDate.month = date.month();
         options_.UserDate.day = date.day();
     }
-    g.LogDir = std::string(Trim(ToLocal(edtLogDir->text())));
+    g.LogDir = std::string(Trim(StoredText(edtLogDir->text())));
     g.Port = port;
     g.LimitRows = limit;
 

@@ -2,11 +2,11 @@
 // edits over into Options, Cancel drops them.
 #pragma once
 
-#include "Dialogs.h"
-#include "ListGridModel.h"
-#include "Options.h"
-#include "OptionsHost.h"
-#include "OptionsLists.h"
+#include "platform/qt/Dialogs.h"
+#include "settings/ui/ListGridModel.h"
+#include "settings/Options.h"
+#include "settings/ui/OptionsHost.h"
+#include "settings/OptionsLists.h"
 
 #include <QDialog>
 

@@ -1,9 +1,10 @@
 // The options dialog's three list pages: a read-only grid as the working
 // copy and an edit panel that edits its current row in place.
-#include "unitOptions.h"
+#include "settings/ui/unitOptions.h"
+#include "platform/qt/DisplayText.h"
 
-#include "SyslogNames.h"
-#include "unitAdd_Ins.h"
+#include "settings/SyslogNames.h"
+#include "settings/unitAdd_Ins.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -373,7 +374,7 @@ void TfrmOptions::ConnectListPages() {
 void TfrmOptions::WriteCell(ListGridModel* model, int column, const QString& text) {
     if (loading_) return;
     ListGrid& grid = model->Grid();
-    grid.SetCell(grid.Current(), column, ToLocal(text));
+    grid.SetCell(grid.Current(), column, StoredText(text));
     model->CellChanged(grid.Current(), column);
 }
 
@@ -415,10 +416,10 @@ void TfrmOptions::LoadEditPanel(Lists which) {
     loading_ = true;
     if (which == Lists::Id || which == Lists::All) {
         const int r = idGrid_.Current();
-        edtIDName->setText(FromLocal(idGrid_.Cell(r, IdName)));
-        edtIDNumber->setText(FromLocal(idGrid_.Cell(r, IdNo)));
+        edtIDName->setText(DisplayText(idGrid_.Cell(r, IdName)));
+        edtIDNumber->setText(DisplayText(idGrid_.Cell(r, IdNo)));
         chkIDListen->setChecked(idGrid_.Cell(r, IdListen) == kYes);
-        edtIDToken->setText(FromLocal(idGrid_.Cell(r, IdToken)));
+        edtIDToken->setText(DisplayText(idGrid_.Cell(r, IdToken)));
         chkIDToken->setChecked(idGrid_.Cell(r, IdUseToken) == kYes);
         chkIDPopup->setChecked(idGrid_.Cell(r, IdPopup) == kYes);
         btnIDDelete->setEnabled(true);
@@ -429,14 +430,14 @@ void TfrmOptions::LoadEditPanel(Lists which) {
     }
     if (which == Lists::Ip || which == Lists::All) {
         const int r = ipGrid_.Current();
-        edtIPName->setText(FromLocal(ipGrid_.Cell(r, IpName)));
-        edtIPAddress->setText(FromLocal(ipGrid_.Cell(r, IpAddress)));
+        edtIPName->setText(DisplayText(ipGrid_.Cell(r, IpName)));
+        edtIPAddress->setText(DisplayText(ipGrid_.Cell(r, IpAddress)));
         chkIPListen->setChecked(ipGrid_.Cell(r, IpListen) == kYes);
         btnIPDelete->setEnabled(true);
     }
     if (which == Lists::Token || which == Lists::All) {
         const int r = tokenGrid_.Current();
-        edtToken->setText(FromLocal(tokenGrid_.Cell(r, TkToken)));
+        edtToken->setText(DisplayText(tokenGrid_.Cell(r, TkToken)));
         chkUseToken->setChecked(tokenGrid_.Cell(r, TkUseToken) == kYes);
         chkTokenPopup->setChecked(tokenGrid_.Cell(r, TkPopup) == kYes);
         btnTokenDelete->setEnabled(true);
@@ -451,12 +452,12 @@ void TfrmOptions::LoadEditPanel(Lists which) {
 
 void TfrmOptions::edtIDNumberExit() {
     if (asking_) return;
-    const std::string number(Trim(ToLocal(edtIDNumber->text())));
+    const std::string number(Trim(StoredText(edtIDNumber->text())));
     if (number.empty()) return;
     const std::optional<std::int32_t> n = ParseInt32(number);
     if (!n || *n < 0 || *n > 7) return;
     const char* standard = SeverityNames[static_cast<std::size_t>(*n)];
-    if (std::string(Trim(ToLocal(edtIDName->text()))) == standard) return;
+    if (std::string(Trim(StoredText(edtIDName->text()))) == standard) return;
     asking_ = true;
     const bool yes = dialogs_.AskYesNo(
         this, "Input standart RFC value",

@@ -1,13 +1,13 @@
 // A real main window over an isolated store, a fixed clock and scripted dialogs.
 #pragma once
 
-#include "Fakes.h"
-#include "Process.h"
-#include "ScriptedDialogs.h"
-#include "SettingsStore.h"
-#include "StoreFactory.h"
-#include "TempDir.h"
-#include "unitUdp.h"
+#include "support/Fakes.h"
+#include "support/Process.h"
+#include "support/ScriptedDialogs.h"
+#include "settings/SettingsStore.h"
+#include "support/StoreFactory.h"
+#include "support/TempDir.h"
+#include "app/unitUdp.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -117,7 +117,7 @@ protected:
         return window->findChild<T*>(QString::fromLatin1(name));
     }
 
-    std::string StoredText(const char* key, const char* name) {
+    std::string Stored(const char* key, const char* name) {
         auto v = store.readValue(key, name);
         return v ? v->text : std::string("<missing>");
     }

@@ -1,7 +1,7 @@
 // Faults met as the operator would meet them: a damaged or locked settings
 // file, the session's end while a box is open.
 #include "AppFixture.h"
-#include "Process.h"
+#include "support/Process.h"
 
 #include <QUdpSocket>
 

@@ -1,8 +1,8 @@
 // Opt-in (label "load"): a burst of traffic to the real program.
-#include "Process.h"
-#include "SettingsStore.h"
-#include "SqliteKeyStore.h"
-#include "TempDir.h"
+#include "support/Process.h"
+#include "settings/SettingsStore.h"
+#include "platform/SqliteKeyStore.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 

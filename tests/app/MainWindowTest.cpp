@@ -1,7 +1,7 @@
 #include "AppFixture.h"
-#include "LogFiles.h"
-#include "Process.h"
-#include "unitOptions.h"
+#include "reception/LogFiles.h"
+#include "support/Process.h"
+#include "settings/ui/unitOptions.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -134,20 +134,20 @@ TEST_F(MainWindowTest, CloseHidesUntilShutdownWhichSaves) {
     Pump();
     EXPECT_EQ(closedSignals, 0);
     EXPECT_FALSE(w.isVisible() && !w.isMinimized()); // hidden, or minimised without a tray
-    EXPECT_EQ(StoredText(kGeneralKey, "CloseToSysTray"), "<missing>");
+    EXPECT_EQ(Stored(kGeneralKey, "CloseToSysTray"), "<missing>");
     auto* shutdown = w.popSys->findChild<QAction*>("popSysShutdown");
     ASSERT_TRUE(shutdown);
     shutdown->trigger();
     EXPECT_EQ(closedSignals, 1);
-    EXPECT_EQ(StoredText(kGeneralKey, "CloseToSysTray"), "1");
-    EXPECT_EQ(StoredText(kPlacementKey, "tabMessPage_ActivePage"), "tabProcess");
+    EXPECT_EQ(Stored(kGeneralKey, "CloseToSysTray"), "1");
+    EXPECT_EQ(Stored(kPlacementKey, "tabMessPage_ActivePage"), "tabProcess");
 }
 
 TEST_F(MainWindowTest, CloseToSysTrayOffEndsTheProgramAndStaysOff) {
     store.writeText(kGeneralKey, "CloseToSysTray", "0");
     Start(false).close();
     EXPECT_EQ(closedSignals, 1);
-    EXPECT_EQ(StoredText(kGeneralKey, "CloseToSysTray"), "0");
+    EXPECT_EQ(Stored(kGeneralKey, "CloseToSysTray"), "0");
     Start(false);
     EXPECT_FALSE(window->options.General.CloseToSysTray);
 }
@@ -252,12 +252,12 @@ TEST_F(MainWindowTest, PlacementStoreRoundTrip) {
     w.tabFilterPage->setCurrentIndex(1);
     w.actViewStatus->trigger();
     w.Shutdown();
-    EXPECT_EQ(StoredText(kPlacementKey, "NormPos"), "40,50,640,450");
-    EXPECT_EQ(StoredText(kPlacementKey, "FormVersion"), "0");
-    EXPECT_EQ(StoredText(kPlacementKey, "barStatus_Visible"), "False");
-    EXPECT_EQ(StoredText(kPlacementKey, "actViewStatus_Checked"), "False");
-    EXPECT_EQ(StoredText(kPlacementKey, "tabMessPage_ActivePage"), "tabViewer");
-    EXPECT_EQ(StoredText(kPlacementKey, "Visible"), "1");
+    EXPECT_EQ(Stored(kPlacementKey, "NormPos"), "40,50,640,450");
+    EXPECT_EQ(Stored(kPlacementKey, "FormVersion"), "0");
+    EXPECT_EQ(Stored(kPlacementKey, "barStatus_Visible"), "False");
+    EXPECT_EQ(Stored(kPlacementKey, "actViewStatus_Checked"), "False");
+    EXPECT_EQ(Stored(kPlacementKey, "tabMessPage_ActivePage"), "tabViewer");
+    EXPECT_EQ(Stored(kPlacementKey, "Visible"), "1");
     bool screenNamed = false;
     for (const std::string& name : store.valueNames(kPlacementKey))
         if (name.rfind("NormPos(", 0) == 0) screenNamed = true;
@@ -330,7 +330,7 @@ TEST_F(MainWindowTest, UncreatableLogFolderShutsDownOnce) {
     EXPECT_EQ(dialogs.Messages()[0].caption, "Quillmere shutdown");
     EXPECT_EQ(dialogs.Messages()[0].text, "Can't create log directory. Check your access and try again.");
     EXPECT_EQ(closedSignals, 1);
-    EXPECT_EQ(StoredText(kGeneralKey, "WriteToLog"), "1"); // saved as at any shutdown
+    EXPECT_EQ(Stored(kGeneralKey, "WriteToLog"), "1"); // saved as at any shutdown
 }
 
 TEST_F(MainWindowTest, PortInUseIsReportedAndTheProgramRunsOn) {

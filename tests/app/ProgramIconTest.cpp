@@ -1,6 +1,6 @@
 // The .exe's icon resource is the icon the window draws.
-#include "AppImages.h"
-#include "Process.h"
+#include "app/AppImages.h"
+#include "support/Process.h"
 
 #include <QImage>
 #include <QImageReader>

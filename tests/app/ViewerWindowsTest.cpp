@@ -1,9 +1,9 @@
 // Open Log-file, message properties, description and about, on the real window.
 #include "AppFixture.h"
-#include "LogFiles.h"
-#include "unitAbout.h"
-#include "unitDescribe.h"
-#include "unitMsgViewer.h"
+#include "reception/LogFiles.h"
+#include "app/unitAbout.h"
+#include "app/unitDescribe.h"
+#include "app/unitMsgViewer.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>

@@ -1,12 +1,12 @@
 #include "FuzzTargets.h"
 
-#include "Classification.h"
-#include "KeyStore.h"
-#include "ListRow.h"
-#include "LogFileReader.h"
-#include "LogFiles.h"
-#include "RegFile.h"
-#include "SyslogDecoder.h"
+#include "reception/Classification.h"
+#include "platform/KeyStore.h"
+#include "settings/ListRow.h"
+#include "reception/LogFileReader.h"
+#include "reception/LogFiles.h"
+#include "settings/RegFile.h"
+#include "reception/SyslogDecoder.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -128,23 +128,24 @@ public:
 
 void FuzzRegFile(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
-    const qm::RegFileParse parsed = qm::ParseRegFile(text);
+    std::vector<qm::RegChange> changes;
+    const qm::Result parsed = qm::ParseRegFile(text, changes);
     Check(parsed.ok || !parsed.error.empty(), "a refusal names its reason");
-    Check(parsed.ok || parsed.changes.empty(), "nothing applies from a refused file");
+    Check(parsed.ok || changes.empty(), "nothing applies from a refused file");
     if (!parsed.ok) return;
     MemoryStore store;
-    qm::ApplyRegChanges(store, parsed.changes);
+    qm::ApplyRegChanges(store, changes);
     // Each text value, written back in the file's own escaping, reads the same.
-    for (const qm::RegChange& c : parsed.changes) {
+    for (const qm::RegChange& c : changes) {
         if (c.kind != qm::RegChange::Kind::SetText) continue;
         const std::string again = "REGEDIT4\n[HKCU\\K]\n\"" + qm::EscapeRegText(c.name) + "\"=\"" +
                                   qm::EscapeRegText(c.text) + "\"\n";
-        const qm::RegFileParse back = qm::ParseRegFile(again);
+        std::vector<qm::RegChange> back;
+        const qm::Result reread = qm::ParseRegFile(again, back);
         if (c.name.find_first_of("\r\n") != std::string::npos ||
             c.text.find_first_of("\r\n") != std::string::npos)
             continue; // a line break cannot stand inside one line
-        Check(back.ok && back.changes.size() == 2 && back.changes[1].name == c.name &&
-                  back.changes[1].text == c.text,
+        Check(reread.ok && back.size() == 2 && back[1].name == c.name && back[1].text == c.text,
               "registry text escaping round trip");
     }
 }

@@ -1,7 +1,7 @@
 // The reader thread on a real socket of 127.0.0.1, without Qt.
-#include "DatagramReader.h"
-#include "FakeClock.h"
-#include "Process.h"
+#include "platform/DatagramReader.h"
+#include "support/FakeClock.h"
+#include "support/Process.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The contract every key store keeps: the SQLite file here, the Windows
 // registry in the Windows build (under a key of the tests' own).
-#include "StoreFactory.h"
-#include "TempDir.h"
+#include "support/StoreFactory.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 

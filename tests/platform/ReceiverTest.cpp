@@ -1,9 +1,9 @@
 // The real receiver on a free high port of 127.0.0.1, fed by real senders:
 // its reader thread, its queue and the hand-over on the UI thread.
-#include "Fakes.h"
-#include "Process.h"
-#include "ReceptionHandler.h"
-#include "TNMUDP.h"
+#include "support/Fakes.h"
+#include "support/Process.h"
+#include "reception/ReceptionHandler.h"
+#include "platform/qt/TNMUDP.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,8 +1,8 @@
 // The import's start of the registry editor on Windows: the command line
 // "regedit.exe " and the short path, and CreateProcessA, against a stand-in.
-#include "RegeditProcess.h"
-#include "RegeditCommand.h"
-#include "TempDir.h"
+#include "platform/RegeditProcess.h"
+#include "platform/RegeditCommand.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "Classification.h"
-#include "Fakes.h"
+#include "reception/Classification.h"
+#include "support/Fakes.h"
 
 #include <gtest/gtest.h>
 
@@ -167,12 +167,12 @@ TEST_F(HandlerTest, AddressesCompareAsTextSoLeadingZerosNeverMatch) {
 
 TEST_F(HandlerTest, LogFailureAbandonsTheMessage) {
     options.General.WriteToLog = true;
-    log.next = MessageLog::Result::Failed;
+    log.next = MessageLog::Appended::Failed;
     EXPECT_EQ(Send("<13>app: hello"), HandleOutcome::LogFailed);
     EXPECT_EQ(handler.Failure(), "File not found");
-    log.next = MessageLog::Result::LogDirUnavailable;
+    log.next = MessageLog::Appended::LogDirUnavailable;
     EXPECT_EQ(Send("<13>app: hello"), HandleOutcome::Shutdown);
-    log.next = MessageLog::Result::Written;
+    log.next = MessageLog::Appended::Written;
     EXPECT_EQ(Send("<13>app: hello"), HandleOutcome::Admitted);
 }
 

@@ -1,6 +1,6 @@
-#include "Fakes.h"
-#include "SyslogDecoder.h"
-#include "unitAdd_Ins.h"
+#include "support/Fakes.h"
+#include "reception/SyslogDecoder.h"
+#include "settings/unitAdd_Ins.h"
 
 #include <gtest/gtest.h>
 

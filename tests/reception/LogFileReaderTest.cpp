@@ -1,5 +1,5 @@
-#include "LogFileReader.h"
-#include "LogFiles.h"
+#include "reception/LogFileReader.h"
+#include "reception/LogFiles.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "LogFiles.h"
-#include "Fakes.h"
-#include "TempDir.h"
+#include "reception/LogFiles.h"
+#include "support/Fakes.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -207,7 +207,7 @@ TEST_F(LogFilesTest, APartialWriteIsCutBack) {
         signal(SIGXFSZ, SIG_IGN);
         rlimit limit{static_cast<rlim_t>(before.size() + 20), static_cast<rlim_t>(before.size() + 20)};
         setrlimit(RLIMIT_FSIZE, &limit);
-        const AppendResult r = AppendLogLine(file.string(), std::string(200, 'x') + "\r\n");
+        const Result r = AppendLogLine(file.string(), std::string(200, 'x') + "\r\n");
         _exit(!r.ok && r.error == "I/O error " + std::to_string(EFBIG) ? 0 : 1);
     }
     int status = 0;

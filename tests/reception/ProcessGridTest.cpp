@@ -1,7 +1,7 @@
 // The live table's Qt side: model contract, batching, painter, sizing.
-#include "ProcessGrid.h"
-#include "ProcessTable.h"
-#include "TableRowsModel.h"
+#include "reception/qt/ProcessGrid.h"
+#include "reception/ProcessTable.h"
+#include "reception/qt/TableRowsModel.h"
 
 #include <QAbstractItemModelTester>
 #include <QHeaderView>

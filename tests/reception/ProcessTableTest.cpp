@@ -1,5 +1,5 @@
-#include "ProcessTable.h"
-#include "Fakes.h"
+#include "reception/ProcessTable.h"
+#include "support/Fakes.h"
 
 #include <gtest/gtest.h>
 

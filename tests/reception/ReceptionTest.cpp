@@ -1,7 +1,7 @@
 // Reception as one object: what became of each datagram, counted.
-#include "Fakes.h"
-#include "Reception.h"
-#include "TempDir.h"
+#include "support/Fakes.h"
+#include "reception/Reception.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 

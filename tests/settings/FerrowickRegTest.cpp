@@ -1,8 +1,8 @@
 // The registry editor's stand-in, run as the import runs it: a separate process.
-#include "Process.h"
-#include "SettingsStore.h"
-#include "SqliteKeyStore.h"
-#include "TempDir.h"
+#include "support/Process.h"
+#include "settings/SettingsStore.h"
+#include "platform/SqliteKeyStore.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 

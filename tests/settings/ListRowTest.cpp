@@ -1,4 +1,4 @@
-#include "ListRow.h"
+#include "settings/ListRow.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The options dialog, driven through its real widgets and keys.
-#include "ScriptedDialogs.h"
-#include "TempDir.h"
-#include "unitOptions.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TempDir.h"
+#include "settings/ui/unitOptions.h"
 
 #include <QCalendarWidget>
 #include <QCheckBox>

@@ -1,5 +1,5 @@
-#include "OptionsExport.h"
-#include "RegFile.h"
+#include "settings/OptionsExport.h"
+#include "settings/RegFile.h"
 
 #include <gtest/gtest.h>
 
@@ -57,7 +57,8 @@ TEST(OptionsExport, EntriesInListOrderWithEscapes) {
                              "\"b\"=\"Yes,65280,No\"\r\n\"a\"=\"Yes,65280,No\"\r\n";
     EXPECT_EQ(file.substr(file.size() - tail.size()), tail); // nothing after the last token
     // The registry editor's stand-in reads every line of it.
-    const RegFileParse parsed = ParseRegFile(file);
+    std::vector<RegChange> changes;
+    const Result parsed = ParseRegFile(file, changes);
     ASSERT_TRUE(parsed.ok) << parsed.error;
 }
 

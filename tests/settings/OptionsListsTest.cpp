@@ -1,6 +1,6 @@
 // The list pages' grids without widgets: adding, presets, deleting, moving,
 // the check before saving, and what OK takes over.
-#include "OptionsLists.h"
+#include "settings/OptionsLists.h"
 
 #include <gtest/gtest.h>
 
@@ -102,28 +102,28 @@ TEST(ListGrid, TokensMoveWithTheirCells) {
 
 TEST(ValidateLists, BlankOrCommaBoxWinsOverDuplicates) {
     const ListGrid ids = Ids({{"Core Router", "1"}, {"X", "2"}, {"X", "3"}});
-    const ListCheck c = ValidateLists(ids, Ips({}), Tokens({}));
+    const Result c = ValidateLists(ids, Ips({}), Tokens({}));
     EXPECT_FALSE(c.ok);
-    EXPECT_EQ(c.text, "Error on saving list: \rUser definded name for ID or IP\r"
+    EXPECT_EQ(c.error, "Error on saving list: \rUser definded name for ID or IP\r"
                       "do not contain blank or comma symbols.\rChange values and save result again.");
     EXPECT_FALSE(ValidateLists(Ids({{"Router,", "1"}}), Ips({}), Tokens({})).ok);
     EXPECT_TRUE(ValidateLists(Ids({{"Router ", "1"}}), Ips({}), Tokens({})).ok); // trimmed
 }
 
 TEST(ValidateLists, DuplicatesAreListedFromBothRows) {
-    const ListCheck ids = ValidateLists(Ids({{"Dup", "1"}, {"Dup", "2"}}), Ips({}), Tokens({}));
-    EXPECT_EQ(ids.text,
+    const Result ids = ValidateLists(Ids({{"Dup", "1"}, {"Dup", "2"}}), Ips({}), Tokens({}));
+    EXPECT_EQ(ids.error,
               "Error on saving list: \r(Name ID list)\rDoubleValue:UserID-Dup\rDoubleValue:UserID-Dup\r"
               "Change values and save result again.");
-    const ListCheck ips =
+    const Result ips =
         ValidateLists(Ids({}), Ips({{"Core", "10.0.0.1"}, {"Core", "10 .0  .0  .1  "}}), Tokens({}));
-    EXPECT_EQ(ips.text, "Error on saving list: \r(IP address list)\r(Name IP list)\r"
+    EXPECT_EQ(ips.error, "Error on saving list: \r(IP address list)\r(Name IP list)\r"
                         "DoubleValue:IP-10.0.0.1\rDoubleUserValue:IP-Core\r"
                         "DoubleValue:IP-10.0.0.1\rDoubleUserValue:IP-Core\r"
                         "Change values and save result again.");
-    const ListCheck both =
+    const Result both =
         ValidateLists(Ids({{"A", "5"}, {"B", "5"}}), Ips({}), Tokens({{"disk"}, {"DISK"}}));
-    EXPECT_EQ(both.text,
+    EXPECT_EQ(both.error,
               "Error on saving list: \r(ID number list)\r(Token list)\r"
               "DoubleValue:ID-5\rDoubleValue:ID-5\rDoubleValue:Token-disk\rDoubleValue:Token-DISK\r"
               "Change values and save result again.");

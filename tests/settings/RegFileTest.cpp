@@ -1,6 +1,6 @@
-#include "RegFile.h"
-#include "StoreFactory.h"
-#include "TempDir.h"
+#include "settings/RegFile.h"
+#include "support/StoreFactory.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -20,11 +20,12 @@ protected:
     void TearDown() override { SetUp(); }
 
     bool Merge(const std::string& text, std::string* error = nullptr) {
-        const RegFileParse parsed = ParseRegFile(text);
+        std::vector<RegChange> changes;
+        const Result parsed = ParseRegFile(text, changes);
         if (error) *error = parsed.error;
         if (!parsed.ok) return false;
         KeyStoreTransaction t(store);
-        ApplyRegChanges(store, parsed.changes);
+        ApplyRegChanges(store, changes);
         t.commit();
         return true;
     }
@@ -99,9 +100,10 @@ TEST_F(RegFileTest, ExportThenMergeGivesTheSameTree) {
     EXPECT_NE(exported.find("\"LogDir\"=\"C:\\\\Log\\\\\\\"q\\\"\"\r\n"), std::string::npos) << exported;
 
     SqliteKeyStore other(dir / "other.sqlite");
-    const RegFileParse parsed = ParseRegFile(exported);
+    std::vector<RegChange> changes;
+    const Result parsed = ParseRegFile(exported, changes);
     ASSERT_TRUE(parsed.ok) << parsed.error;
-    ApplyRegChanges(other, parsed.changes);
+    ApplyRegChanges(other, changes);
     EXPECT_EQ(ExportRegKey(other, "Software\\tovrel\\Ferrowick"), exported);
     EXPECT_THROW(ExportRegKey(store, "Software\\Missing"), KeyStoreError);
 }

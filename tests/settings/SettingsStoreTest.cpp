@@ -1,6 +1,6 @@
-#include "SettingsStore.h"
-#include "StoreFactory.h"
-#include "TempDir.h"
+#include "settings/SettingsStore.h"
+#include "support/StoreFactory.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -183,7 +183,7 @@ TEST_F(SqliteSettingsTest, AStoreLockedByAnotherProcessIsReportedNotWaitedOnFore
     holder.begin(); // holds the write lock
     SqliteKeyStore impatient(store.file(), 100);
     Options o;
-    const StoreResult r = LoadOptions(impatient, o);
+    const Result r = LoadOptions(impatient, o);
     EXPECT_FALSE(r);
     EXPECT_NE(r.error.find("locked"), std::string::npos) << r.error;
     holder.rollback();
@@ -194,7 +194,7 @@ TEST_F(SqliteSettingsTest, FailedLoadLeavesTheRecordAndReportsWhy) {
     std::filesystem::create_directories(store.file()); // cannot be opened as a file
     Options o;
     o.General.Port = 4242;
-    const StoreResult r = LoadOptions(store, o);
+    const Result r = LoadOptions(store, o);
     EXPECT_FALSE(r);
     EXPECT_FALSE(r.error.empty());
     EXPECT_EQ(o.General.Port, 4242);

@@ -1,8 +1,8 @@
 // A clock that stands on any moment, and datagrams that arrived at it.
 #pragma once
 
-#include "Clock.h"
-#include "Datagram.h"
+#include "platform/Clock.h"
+#include "platform/Datagram.h"
 
 #include <mutex>
 #include <string_view>

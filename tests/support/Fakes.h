@@ -1,8 +1,8 @@
 // Test doubles for the core's interfaces.
 #pragma once
 
-#include "FakeClock.h"
-#include "ReceptionHandler.h"
+#include "support/FakeClock.h"
+#include "reception/ReceptionHandler.h"
 
 #include <string>
 #include <vector>
@@ -13,12 +13,12 @@ namespace qmtest {
 class RecordingLog : public qm::MessageLog {
 public:
     std::vector<qm::SyslogMessage> lines;
-    Result next = Result::Written;
+    Appended next = Appended::Written;
     std::string failureText = "File not found";
 
-    Result AppendMessage(const qm::SyslogMessage& message, std::string& failure) override {
-        if (next == Result::Failed) failure = failureText;
-        if (next == Result::Written) lines.push_back(message);
+    Appended AppendMessage(const qm::SyslogMessage& message, std::string& failure) override {
+        if (next == Appended::Failed) failure = failureText;
+        if (next == Appended::Written) lines.push_back(message);
         return next;
     }
 };

@@ -1,4 +1,4 @@
-#include "Process.h"
+#include "support/Process.h"
 
 #include <chrono>
 #include <cstring>

@@ -1,7 +1,7 @@
 // Dialog answers scripted by a test; every question and message is recorded.
 #pragma once
 
-#include "Dialogs.h"
+#include "platform/qt/Dialogs.h"
 
 #include <QStringList>
 

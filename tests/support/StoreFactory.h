@@ -3,17 +3,17 @@
 // removed with the store, so the operator's settings are never touched.
 #pragma once
 
-#include "KeyStore.h"
-#include "TempDir.h"
+#include "platform/KeyStore.h"
+#include "support/TempDir.h"
 
 #include <memory>
 #include <string>
 
 #ifdef _WIN32
-#include "WinRegistryKeyStore.h"
+#include "platform/WinRegistryKeyStore.h"
 #include <windows.h>
 #else
-#include "SqliteKeyStore.h"
+#include "platform/SqliteKeyStore.h"
 #endif
 
 namespace qmtest {

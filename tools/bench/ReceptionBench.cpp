@@ -1,7 +1,7 @@
 // Decode plus classification of a typical 150-byte message against lists of
 // 50 IDs, 50 IPs and 50 tokens.
-#include "Classification.h"
-#include "SyslogDecoder.h"
+#include "reception/Classification.h"
+#include "reception/SyslogDecoder.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,9 +1,9 @@
 // Adding a row with its trim at two limits (the cost must not grow with the
 // limit), and one log append (open, write, close).
-#include "Fakes.h"
-#include "LogFiles.h"
-#include "ProcessTable.h"
-#include "TempDir.h"
+#include "support/Fakes.h"
+#include "reception/LogFiles.h"
+#include "reception/ProcessTable.h"
+#include "support/TempDir.h"
 
 #include <benchmark/benchmark.h>
 
@@ -54,7 +54,7 @@ void BM_LogAppend(benchmark::State& state) {
     const SyslogMessage m = Typical();
     std::string failure;
     for (auto _ : state) {
-        if (writer.AppendMessage(m, failure) != MessageLog::Result::Written)
+        if (writer.AppendMessage(m, failure) != MessageLog::Appended::Written)
             state.SkipWithError(failure.c_str());
     }
     state.SetItemsProcessed(state.iterations());

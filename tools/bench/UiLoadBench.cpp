@@ -1,11 +1,11 @@
 // The real main window, offscreen, fed real datagrams over 127.0.0.1 from a
 // sender thread: the longest event-loop stall (a 5 ms probe timer) and the
 // paints per second of the Process table, with AutoSizeGrid off and on.
-#include "ScriptedDialogs.h"
-#include "SettingsStore.h"
-#include "SqliteKeyStore.h"
-#include "TempDir.h"
-#include "unitUdp.h"
+#include "support/ScriptedDialogs.h"
+#include "settings/SettingsStore.h"
+#include "platform/SqliteKeyStore.h"
+#include "support/TempDir.h"
+#include "app/unitUdp.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

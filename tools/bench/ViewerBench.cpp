@@ -1,7 +1,7 @@
 // Loading a 100 MB log file (about 500,000 lines) into the viewer's rows.
-#include "LogFileReader.h"
-#include "LogFiles.h"
-#include "TempDir.h"
+#include "reception/LogFileReader.h"
+#include "reception/LogFiles.h"
+#include "support/TempDir.h"
 
 #include <benchmark/benchmark.h>
 

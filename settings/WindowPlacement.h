@@ -2,7 +2,7 @@
 // position and size and eight view properties, all as text values.
 #pragma once
 
-#include "KeyStore.h"
+#include "platform/KeyStore.h"
 
 #include <array>
 #include <optional>

@@ -1,6 +1,6 @@
 // Export, import through ferrowick-reg, and clearing, from the real window.
 #include "AppFixture.h"
-#include "OptionsExport.h"
+#include "settings/OptionsExport.h"
 
 #include <QAction>
 #include <QListWidget>

@@ -1,6 +1,6 @@
 // Building the main window: commands, menus, tool bar, panes, status bar, tray.
-#include "AppImages.h"
-#include "unitUdp.h"
+#include "app/AppImages.h"
+#include "app/unitUdp.h"
 
 #include <QAction>
 #include <QActionGroup>

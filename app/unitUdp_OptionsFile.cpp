@@ -1,9 +1,10 @@
 // Options export to a file, import through the registry editor, and
 // deleting the options from the registry.
-#include "OptionsExport.h"
-#include "RegistryEditor.h"
-#include "SettingsStore.h"
-#include "unitUdp.h"
+#include "settings/OptionsExport.h"
+#include "platform/qt/DisplayText.h"
+#include "platform/qt/RegistryEditor.h"
+#include "settings/SettingsStore.h"
+#include "app/unitUdp.h"
 
 #include <QAction>
 
@@ -17,7 +18,7 @@ void TfrmUDP::actExportOptionsExecute() {
                "Quillmere opt files (*.qmr)|*.qmr|AllFiles (*.*)|*.*"});
     if (!file) return;
     const std::string bytes = BuildExportFile(options);
-    std::ofstream out(ToLocal(*file), std::ios::binary | std::ios::trunc);
+    std::ofstream out(StoredText(*file), std::ios::binary | std::ios::trunc);
     if (!out) {
         ShowErrorBox(services_.dialogs, this, "Cannot create file " + *file);
         return;
@@ -35,7 +36,7 @@ void TfrmUDP::actImportOptionsExecute() {
     // Waiting for the editor keeps the reload, and the save at shutdown,
     // from seeing the values from before the import.
     actImportOptions->setEnabled(false);
-    const EditorRun run = RunRegistryEditor(FromLocal(services_.registryEditor), *file);
+    const EditorRun run = RunRegistryEditor(DisplayText(services_.registryEditor), *file);
     actImportOptions->setEnabled(true);
     if (!run.started || run.exitCode != 0) {
         services_.dialogs.ShowMessage(this, "Error load Quillmere opt",
@@ -48,8 +49,8 @@ void TfrmUDP::actImportOptionsExecute() {
         "Quillmere file \r" + *file +
             "\rsuccessfully load to Registry.\rWell, please close programm and execute it again.",
         BoxIcon::Information);
-    if (const StoreResult loaded = LoadOptions(services_.store, options); !loaded) {
-        ShowErrorBox(services_.dialogs, this, QString::fromStdString(loaded.error));
+    if (const Result loaded = LoadOptions(services_.store, options); !loaded) {
+        ShowErrorBox(services_.dialogs, this, DisplayText(loaded.error));
         return;
     }
     // The filter explorer's items stand for the list entries by index, so
@@ -65,8 +66,8 @@ void TfrmUDP::actClearRegistryExecute() {
         return;
     options.SaveBlocked = true;
     SetPlacementStoreEnabled(false);
-    if (const StoreResult cleared = ClearOptions(services_.store); !cleared)
-        ShowErrorBox(services_.dialogs, this, QString::fromStdString(cleared.error));
+    if (const Result cleared = ClearOptions(services_.store); !cleared)
+        ShowErrorBox(services_.dialogs, this, DisplayText(cleared.error));
 }
 
 } // namespace qm

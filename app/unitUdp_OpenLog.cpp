@@ -1,6 +1,7 @@
 // Open Log-file: a day's log file read back into grdViewer.
-#include "LogFileReader.h"
-#include "unitUdp.h"
+#include "reception/LogFileReader.h"
+#include "platform/qt/DisplayText.h"
+#include "app/unitUdp.h"
 
 #include <QApplication>
 #include <QTabWidget>
@@ -15,7 +16,7 @@ void TfrmUDP::actOpenLogExecute() {
                                     BoxIcon::Information))
         return;
     const std::optional<QString> file =
-        services_.dialogs.OpenFile(this, {"Open Log-file", FromLocal(options.General.LogDir), QString(),
+        services_.dialogs.OpenFile(this, {"Open Log-file", DisplayText(options.General.LogDir), QString(),
                                           "Log files (*.log)|*.log|All fales (*.*)|*.*"});
     if (!file) return;
 
@@ -23,7 +24,7 @@ void TfrmUDP::actOpenLogExecute() {
     grdViewer->hide();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     LogFileContent content;
-    const bool loaded = content.Load(ToLocal(*file));
+    const bool loaded = content.Load(StoredText(*file));
     if (loaded) viewerModel_->SetContent(std::move(content));
     QApplication::restoreOverrideCursor();
     if (!loaded) {

@@ -1,7 +1,7 @@
-#include "WindowPlacement.h"
+#include "settings/WindowPlacement.h"
 
-#include "SettingsStore.h"
-#include "unitAdd_Ins.h"
+#include "settings/SettingsStore.h"
+#include "settings/unitAdd_Ins.h"
 
 #include <cstdio>
 

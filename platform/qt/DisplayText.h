@@ -1,0 +1,22 @@
+// The one place where bytes become what the operator reads, and back.
+// Datagrams, list texts, log lines and stored settings are bytes in the
+// system's code page and are never re-encoded by the core.
+#pragma once
+
+#include <QString>
+
+#include <string>
+#include <string_view>
+
+namespace qm {
+
+// On Windows the ANSI code page. Elsewhere UTF-8 where the bytes are valid
+// UTF-8, and Windows-1252 otherwise, so a Latin-1 or Windows sender's "café"
+// (63 61 66 E9) never shows as U+FFFD.
+QString DisplayText(std::string_view bytes);
+
+// What the operator typed, in the bytes the program keeps (the system's code
+// page; UTF-8 outside Windows).
+std::string StoredText(const QString& text);
+
+} // namespace qm
