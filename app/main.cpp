@@ -24,9 +24,11 @@ int main(int argc, char** argv) {
     qm::QtDialogService dialogs;
     qm::MainWindowServices services{*store, clock, dialogs, qm::ProgramDir(), true, qm::RegistryEditorPath()};
     qm::TfrmUDP window(services);
-    QObject::connect(&window, &qm::TfrmUDP::Closed, &app, &QApplication::quit, Qt::QueuedConnection);
+    QObject::connect(
+        &window, &qm::TfrmUDP::Closed, &app, [](int status) { QCoreApplication::exit(status); },
+        Qt::QueuedConnection);
     qm::SessionEnd sessionEnd;
-    QObject::connect(&sessionEnd, &qm::SessionEnd::Ending, &window, &qm::TfrmUDP::Shutdown);
+    QObject::connect(&sessionEnd, &qm::SessionEnd::Ending, &window, &qm::TfrmUDP::EndSession);
     window.show();
     return app.exec();
 }

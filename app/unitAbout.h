@@ -12,6 +12,7 @@ class TfrmAbout : public QDialog {
 public:
     explicit TfrmAbout(QWidget* parent = nullptr);
 
+private:
     QPushButton* btnClose = nullptr;
 };
 

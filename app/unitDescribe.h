@@ -13,6 +13,7 @@ class TfrmDescribe : public QDialog {
 public:
     explicit TfrmDescribe(QWidget* parent = nullptr);
 
+private:
     QTextEdit* RichEdit1 = nullptr;
     QLabel* statusPanel = nullptr;
 };

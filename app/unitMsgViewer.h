@@ -17,6 +17,7 @@ public:
     // Copies row `row` of the table model (an empty row gives empty fields).
     void ShowRow(const QAbstractItemModel& model, int row);
 
+private:
     QLabel *labUserID = nullptr, *labDateTime = nullptr, *labIPAddress = nullptr, *labID_RFC = nullptr,
            *labNickName = nullptr, *labSourcePort = nullptr;
     QPlainTextEdit* memMessage = nullptr;

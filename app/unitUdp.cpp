@@ -1,15 +1,14 @@
 #include "app/unitUdp.h"
-#include "platform/qt/DisplayText.h"
-
-#include "platform/qt/Dialogs.h"
 
 #include "app/AppImages.h"
-#include "settings/SettingsStore.h"
-#include "settings/WindowPlacement.h"
 #include "app/unitAbout.h"
 #include "app/unitDescribe.h"
 #include "app/unitMsgViewer.h"
-#include "settings/ui/unitOptions.h"
+#include "app/unitUdp_Ui.h"
+#include "platform/ErrorReport.h"
+#include "platform/qt/DisplayText.h"
+#include "platform/qt/TNMUDP.h"
+#include "settings/SettingsStore.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -18,7 +17,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
-#include <QScreen>
+#include <QMouseEvent>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
 #include <QTabBar>
@@ -33,15 +32,26 @@ namespace qm {
 
 namespace {
 
-// The view catches up with the core at most this often.
-constexpr int kFlushIntervalMs = 50;
-
 const char* const kShutdownCaption = "Quillmere shutdown";
 const char* const kShutdownText = "Can't create log directory. Check your access and try again.";
 
-QString BoolText(bool value) {
-    return value ? QStringLiteral("True") : QStringLiteral("False");
-}
+// Runs `action` on a double-click anywhere in a list, its empty area included.
+class DoubleClickAnywhere : public QObject {
+public:
+    DoubleClickAnywhere(QWidget* viewport, QAction* action) : QObject(viewport), action_(action) {
+        viewport->installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonDblClick) {
+            action_->trigger();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QAction* action_;
+};
 
 } // namespace
 
@@ -54,7 +64,8 @@ QString MainWindowTitle(const DateTime& d, int port, bool listening) {
 }
 
 TfrmUDP::TfrmUDP(MainWindowServices services, QWidget* parent)
-    : QMainWindow(parent), services_(std::move(services)) {
+    : QMainWindow(parent), services_(std::move(services)),
+      reception_(std::make_unique<Reception>(options_, services_.clock)), ui(std::make_unique<Ui>()) {
     setObjectName("frmUDP");
     setFont(WindowFont());
     resize(504, 337);
@@ -63,97 +74,112 @@ TfrmUDP::TfrmUDP(MainWindowServices services, QWidget* parent)
     oUdp = new TNMUDP(services_.clock, this);
     oUdp->setObjectName("oUdp");
     oUdp->OnDataReceived = [this](const Datagram& d) { oUdpDataReceived(d); };
-    reception_ = std::make_unique<Reception>(options, services_.clock);
-    flushTimer_ = new QTimer(this);
-    flushTimer_->setSingleShot(true);
-    flushTimer_->setInterval(kFlushIntervalMs);
-    connect(flushTimer_, &QTimer::timeout, this, &TfrmUDP::FlushProcessTable);
 
     BuildActions();
     BuildMenus();
     BuildToolBar();
     BuildClientArea();
     BuildStatusAndTray();
-
-    connect(actStartProcess, &QAction::triggered, this, &TfrmUDP::actStartProcessExecute);
-    connect(actExit, &QAction::triggered, this, &TfrmUDP::Shutdown);
-    connect(actEditClearProcessGrid, &QAction::triggered, this, &TfrmUDP::actEditClearProcessGridExecute);
-    connect(actOpenLog, &QAction::triggered, this, &TfrmUDP::actOpenLogExecute);
-    connect(actMessageViewer, &QAction::triggered, this, &TfrmUDP::actMessageViewerExecute);
-    connect(actAbout, &QAction::triggered, this, &TfrmUDP::actAboutExecute);
-    connect(actHelp, &QAction::triggered, this, &TfrmUDP::actHelpExecute);
-    connect(grdProcess, &QTableView::doubleClicked, this, &TfrmUDP::actMessageViewerExecute);
-    connect(grdViewer, &QTableView::doubleClicked, this, &TfrmUDP::actMessageViewerExecute);
-    connect(actExportOptions, &QAction::triggered, this, &TfrmUDP::actExportOptionsExecute);
-    connect(actImportOptions, &QAction::triggered, this, &TfrmUDP::actImportOptionsExecute);
-    connect(actClearRegistry, &QAction::triggered, this, &TfrmUDP::actClearRegistryExecute);
-    connect(actOptions, &QAction::triggered, this, [this] { OpenOptionsDialog(0); });
-    connect(actEditIDList, &QAction::triggered, this, [this] { OpenOptionsDialog(1); });
-    connect(actEditIPList, &QAction::triggered, this, [this] { OpenOptionsDialog(2); });
-    connect(actEditTokenList, &QAction::triggered, this, [this] { OpenOptionsDialog(3); });
-    connect(actViewFilterExplorer, &QAction::triggered, tabFilterPage, &QWidget::setVisible);
-    connect(actViewToolBar, &QAction::triggered, barTool, &QWidget::setVisible);
-    connect(actViewStatus, &QAction::triggered, statusBar(), &QWidget::setVisible);
-    connect(mnuShowProcessTable, &QAction::triggered, this, [this] { tabMessPage->setCurrentIndex(0); });
-    connect(mnuShowViewerTable, &QAction::triggered, this, [this] { tabMessPage->setCurrentIndex(1); });
-    connect(mnuShowIDFilter, &QAction::triggered, this, [this] { tabFilterPage->setCurrentIndex(0); });
-    connect(mnuShowIPFilter, &QAction::triggered, this, [this] { tabFilterPage->setCurrentIndex(1); });
-    // Only a click on a tab rewrites the record count.
-    connect(tabMessPage->tabBar(), &QTabBar::tabBarClicked, this, &TfrmUDP::ShowRecordCount);
-    connect(clbIDFilter, &QListWidget::itemChanged, this, &TfrmUDP::clbFilterClickCheck);
-    connect(clbIPFilter, &QListWidget::itemChanged, this, &TfrmUDP::clbFilterClickCheck);
-    connect(clbIDFilter, &QListWidget::itemDoubleClicked, actEditIDList, &QAction::trigger);
-    connect(clbIPFilter, &QListWidget::itemDoubleClicked, actEditIPList, &QAction::trigger);
-
+    ConnectCommands();
     StartUp();
 }
 
 TfrmUDP::~TfrmUDP() = default;
 
+void TfrmUDP::ConnectCommands() {
+    connect(ui->actStartProcess, &QAction::triggered, this, &TfrmUDP::actStartProcessExecute);
+    connect(ui->actExit, &QAction::triggered, this, &TfrmUDP::Shutdown);
+    connect(ui->actEditClearProcessGrid, &QAction::triggered, this, &TfrmUDP::actEditClearProcessGridExecute);
+    connect(ui->actOpenLog, &QAction::triggered, this, &TfrmUDP::actOpenLogExecute);
+    connect(ui->actMessageViewer, &QAction::triggered, this, &TfrmUDP::actMessageViewerExecute);
+    connect(ui->actAbout, &QAction::triggered, this, &TfrmUDP::actAboutExecute);
+    connect(ui->actHelp, &QAction::triggered, this, &TfrmUDP::actHelpExecute);
+    connect(ui->grdProcess, &QTableView::doubleClicked, this, &TfrmUDP::actMessageViewerExecute);
+    connect(ui->grdViewer, &QTableView::doubleClicked, this, &TfrmUDP::actMessageViewerExecute);
+    connect(ui->actExportOptions, &QAction::triggered, this, &TfrmUDP::actExportOptionsExecute);
+    connect(ui->actImportOptions, &QAction::triggered, this, &TfrmUDP::actImportOptionsExecute);
+    connect(ui->actClearRegistry, &QAction::triggered, this, &TfrmUDP::actClearRegistryExecute);
+    for (auto [action, page] : {std::pair{ui->actOptions, TfrmOptions::PageGeneral},
+                                std::pair{ui->actEditIDList, TfrmOptions::PageIdList},
+                                std::pair{ui->actEditIPList, TfrmOptions::PageIpList},
+                                std::pair{ui->actEditTokenList, TfrmOptions::PageTokenList}})
+        connect(action, &QAction::triggered, this, [this, page = page] { OpenOptionsDialog(page); });
+    connect(ui->actViewFilterExplorer, &QAction::triggered, ui->tabFilterPage, &QWidget::setVisible);
+    connect(ui->actViewToolBar, &QAction::triggered, ui->barTool, &QWidget::setVisible);
+    connect(ui->actViewStatus, &QAction::triggered, statusBar(), &QWidget::setVisible);
+    for (auto [action, tabs, page] : {std::tuple{ui->mnuShowProcessTable, ui->tabMessPage, int(PageProcess)},
+                                      std::tuple{ui->mnuShowViewerTable, ui->tabMessPage, int(PageViewer)},
+                                      std::tuple{ui->mnuShowIDFilter, ui->tabFilterPage, int(PageIdFilter)},
+                                      std::tuple{ui->mnuShowIPFilter, ui->tabFilterPage, int(PageIpFilter)}})
+        connect(action, &QAction::triggered, tabs, [tabs = tabs, page = page] { tabs->setCurrentIndex(page); });
+    // Only a click on a tab rewrites the record count.
+    connect(ui->tabMessPage->tabBar(), &QTabBar::tabBarClicked, this, &TfrmUDP::ShowRecordCount);
+    connect(ui->clbIDFilter, &QListWidget::itemChanged, this, &TfrmUDP::clbFilterClickCheck);
+    connect(ui->clbIPFilter, &QListWidget::itemChanged, this, &TfrmUDP::clbFilterClickCheck);
+    new DoubleClickAnywhere(ui->clbIDFilter->viewport(), ui->actEditIDList);
+    new DoubleClickAnywhere(ui->clbIPFilter->viewport(), ui->actEditIPList);
+    connect(ui->processModel, &ProcessTableModel::Flushed, this, [this](int inserted) {
+        if (options_.General.AutoSizeGrid) ui->sizer.Update(ui->grdProcess, *ui->processModel, inserted);
+        if (inserted > 0) SelectInsertionRow(ui->grdProcess);
+    });
+}
+
 void TfrmUDP::StartUp() {
-    options.SaveBlocked = false;
-    options.ProgramDir = services_.programDir;
-    const Result loaded = LoadOptions(services_.store, options);
+    options_.SaveBlocked = false;
+    options_.ProgramDir = services_.programDir;
+    const Result loaded = LoadOptions(services_.store, options_);
     if (!loaded) {
         // Defaults for this run; the stored settings are not written over
         // unless the operator confirms new options.
         loadFailed_ = true;
-        options.General.LogDir = DefaultLogDir(options.ProgramDir);
+        options_.General.LogDir = DefaultLogDir(options_.ProgramDir);
         ReportError(DisplayText(loaded.error));
     }
     if (const std::string notice = services_.store.takeNotice(); !notice.empty())
         ReportError(DisplayText(notice));
-    if (options.General.StayOnTop) setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    if (!services_.bindReceiver) {
-    } else if (const std::string error = oUdp->SetLocalPort(options.General.Port); !error.empty())
-        ReportError(
-            DisplayText(error) +
-            (options.General.Port < 1024 ? " Ports below 1024 need privileges; see the README." : ""));
-    options.UserDate = services_.clock.now();
+    if (options_.General.StayOnTop) setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    if (services_.bindReceiver) {
+        if (const std::string error = oUdp->SetLocalPort(options_.General.Port); !error.empty())
+            ReportError(DisplayText(error) + (options_.General.Port < 1024
+                                                  ? " Ports below 1024 need privileges; see the README."
+                                                  : ""));
+    }
+    options_.UserDate = services_.clock.now();
     SetTitle();
     setWindowIcon(ApplicationIcon());
-    Sys->show();
+    ui->Sys->show();
     FillFilterExplorer();
     std::string today;
     FormatLogDay(services_.clock.now(), today);
-    Log().SetLastLogDay(today);
-    if (options.General.WriteToLog && Log().PrepareDayFiles(true) == LogWriter::Prepared::LogDirUnavailable)
-        LogDirectoryFailed();
-    options.UseUserDate = false;
-    if (options.General.AutoListen) {
-        actStartProcess->trigger();
+    reception_->Log().SetLastLogDay(today);
+    if (options_.General.WriteToLog) PrepareDayFilesForced();
+    options_.UseUserDate = false;
+    if (options_.General.AutoListen) {
+        ui->actStartProcess->trigger();
         SetTitle();
     }
 }
 
+int TfrmUDP::ListeningPort() const {
+    return oUdp->BoundPort();
+}
+
 void TfrmUDP::SetTitle() {
-    setWindowTitle(MainWindowTitle(options.UserDate, options.General.Port, Listening));
+    setWindowTitle(MainWindowTitle(options_.UserDate, options_.General.Port, listening_));
 }
 
 void TfrmUDP::actStartProcessExecute() {
-    Listening = actStartProcess->isChecked();
-    oUdp->SetListening(Listening);
-    tabMessPage->setCurrentIndex(0);
+    // No listener without a socket: after a failed bind, Start tries again.
+    if (ui->actStartProcess->isChecked() && services_.bindReceiver && !oUdp->IsBound()) {
+        if (const std::string error = oUdp->SetLocalPort(options_.General.Port); !error.empty()) {
+            ui->actStartProcess->setChecked(false);
+            ShowErrorBox(services_.dialogs, this, DisplayText(error));
+            return;
+        }
+    }
+    listening_ = ui->actStartProcess->isChecked();
+    oUdp->SetListening(listening_);
+    ui->tabMessPage->setCurrentIndex(PageProcess);
     SetTitle();
 }
 
@@ -163,7 +189,7 @@ void TfrmUDP::oUdpDataReceived(const Datagram& datagram) {
         break;
     case HandleOutcome::Admitted:
     case HandleOutcome::Rejected:
-        ScheduleFlush();
+        ui->processModel->RowsChanged();
         break;
     case HandleOutcome::Undecodable:
     case HandleOutcome::LogFailed:
@@ -175,14 +201,8 @@ void TfrmUDP::oUdpDataReceived(const Datagram& datagram) {
     }
 }
 
-void TfrmUDP::ScheduleFlush() {
-    if (!flushTimer_->isActive() && processModel_->Behind()) flushTimer_->start();
-}
-
 void TfrmUDP::FlushProcessTable() {
-    const int inserted = processModel_->Flush();
-    if (options.General.AutoSizeGrid) sizer_.Update(grdProcess, *processModel_, inserted);
-    if (inserted > 0) SelectInsertionRow(grdProcess);
+    ui->processModel->Flush();
 }
 
 void TfrmUDP::ReportError(const QString& message) {
@@ -206,6 +226,12 @@ void TfrmUDP::LogDirectoryFailed() {
     });
 }
 
+bool TfrmUDP::PrepareDayFilesForced() {
+    if (reception_->Log().PrepareDayFiles(true) == LogWriter::Prepared::Ok) return true;
+    LogDirectoryFailed();
+    return false;
+}
+
 void TfrmUDP::FillFilterExplorer() {
     filling_ = true;
     const auto fill = [](QListWidget* list, const auto& entries) {
@@ -217,47 +243,47 @@ void TfrmUDP::FillFilterExplorer() {
         }
         if (list->count() > 0) list->setCurrentRow(0);
     };
-    fill(clbIDFilter, options.IdList);
-    fill(clbIPFilter, options.IpList);
+    fill(ui->clbIDFilter, options_.IdList);
+    fill(ui->clbIPFilter, options_.IpList);
     filling_ = false;
-    statusPanel0->setText(
-        QString("ID [%1]  :  IP [%2]").arg(options.IdList.size()).arg(options.IpList.size()));
+    ui->statusPanel0->setText(
+        QString("ID [%1]  :  IP [%2]").arg(options_.IdList.size()).arg(options_.IpList.size()));
 }
 
 void TfrmUDP::clbFilterClickCheck(QListWidgetItem* item) {
     if (filling_) return;
     const char* flag = item->checkState() == Qt::Checked ? kYes : kNo;
     const int row = item->listWidget()->row(item);
-    if (item->listWidget() == clbIDFilter && row >= 0 && row < static_cast<int>(options.IdList.size()))
-        options.IdList[static_cast<std::size_t>(row)].Listen = flag;
-    if (item->listWidget() == clbIPFilter && row >= 0 && row < static_cast<int>(options.IpList.size()))
-        options.IpList[static_cast<std::size_t>(row)].Listen = flag;
+    if (item->listWidget() == ui->clbIDFilter && row >= 0 && row < static_cast<int>(options_.IdList.size()))
+        options_.IdList[static_cast<std::size_t>(row)].Listen = flag;
+    if (item->listWidget() == ui->clbIPFilter && row >= 0 && row < static_cast<int>(options_.IpList.size()))
+        options_.IpList[static_cast<std::size_t>(row)].Listen = flag;
 }
 
 void TfrmUDP::ShowRecordCount(int page) {
     if (page < 0) return;
-    const int count = page == 0 ? ProcessRows().RecordCount() : viewerModel_->RecordCount();
-    statusPanel1->setText("Total record in current table: " + QString::number(count));
+    const int count = page == PageProcess ? reception_->Rows().RecordCount() : ui->viewerModel->RecordCount();
+    ui->statusPanel1->setText("Total record in current table: " + QString::number(count));
 }
 
 void TfrmUDP::actEditClearProcessGridExecute() {
-    const bool process = tabMessPage->currentIndex() == 0;
+    const bool process = ui->tabMessPage->currentIndex() == PageProcess;
     const QString question =
         QString("Do you want to clear") + (process ? " Process list table" : " Log-file Viewer table") + "?";
     if (!services_.dialogs.AskYesNo(this, "Clear listing", question, BoxIcon::Warning)) return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     if (process) {
-        ProcessRows().Clear();
+        reception_->Rows().Clear();
         FlushProcessTable();
-        if (options.General.AutoSizeGrid) sizer_.Reset(grdProcess);
+        if (options_.General.AutoSizeGrid) ui->sizer.Reset(ui->grdProcess);
     } else {
-        viewerModel_->Clear();
+        ui->viewerModel->Clear();
     }
     QApplication::restoreOverrideCursor();
 }
 
 void TfrmUDP::mnuPopup1Click() {
-    for (QMenu* menu : {popPopups, mnuPopups}) {
+    for (QMenu* menu : {ui->popPopups, ui->mnuPopups}) {
         QList<QAction*> items = menu->actions();
         for (qsizetype i = items.size() - 1; i >= 2; --i) {
             menu->removeAction(items[i]);
@@ -269,15 +295,9 @@ void TfrmUDP::mnuPopup1Click() {
     }
 }
 
-void TfrmUDP::OpenOptionsDialog(int page) {
-    TfrmOptions dialog(options, *this, services_.dialogs, this);
-    dialog.SelectPage(page);
-    dialog.exec();
-}
-
 void TfrmUDP::actMessageViewerExecute() {
     // The table of the active page, its selected row.
-    QTableView* source = tabMessPage->currentIndex() == 0 ? grdProcess : grdViewer;
+    QTableView* source = ui->tabMessPage->currentIndex() == PageProcess ? ui->grdProcess : ui->grdViewer;
     TfrmMessageViewer window(this);
     window.ShowRow(*source->model(), source->currentIndex().isValid() ? source->currentIndex().row() : -1);
     window.exec();
@@ -293,31 +313,25 @@ void TfrmUDP::actHelpExecute() {
     window.exec();
 }
 
-int TfrmUDP::SelectedIdFilterRow() const {
-    return clbIDFilter->currentRow();
-}
-int TfrmUDP::SelectedIpFilterRow() const {
-    return clbIPFilter->currentRow();
-}
-
-bool TfrmUDP::PrepareDayFilesForced() {
-    if (Log().PrepareDayFiles(true) == LogWriter::Prepared::Ok) return true;
-    LogDirectoryFailed();
-    return false;
-}
-
-void TfrmUDP::RepaintProcessTable() {
-    grdProcess->viewport()->update();
-}
-
-// Options the operator confirmed may be saved even after a failed load.
-void TfrmUDP::OptionsTakenOver() {
-    loadFailed_ = false;
-}
-
 void TfrmUDP::Shutdown() {
-    ExitRequested = true;
+    exitRequested_ = true;
     close();
+}
+
+void TfrmUDP::EndSession() {
+    sessionEnding_ = true;
+    Shutdown();
+}
+
+void TfrmUDP::CloseFailure(const QString& message) {
+    if (!sessionEnding_) {
+        ShowErrorBox(services_.dialogs, this, message);
+        return;
+    }
+    // Nobody answers a box at the end of the session: say it where the
+    // operator will find it, and end at once with a status that says so.
+    AppendErrorReport(options_.General.LogDir, services_.clock.now(), StoredText(message));
+    exitStatus_ = 1;
 }
 
 bool TfrmUDP::UseTrayForClose() const {
@@ -325,7 +339,7 @@ bool TfrmUDP::UseTrayForClose() const {
 }
 
 void TfrmUDP::closeEvent(QCloseEvent* event) {
-    if (!ExitRequested && options.General.CloseToSysTray) {
+    if (!exitRequested_ && options_.General.CloseToSysTray) {
         event->ignore();
         // Without a tray the window could never come back: minimise instead.
         if (UseTrayForClose())
@@ -334,23 +348,16 @@ void TfrmUDP::closeEvent(QCloseEvent* event) {
             showMinimized();
         return;
     }
-    if (!options.SaveBlocked) {
+    if (!options_.SaveBlocked) {
         SavePlacementStore();
         if (!loadFailed_) {
-            if (const Result saved = SaveOptions(services_.store, options); !saved)
-                ShowErrorBox(services_.dialogs, this, DisplayText(saved.error));
+            if (const Result saved = SaveOptions(services_.store, options_); !saved)
+                CloseFailure(DisplayText(saved.error));
         }
     }
-    Sys->hide();
+    ui->Sys->hide();
     event->accept();
-    emit Closed();
-}
-
-namespace {
-const std::vector<std::string> kPlacementProperties = {
-    "barStatus_Visible",     "tabFilterPage_ActivePage", "tabMessPage_ActivePage",
-    "barTool_Visible",       "tabFilterPage_Visible",    "actViewFilterExplorer_Checked",
-    "actViewStatus_Checked", "actViewToolBar_Checked"};
+    emit Closed(exitStatus_);
 }
 
 void TfrmUDP::showEvent(QShowEvent* event) {
@@ -358,74 +365,6 @@ void TfrmUDP::showEvent(QShowEvent* event) {
     if (!placementRestored_) {
         placementRestored_ = true;
         RestorePlacement();
-    }
-}
-
-void TfrmUDP::RestorePlacement() {
-    if (!placementEnabled_) return;
-    const QScreen* s = screen();
-    StoredPlacement stored;
-    try {
-        stored = LoadPlacement(services_.store, s->geometry().width(), s->geometry().height(),
-                               kPlacementProperties);
-    } catch (const KeyStoreError& e) {
-        ReportError(DisplayText(e.what()));
-        return;
-    }
-    const int ppi = qRound(s->logicalDotsPerInch());
-    if (stored.pixelsPerInch && *stored.pixelsPerInch == ppi && stored.normPos) {
-        const auto& r = *stored.normPos;
-        if (r[2] > r[0] && r[3] > r[1]) setGeometry(r[0], r[1], r[2] - r[0], r[3] - r[1]);
-    }
-    const auto page = [](QTabWidget* tabs, const std::string& name) {
-        for (int i = 0; i < tabs->count(); ++i)
-            if (tabs->widget(i)->objectName().toStdString() == name) tabs->setCurrentIndex(i);
-    };
-    for (const auto& [name, value] : stored.properties) {
-        const bool on = value == "True";
-        if (name == "barStatus_Visible")
-            statusBar()->setVisible(on);
-        else if (name == "barTool_Visible")
-            barTool->setVisible(on);
-        else if (name == "tabFilterPage_Visible")
-            tabFilterPage->setVisible(on);
-        else if (name == "actViewFilterExplorer_Checked")
-            actViewFilterExplorer->setChecked(on);
-        else if (name == "actViewStatus_Checked")
-            actViewStatus->setChecked(on);
-        else if (name == "actViewToolBar_Checked")
-            actViewToolBar->setChecked(on);
-        else if (name == "tabFilterPage_ActivePage")
-            page(tabFilterPage, value);
-        else if (name == "tabMessPage_ActivePage")
-            page(tabMessPage, value);
-    }
-}
-
-void TfrmUDP::SavePlacementStore() {
-    if (!placementEnabled_) return;
-    PlacementRecord r;
-    const QRect normal = isMaximized() || isMinimized() ? normalGeometry() : geometry();
-    r.normPos = {normal.left(), normal.top(), normal.left() + normal.width(), normal.top() + normal.height()};
-    r.showCmd = isMinimized() ? 2 : isMaximized() ? 3 : 1;
-    r.flags = isMaximized() ? 2 : 0;
-    r.visible = isVisible();
-    const QScreen* s = screen();
-    r.pixelsPerInch = qRound(s->logicalDotsPerInch());
-    r.properties = {
-        {"barStatus_Visible", BoolText(!statusBar()->isHidden()).toStdString()},
-        {"tabFilterPage_ActivePage", tabFilterPage->currentWidget()->objectName().toStdString()},
-        {"tabMessPage_ActivePage", tabMessPage->currentWidget()->objectName().toStdString()},
-        {"barTool_Visible", BoolText(!barTool->isHidden()).toStdString()},
-        {"tabFilterPage_Visible", BoolText(!tabFilterPage->isHidden()).toStdString()},
-        {"actViewFilterExplorer_Checked", BoolText(actViewFilterExplorer->isChecked()).toStdString()},
-        {"actViewStatus_Checked", BoolText(actViewStatus->isChecked()).toStdString()},
-        {"actViewToolBar_Checked", BoolText(actViewToolBar->isChecked()).toStdString()},
-    };
-    try {
-        SavePlacement(services_.store, r, s->geometry().width(), s->geometry().height());
-    } catch (const KeyStoreError& e) {
-        ShowErrorBox(services_.dialogs, this, DisplayText(e.what()));
     }
 }
 

@@ -1,40 +1,26 @@
-// The main window: reception, the two tables, the filter explorer, commands,
-// title, status bar, tray icon, and what closing means.
+// The main window: the one window that lives for the whole run. It shows
+// what reception reports (the live table, the filter explorer, the title and
+// the status bar), carries out the operator's commands, and decides what
+// closing means and what is saved.
 #pragma once
 
 #include "platform/Clock.h"
-#include "platform/qt/Dialogs.h"
 #include "platform/KeyStore.h"
-#include "reception/LogFiles.h"
-#include "settings/Options.h"
-#include "settings/ui/OptionsHost.h"
-#include "reception/qt/ProcessGrid.h"
-#include "reception/ProcessTable.h"
+#include "platform/qt/Dialogs.h"
 #include "reception/Reception.h"
-#include "platform/qt/TNMUDP.h"
-#include "reception/qt/TableRowsModel.h"
+#include "settings/Options.h"
+#include "settings/ui/unitOptions.h"
 
 #include <QMainWindow>
 
 #include <memory>
 #include <string>
-#include <string_view>
 
-class QAction;
-class QActionGroup;
-class QLabel;
-class QListWidget;
 class QListWidgetItem;
-class QMenu;
-class QSplitter;
-class QSystemTrayIcon;
-class QTabWidget;
-class QTableView;
-class QTimer;
-class QToolBar;
-class QToolButton;
 
 namespace qm {
+
+class TNMUDP;
 
 // What the window is given rather than finds for itself.
 struct MainWindowServices {
@@ -49,87 +35,44 @@ struct MainWindowServices {
     std::string registryEditor;
 };
 
-class TfrmUDP : public QMainWindow, public OptionsHost {
+class TfrmUDP : public QMainWindow {
     Q_OBJECT
 public:
     // Runs the start-up sequence; the placement store restores at first show.
     explicit TfrmUDP(MainWindowServices services, QWidget* parent = nullptr);
     ~TfrmUDP() override;
 
-    // Run state.
-    Options options;
-    bool Listening = false;
-    bool ExitRequested = false;
-
-    // Widgets and commands, each also found by its objectName.
-    TNMUDP* oUdp = nullptr;
-    QTableView* grdProcess = nullptr;
-    QTableView* grdViewer = nullptr;
-    QTabWidget* tabMessPage = nullptr;
-    QTabWidget* tabFilterPage = nullptr;
-    QListWidget* clbIDFilter = nullptr;
-    QListWidget* clbIPFilter = nullptr;
-    QToolBar* barTool = nullptr;
-    QLabel* statusPanel0 = nullptr;
-    QLabel* statusPanel1 = nullptr;
-    QSystemTrayIcon* Sys = nullptr;
-    QMenu* popSys = nullptr;
-    QMenu* mnuPopups = nullptr;
-    QMenu* popPopups = nullptr;
-    QToolButton* btnPopups = nullptr;
-    QAction *actStartProcess = nullptr, *actOpenLog = nullptr, *actMessageViewer = nullptr,
-            *actExit = nullptr;
-    QAction *actEditIDList = nullptr, *actEditIPList = nullptr, *actEditTokenList = nullptr;
-    QAction* actEditClearProcessGrid = nullptr;
-    QAction *actViewFilterExplorer = nullptr, *actViewToolBar = nullptr, *actViewStatus = nullptr;
-    QAction *actOptions = nullptr, *actExportOptions = nullptr, *actImportOptions = nullptr;
-    QAction* actClearRegistry = nullptr;
-    QAction *actAbout = nullptr, *actHelp = nullptr;
-    QAction *mnuShowProcessTable = nullptr, *mnuShowViewerTable = nullptr;
-    QAction *mnuShowIDFilter = nullptr, *mnuShowIPFilter = nullptr;
-
-    // The receiver's handler: one datagram, start to end.
-    void oUdpDataReceived(const Datagram& datagram);
-    void FillFilterExplorer() override;
-    void SetTitle() override;
-    // Sets ExitRequested and closes: options and placement are saved.
+    // Shutdown (F10, the tray menu): saves the options and the placement and
+    // ends the program; a failure to save is shown.
     void Shutdown();
-    void OpenOptionsDialog(int page);
-    void mnuPopup1Click();
-    // Loads a log file into grdViewer.
-    void actOpenLogExecute();
-    void actMessageViewerExecute();
-    void actAboutExecute();
-    void actHelpExecute();
-    void actExportOptionsExecute();
-    void actImportOptionsExecute();
-    void actClearRegistryExecute();
+    // The end of the operator's session: the same, but nobody is there to
+    // answer a box, so failures go to the error file and the exit status.
+    void EndSession();
+    // The options dialog on `page`; OK takes its edits over.
+    void OpenOptionsDialog(TfrmOptions::Page page);
 
-    // The view catches up with the core (normally every ~50 ms).
+    // What the operator sees and the program runs on.
+    const Options& CurrentOptions() const { return options_; }
+    bool Listening() const { return listening_; }
+    // The port the receiver listens on (the one the title names), or 0.
+    int ListeningPort() const;
+    const Reception& ReceptionState() const { return *reception_; }
+    const TNMUDP& Receiver() const { return *oUdp; }
+
+    // The view catches up with the rows now, as it does every ~50 ms.
     void FlushProcessTable();
-    ProcessTable& ProcessRows() { return reception_->Rows(); }
-    LogViewerModel& ViewerRows() { return *viewerModel_; }
-    LogWriter& Log() { return reception_->Log(); }
-    // Shows the failure in the standard error box after the current event,
-    // at most one box at a time.
-    void ReportError(const QString& message);
-    // What the options dialog asks of the window.
-    int SelectedIdFilterRow() const override;
-    int SelectedIpFilterRow() const override;
-    bool PrepareDayFilesForced() override;
-    void RepaintProcessTable() override;
-    void OptionsTakenOver() override;
-
-    // Switched off by clearing the registry.
-    void SetPlacementStoreEnabled(bool enabled) { placementEnabled_ = enabled; }
 
 signals:
-    // A close was granted: the program ends.
-    void Closed();
+    // A close was granted: the program ends with this status.
+    void Closed(int exitStatus);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+
+public:
+    // The widgets (unitUdp_Ui.h); the window keeps them to itself.
+    struct Ui;
 
 private:
     void BuildActions();
@@ -137,28 +80,52 @@ private:
     void BuildToolBar();
     void BuildClientArea();
     void BuildStatusAndTray();
+    void ConnectCommands();
     void StartUp();
 
+    // The receiver's handler: one datagram, start to end.
+    void oUdpDataReceived(const Datagram& datagram);
     void actStartProcessExecute();
     void actEditClearProcessGridExecute();
+    void actOpenLogExecute();
+    void actMessageViewerExecute();
+    void actAboutExecute();
+    void actHelpExecute();
+    void actExportOptionsExecute();
+    void actImportOptionsExecute();
+    void actClearRegistryExecute();
+    void mnuPopup1Click();
     void clbFilterClickCheck(QListWidgetItem* item);
-    void ScheduleFlush();
-    void LogDirectoryFailed();
+
+    void FillFilterExplorer();
+    void SetTitle();
     void ShowRecordCount(int page);
-    void RestorePlacement();
-    void SavePlacementStore();
+    // Takes over what the options dialog's OK confirmed, in its order.
+    void ApplyOptions(const OptionsEdit& edit);
+    bool PrepareDayFilesForced();
+    // Shows the failure in the standard error box after the current event,
+    // at most one box at a time.
+    void ReportError(const QString& message);
+    void LogDirectoryFailed();
+    // A failure while ending: a box for the operator's own Shutdown, the
+    // error file at the end of the session.
+    void CloseFailure(const QString& message);
     bool UseTrayForClose() const;
 
-    MainWindowServices services_;
-    std::unique_ptr<Reception> reception_;
-    ProcessTableModel* processModel_ = nullptr;
-    LogViewerModel* viewerModel_ = nullptr;
-    IncrementalColumnSizer sizer_;
-    QTimer* flushTimer_ = nullptr;
-    QSplitter* splitter_ = nullptr;
-    QActionGroup* messPageGroup_ = nullptr;
-    QActionGroup* filterPageGroup_ = nullptr;
+    void RestorePlacement();
+    void SavePlacementStore();
 
+    MainWindowServices services_;
+    Options options_;
+    std::unique_ptr<Reception> reception_;
+    std::unique_ptr<Ui> ui;
+    TNMUDP* oUdp = nullptr;
+
+    // Run state.
+    bool listening_ = false;
+    bool exitRequested_ = false;
+    bool sessionEnding_ = false;
+    int exitStatus_ = 0;
     bool placementEnabled_ = true;
     bool placementRestored_ = false;
     bool loadFailed_ = false;

@@ -1,6 +1,6 @@
 // Building the main window: commands, menus, tool bar, panes, status bar, tray.
 #include "app/AppImages.h"
-#include "app/unitUdp.h"
+#include "app/unitUdp_Ui.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -56,59 +56,59 @@ QListWidget* CheckList(const char* name) {
 } // namespace
 
 void TfrmUDP::BuildActions() {
-    actStartProcess = MakeAction(this, "actStartProcess", "Sta&rt process", Qt::Key_F5, ImgProcess, "Start");
-    actStartProcess->setCheckable(true);
-    actOpenLog = MakeAction(this, "actOpenLog", "&Open Log-file", QKeySequence(Qt::CTRL | Qt::Key_O),
+    ui->actStartProcess = MakeAction(this, "actStartProcess", "Sta&rt process", Qt::Key_F5, ImgProcess, "Start");
+    ui->actStartProcess->setCheckable(true);
+    ui->actOpenLog = MakeAction(this, "actOpenLog", "&Open Log-file", QKeySequence(Qt::CTRL | Qt::Key_O),
                             ImgOpenLog, "Open log");
-    actMessageViewer = MakeAction(this, "actMessageViewer", "&Message Properties", Qt::Key_F12, ImgMessage,
+    ui->actMessageViewer = MakeAction(this, "actMessageViewer", "&Message Properties", Qt::Key_F12, ImgMessage,
                                   "Message Properties");
-    actExit = MakeAction(this, "actExit", "Shutdo&wn Quillmere", Qt::Key_F10, ImgExit, "Exit");
-    actEditIDList =
+    ui->actExit = MakeAction(this, "actExit", "Shutdo&wn Quillmere", Qt::Key_F10, ImgExit, "Exit");
+    ui->actEditIDList =
         MakeAction(this, "actEditIDList", "Edit &ID FilterList", Qt::Key_F2, ImgIdFilter, "Edit ID");
-    actEditIPList =
+    ui->actEditIPList =
         MakeAction(this, "actEditIPList", "Edit &IP FilterList", Qt::Key_F3, ImgIpFilter, "Edit IP");
-    actEditTokenList =
+    ui->actEditTokenList =
         MakeAction(this, "actEditTokenList", "Edit &Token FilterList", Qt::Key_F4, ImgToken, "");
-    actEditClearProcessGrid =
+    ui->actEditClearProcessGrid =
         MakeAction(this, "actEditClearProcessGrid", "&Clear current listing",
                    QKeySequence(Qt::CTRL | Qt::Key_E), ImgClear, "Clear current listing");
-    actViewFilterExplorer = MakeAction(this, "actViewFilterExplorer", "Filter &explorer", {},
+    ui->actViewFilterExplorer = MakeAction(this, "actViewFilterExplorer", "Filter &explorer", {},
                                        ImgFilterExplorer, "Show/Hide Filter explorer");
-    actViewToolBar = MakeAction(this, "actViewToolBar", "&Tool bar", {}, ImgToolBar, "Show/Hide Toolbar");
-    actViewStatus =
+    ui->actViewToolBar = MakeAction(this, "actViewToolBar", "&Tool bar", {}, ImgToolBar, "Show/Hide Toolbar");
+    ui->actViewStatus =
         MakeAction(this, "actViewStatus", "&Status bar", {}, ImgStatusBar, "Show/Hide Status bar");
-    for (QAction* toggle : {actViewFilterExplorer, actViewToolBar, actViewStatus}) {
+    for (QAction* toggle : {ui->actViewFilterExplorer, ui->actViewToolBar, ui->actViewStatus}) {
         toggle->setCheckable(true);
         toggle->setChecked(true);
     }
-    actOptions = MakeAction(this, "actOptions", "&Options", Qt::Key_F9, ImgOptions, "Options");
+    ui->actOptions = MakeAction(this, "actOptions", "&Options", Qt::Key_F9, ImgOptions, "Options");
     // Ctrl+E is shown beside the caption, but the key belongs to Clear current
     // listing: this shortcut only answers while the action's own widget has
     // the focus, which never happens.
-    actExportOptions = MakeAction(this, "actExportOptions", "&Export options to Quillmere opt file...",
+    ui->actExportOptions = MakeAction(this, "actExportOptions", "&Export options to Quillmere opt file...",
                                   QKeySequence(Qt::CTRL | Qt::Key_E), ImgExport, "Export Options");
-    actExportOptions->setShortcutContext(Qt::WidgetShortcut);
-    actImportOptions =
+    ui->actExportOptions->setShortcutContext(Qt::WidgetShortcut);
+    ui->actImportOptions =
         MakeAction(this, "actImportOptions", "&Import options from Quillmere opt file to Registry...",
                    QKeySequence(Qt::CTRL | Qt::Key_I), ImgImport, "Import Options");
-    actClearRegistry = MakeAction(this, "actClearRegistry", "Delete options from &Registry ",
+    ui->actClearRegistry = MakeAction(this, "actClearRegistry", "Delete options from &Registry ",
                                   QKeySequence(Qt::CTRL | Qt::Key_D), ImgClearRegistry,
                                   QString::fromUtf8("\u0421lear Registry"));
-    actAbout = MakeAction(this, "actAbout", "&About", Qt::Key_F1, ImgAbout, "About");
-    actHelp = MakeAction(this, "actHelp", "&Describe", {}, ImgDescribe, "");
+    ui->actAbout = MakeAction(this, "actAbout", "&About", Qt::Key_F1, ImgAbout, "About");
+    ui->actHelp = MakeAction(this, "actHelp", "&Describe", {}, ImgDescribe, "");
 
-    mnuShowProcessTable = MakeAction(this, "mnuShowProcessTable", "Show Process table", {}, ImgProcess, "");
-    mnuShowViewerTable = MakeAction(this, "mnuShowViewerTable", "Show Viewer table", {}, ImgViewer, "");
-    mnuShowIDFilter = MakeAction(this, "mnuShowIDFilter", "Show ID Filter", {}, ImgIdFilter, "");
-    mnuShowIPFilter = MakeAction(this, "mnuShowIPFilter", "Show IP Filter", {}, ImgIpFilter, "");
-    messPageGroup_ = new QActionGroup(this);
-    filterPageGroup_ = new QActionGroup(this);
-    for (QAction* a : {mnuShowProcessTable, mnuShowViewerTable})
-        messPageGroup_->addAction(a)->setCheckable(true);
-    for (QAction* a : {mnuShowIDFilter, mnuShowIPFilter})
-        filterPageGroup_->addAction(a)->setCheckable(true);
-    mnuShowProcessTable->setChecked(true);
-    mnuShowIDFilter->setChecked(true);
+    ui->mnuShowProcessTable = MakeAction(this, "mnuShowProcessTable", "Show Process table", {}, ImgProcess, "");
+    ui->mnuShowViewerTable = MakeAction(this, "mnuShowViewerTable", "Show Viewer table", {}, ImgViewer, "");
+    ui->mnuShowIDFilter = MakeAction(this, "mnuShowIDFilter", "Show ID Filter", {}, ImgIdFilter, "");
+    ui->mnuShowIPFilter = MakeAction(this, "mnuShowIPFilter", "Show IP Filter", {}, ImgIpFilter, "");
+    ui->messPageGroup = new QActionGroup(this);
+    ui->filterPageGroup = new QActionGroup(this);
+    for (QAction* a : {ui->mnuShowProcessTable, ui->mnuShowViewerTable})
+        ui->messPageGroup->addAction(a)->setCheckable(true);
+    for (QAction* a : {ui->mnuShowIDFilter, ui->mnuShowIPFilter})
+        ui->filterPageGroup->addAction(a)->setCheckable(true);
+    ui->mnuShowProcessTable->setChecked(true);
+    ui->mnuShowIDFilter->setChecked(true);
 }
 
 void TfrmUDP::BuildMenus() {
@@ -116,92 +116,92 @@ void TfrmUDP::BuildMenus() {
     bar->setObjectName("mnuMenu");
     QMenu* file = bar->addMenu("&File");
     file->setObjectName("mnuFile");
-    file->addAction(actStartProcess);
+    file->addAction(ui->actStartProcess);
     file->addSeparator();
-    file->addAction(actOpenLog);
+    file->addAction(ui->actOpenLog);
     file->addSeparator();
-    file->addAction(actMessageViewer);
+    file->addAction(ui->actMessageViewer);
     file->addSeparator();
-    file->addAction(actExit);
+    file->addAction(ui->actExit);
 
     QMenu* edit = bar->addMenu("&Edit");
     edit->setObjectName("mnuEdit");
-    edit->addActions({actEditIDList, actEditIPList, actEditTokenList});
+    edit->addActions({ui->actEditIDList, ui->actEditIPList, ui->actEditTokenList});
     edit->addSeparator();
-    edit->addAction(actEditClearProcessGrid);
+    edit->addAction(ui->actEditClearProcessGrid);
 
     QMenu* view = bar->addMenu("&View");
     view->setObjectName("mnuView");
-    mnuPopups = view->addMenu(CommandImage(ImgPopups), "PopUps List");
-    mnuPopups->setObjectName("mnuPopups");
-    popPopups = new QMenu(this);
-    popPopups->setObjectName("popPopups");
+    ui->mnuPopups = view->addMenu(CommandImage(ImgPopups), "PopUps List");
+    ui->mnuPopups->setObjectName("mnuPopups");
+    ui->popPopups = new QMenu(this);
+    ui->popPopups->setObjectName("popPopups");
     // The same two items in both menus: the disabled clear item and a hidden separator.
-    for (QMenu* menu : {mnuPopups, popPopups}) {
+    for (QMenu* menu : {ui->mnuPopups, ui->popPopups}) {
         QAction* clear = menu->addAction(CommandImage(ImgClear), "Clear PopUps Message list...");
-        clear->setObjectName(menu == mnuPopups ? "mnuClear" : "mnuPopup1");
+        clear->setObjectName(menu == ui->mnuPopups ? "mnuClear" : "mnuPopup1");
         clear->setEnabled(false);
         connect(clear, &QAction::triggered, this, &TfrmUDP::mnuPopup1Click);
         QAction* line = menu->addSeparator();
-        line->setObjectName(menu == mnuPopups ? "mnuLine11" : "mnuLine12");
+        line->setObjectName(menu == ui->mnuPopups ? "mnuLine11" : "mnuLine12");
         line->setVisible(false);
     }
     view->addSeparator();
-    view->addAction(actViewFilterExplorer);
+    view->addAction(ui->actViewFilterExplorer);
     view->addSeparator();
-    view->addActions({mnuShowProcessTable, mnuShowViewerTable});
+    view->addActions({ui->mnuShowProcessTable, ui->mnuShowViewerTable});
     view->addSeparator();
-    view->addActions({mnuShowIDFilter, mnuShowIPFilter});
+    view->addActions({ui->mnuShowIDFilter, ui->mnuShowIPFilter});
     view->addSeparator();
-    view->addActions({actViewToolBar, actViewStatus});
+    view->addActions({ui->actViewToolBar, ui->actViewStatus});
 
     QMenu* service = bar->addMenu("&Service");
     service->setObjectName("mnuService");
-    service->addAction(actOptions);
+    service->addAction(ui->actOptions);
     service->addSeparator();
-    service->addActions({actExportOptions, actImportOptions});
+    service->addActions({ui->actExportOptions, ui->actImportOptions});
     service->addSeparator();
-    service->addAction(actClearRegistry);
+    service->addAction(ui->actClearRegistry);
 
     QMenu* help = bar->addMenu("&Help");
     help->setObjectName("mnuHelp");
-    help->addActions({actAbout, actHelp});
+    help->addActions({ui->actAbout, ui->actHelp});
 }
 
 void TfrmUDP::BuildToolBar() {
-    barTool = new QToolBar(this);
-    barTool->setObjectName("barTool");
-    barTool->setMovable(false);
-    barTool->setFloatable(false);
-    barTool->setIconSize(QSize(16, 16));
-    barTool->toggleViewAction()->setVisible(false); // the View menu's toggle is the way back
+    ui->barTool = new QToolBar(this);
+    ui->barTool->setObjectName("barTool");
+    ui->barTool->setMovable(false);
+    ui->barTool->setFloatable(false);
+    ui->barTool->setIconSize(QSize(16, 16));
+    ui->barTool->toggleViewAction()->setVisible(false); // the View menu's toggle is the way back
     setContextMenuPolicy(Qt::NoContextMenu);
-    addToolBar(Qt::TopToolBarArea, barTool);
-    barTool->addActions({actStartProcess, actOpenLog, actMessageViewer});
-    barTool->addSeparator();
-    btnPopups = new QToolButton(barTool);
-    btnPopups->setObjectName("btnPopups");
-    btnPopups->setIcon(CommandImage(ImgPopups));
-    btnPopups->setToolTip("List of PopUps during Process/Last PopUp");
-    btnPopups->setMenu(popPopups);
-    btnPopups->setPopupMode(QToolButton::MenuButtonPopup);
-    btnPopups->setAutoRaise(true);
-    barTool->addWidget(btnPopups);
-    barTool->addActions({actViewFilterExplorer, actViewToolBar, actViewStatus});
-    barTool->addSeparator();
-    barTool->addActions(
-        {actOptions, actEditIDList, actEditIPList, actEditTokenList, actEditClearProcessGrid});
-    barTool->addSeparator();
-    barTool->addActions({actExportOptions, actImportOptions, actClearRegistry});
-    barTool->addSeparator();
-    barTool->addActions({actAbout, actHelp});
-    barTool->addSeparator();
-    barTool->addAction(actExit);
-    for (QToolButton* b : barTool->findChildren<QToolButton*>()) {
+    addToolBar(Qt::TopToolBarArea, ui->barTool);
+    ui->barTool->addActions({ui->actStartProcess, ui->actOpenLog, ui->actMessageViewer});
+    ui->barTool->addSeparator();
+    ui->btnPopups = new QToolButton(ui->barTool);
+    ui->btnPopups->setObjectName("btnPopups");
+    ui->btnPopups->setIcon(CommandImage(ImgPopups));
+    ui->btnPopups->setToolTip("List of PopUps during Process/Last PopUp");
+    ui->btnPopups->setMenu(ui->popPopups);
+    ui->btnPopups->setPopupMode(QToolButton::MenuButtonPopup);
+    ui->btnPopups->setAutoRaise(true);
+    ui->barTool->addWidget(ui->btnPopups);
+    ui->barTool->addActions({ui->actViewFilterExplorer, ui->actViewToolBar, ui->actViewStatus});
+    ui->barTool->addSeparator();
+    ui->barTool->addActions(
+        {ui->actOptions, ui->actEditIDList, ui->actEditIPList, ui->actEditTokenList, ui->actEditClearProcessGrid});
+    ui->barTool->addSeparator();
+    ui->barTool->addActions({ui->actExportOptions, ui->actImportOptions, ui->actClearRegistry});
+    ui->barTool->addSeparator();
+    ui->barTool->addActions({ui->actAbout, ui->actHelp});
+    ui->barTool->addSeparator();
+    ui->barTool->addAction(ui->actExit);
+    for (QToolButton* b : ui->barTool->findChildren<QToolButton*>()) {
         b->setFixedSize(24, 23);
         b->setFocusPolicy(Qt::NoFocus);
     }
-    btnPopups->setFixedSize(36, 23);
+    ui->btnPopups->setFixedSize(36, 23);
 }
 
 void TfrmUDP::BuildClientArea() {
@@ -209,47 +209,47 @@ void TfrmUDP::BuildClientArea() {
     frame->setObjectName("pnlMainFrame");
     auto* layout = new QHBoxLayout(frame);
     layout->setContentsMargins(0, 0, 0, 0);
-    splitter_ = new QSplitter(Qt::Horizontal, frame);
-    splitter_->setObjectName("Splitter");
-    splitter_->setHandleWidth(3);
-    splitter_->setOpaqueResize(true);
-    splitter_->setChildrenCollapsible(false);
-    layout->addWidget(splitter_);
+    ui->Splitter = new QSplitter(Qt::Horizontal, frame);
+    ui->Splitter->setObjectName("Splitter");
+    ui->Splitter->setHandleWidth(3);
+    ui->Splitter->setOpaqueResize(true);
+    ui->Splitter->setChildrenCollapsible(false);
+    layout->addWidget(ui->Splitter);
 
-    tabFilterPage = new QTabWidget;
-    tabFilterPage->setObjectName("tabFilterPage");
-    tabFilterPage->setTabPosition(QTabWidget::South);
-    tabFilterPage->setMinimumWidth(145);
+    ui->tabFilterPage = new QTabWidget;
+    ui->tabFilterPage->setObjectName("tabFilterPage");
+    ui->tabFilterPage->setTabPosition(QTabWidget::South);
+    ui->tabFilterPage->setMinimumWidth(145);
     // Both tabs stay in sight in the narrow pane, without scroll arrows.
-    tabFilterPage->setUsesScrollButtons(false);
-    tabFilterPage->setIconSize(QSize(12, 12));
-    tabFilterPage->tabBar()->setStyleSheet("QTabBar::tab { padding: 3px 4px; }");
-    clbIDFilter = CheckList("clbIDFilter");
-    clbIPFilter = CheckList("clbIPFilter");
-    tabFilterPage->addTab(Page("tabIDFilter", clbIDFilter), CommandImage(ImgIdFilter), "ID Filter");
-    tabFilterPage->addTab(Page("tabIPFilter", clbIPFilter), CommandImage(ImgIpFilter), "IP Filter");
+    ui->tabFilterPage->setUsesScrollButtons(false);
+    ui->tabFilterPage->setIconSize(QSize(12, 12));
+    ui->tabFilterPage->tabBar()->setStyleSheet("QTabBar::tab { padding: 3px 4px; }");
+    ui->clbIDFilter = CheckList("clbIDFilter");
+    ui->clbIPFilter = CheckList("clbIPFilter");
+    ui->tabFilterPage->addTab(Page("tabIDFilter", ui->clbIDFilter), CommandImage(ImgIdFilter), "ID Filter");
+    ui->tabFilterPage->addTab(Page("tabIPFilter", ui->clbIPFilter), CommandImage(ImgIpFilter), "IP Filter");
 
-    tabMessPage = new QTabWidget;
-    tabMessPage->setObjectName("tabMessPage");
-    tabMessPage->setTabPosition(QTabWidget::South);
-    grdProcess = new QTableView;
-    grdProcess->setObjectName("grdProcess");
-    grdViewer = new QTableView;
-    grdViewer->setObjectName("grdViewer");
-    SetupGrid(grdProcess, false);
-    SetupGrid(grdViewer, true);
-    processModel_ = new ProcessTableModel(ProcessRows(), this);
-    viewerModel_ = new LogViewerModel(this);
-    grdProcess->setModel(processModel_);
-    grdViewer->setModel(viewerModel_);
-    tabMessPage->addTab(Page("tabProcess", grdProcess), CommandImage(ImgProcess), "Process");
-    tabMessPage->addTab(Page("tabViewer", grdViewer), CommandImage(ImgViewer), "Viewer");
+    ui->tabMessPage = new QTabWidget;
+    ui->tabMessPage->setObjectName("tabMessPage");
+    ui->tabMessPage->setTabPosition(QTabWidget::South);
+    ui->grdProcess = new QTableView;
+    ui->grdProcess->setObjectName("grdProcess");
+    ui->grdViewer = new QTableView;
+    ui->grdViewer->setObjectName("grdViewer");
+    SetupGrid(ui->grdProcess, false);
+    SetupGrid(ui->grdViewer, true);
+    ui->processModel = new ProcessTableModel(reception_->Rows(), this);
+    ui->viewerModel = new LogViewerModel(this);
+    ui->grdProcess->setModel(ui->processModel);
+    ui->grdViewer->setModel(ui->viewerModel);
+    ui->tabMessPage->addTab(Page("tabProcess", ui->grdProcess), CommandImage(ImgProcess), "Process");
+    ui->tabMessPage->addTab(Page("tabViewer", ui->grdViewer), CommandImage(ImgViewer), "Viewer");
 
-    splitter_->addWidget(tabFilterPage);
-    splitter_->addWidget(tabMessPage);
-    splitter_->setStretchFactor(0, 0);
-    splitter_->setStretchFactor(1, 1);
-    splitter_->setSizes({153, 351});
+    ui->Splitter->addWidget(ui->tabFilterPage);
+    ui->Splitter->addWidget(ui->tabMessPage);
+    ui->Splitter->setStretchFactor(0, 0);
+    ui->Splitter->setStretchFactor(1, 1);
+    ui->Splitter->setSizes({153, 351});
     setCentralWidget(frame);
 }
 
@@ -257,30 +257,30 @@ void TfrmUDP::BuildStatusAndTray() {
     QStatusBar* bar = statusBar();
     bar->setObjectName("barStatus");
     bar->setSizeGripEnabled(true);
-    statusPanel0 = new QLabel("ID [0]  :  IP [0]");
-    statusPanel0->setObjectName("statusPanel0");
-    statusPanel0->setFixedWidth(165);
-    statusPanel1 = new QLabel("Total record in current table: 0");
-    statusPanel1->setObjectName("statusPanel1");
-    statusPanel1->setMinimumWidth(10);
-    bar->addWidget(statusPanel0);
-    bar->addWidget(statusPanel1, 1);
+    ui->statusPanel0 = new QLabel("ID [0]  :  IP [0]");
+    ui->statusPanel0->setObjectName("statusPanel0");
+    ui->statusPanel0->setFixedWidth(165);
+    ui->statusPanel1 = new QLabel("Total record in current table: 0");
+    ui->statusPanel1->setObjectName("statusPanel1");
+    ui->statusPanel1->setMinimumWidth(10);
+    bar->addWidget(ui->statusPanel0);
+    bar->addWidget(ui->statusPanel1, 1);
 
-    popSys = new QMenu(this);
-    popSys->setObjectName("popSys");
-    QAction* about = popSys->addAction(CommandImage(ImgAbout), "About");
+    ui->popSys = new QMenu(this);
+    ui->popSys->setObjectName("popSys");
+    QAction* about = ui->popSys->addAction(CommandImage(ImgAbout), "About");
     about->setObjectName("popSysAbout");
     about->setStatusTip("About");
-    connect(about, &QAction::triggered, actAbout, &QAction::trigger);
-    QAction* exit = popSys->addAction(CommandImage(ImgExit), "Shutdown Quillmere");
+    connect(about, &QAction::triggered, ui->actAbout, &QAction::trigger);
+    QAction* exit = ui->popSys->addAction(CommandImage(ImgExit), "Shutdown Quillmere");
     exit->setObjectName("popSysShutdown");
     exit->setStatusTip("Exit");
     connect(exit, &QAction::triggered, this, &TfrmUDP::Shutdown);
-    Sys = new QSystemTrayIcon(ApplicationIcon(), this);
-    Sys->setObjectName("Sys");
-    Sys->setToolTip("Quillmere Light v.1.0");
-    Sys->setContextMenu(popSys);
-    connect(Sys, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+    ui->Sys = new QSystemTrayIcon(ApplicationIcon(), this);
+    ui->Sys->setObjectName("Sys");
+    ui->Sys->setToolTip("Quillmere Light v.1.0");
+    ui->Sys->setContextMenu(ui->popSys);
+    connect(ui->Sys, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         if (reason != QSystemTrayIcon::DoubleClick) return;
         showNormal();
         raise();

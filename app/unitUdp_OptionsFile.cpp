@@ -4,7 +4,7 @@
 #include "platform/qt/DisplayText.h"
 #include "platform/qt/RegistryEditor.h"
 #include "settings/SettingsStore.h"
-#include "app/unitUdp.h"
+#include "app/unitUdp_Ui.h"
 
 #include <QAction>
 
@@ -17,7 +17,7 @@ void TfrmUDP::actExportOptionsExecute() {
         this, {"Saving Options from Registry to Quillmere opt file", QString(), "SysLog.qmr",
                "Quillmere opt files (*.qmr)|*.qmr|AllFiles (*.*)|*.*"});
     if (!file) return;
-    const std::string bytes = BuildExportFile(options);
+    const std::string bytes = BuildExportFile(options_);
     std::ofstream out(StoredText(*file), std::ios::binary | std::ios::trunc);
     if (!out) {
         ShowErrorBox(services_.dialogs, this, "Cannot create file " + *file);
@@ -35,9 +35,9 @@ void TfrmUDP::actImportOptionsExecute() {
     if (!file) return;
     // Waiting for the editor keeps the reload, and the save at shutdown,
     // from seeing the values from before the import.
-    actImportOptions->setEnabled(false);
+    ui->actImportOptions->setEnabled(false);
     const EditorRun run = RunRegistryEditor(DisplayText(services_.registryEditor), *file);
-    actImportOptions->setEnabled(true);
+    ui->actImportOptions->setEnabled(true);
     if (!run.started || run.exitCode != 0) {
         services_.dialogs.ShowMessage(this, "Error load Quillmere opt",
                                       "Error occured durring load \r" + *file + "\rfile to Registry.",
@@ -49,7 +49,7 @@ void TfrmUDP::actImportOptionsExecute() {
         "Quillmere file \r" + *file +
             "\rsuccessfully load to Registry.\rWell, please close programm and execute it again.",
         BoxIcon::Information);
-    if (const Result loaded = LoadOptions(services_.store, options); !loaded) {
+    if (const Result loaded = LoadOptions(services_.store, options_); !loaded) {
         ShowErrorBox(services_.dialogs, this, DisplayText(loaded.error));
         return;
     }
@@ -64,8 +64,8 @@ void TfrmUDP::actClearRegistryExecute() {
                                     "Do you want to delete all program entires from Registry?",
                                     BoxIcon::Warning))
         return;
-    options.SaveBlocked = true;
-    SetPlacementStoreEnabled(false);
+    options_.SaveBlocked = true;
+    placementEnabled_ = false;
     if (const Result cleared = ClearOptions(services_.store); !cleared)
         ShowErrorBox(services_.dialogs, this, DisplayText(cleared.error));
 }

@@ -1,6 +1,6 @@
 #include "reception/ProcessTable.h"
 
-#include "settings/unitAdd_Ins.h"
+#include "settings/Options.h"
 
 #include <charconv>
 
@@ -10,10 +10,8 @@ const std::array<const char*, kColumnCount> ColumnHeaders = {
     "Date", "Alias IP", "Message", "Name", "Tag", "Source/Level", "Port", "cID", "cTK"};
 
 int CellColour(const std::string& text) {
-    if (text.empty() || text == "0") return -1;
-    const std::optional<std::int32_t> value = ParseInt32(text);
-    if (!value) return -1;
-    return *value & 0xFFFFFF;
+    if (text == "0") return -1;
+    return ParseColour(text).value_or(-1);
 }
 
 void TableRow::UpdateColours() {

@@ -26,8 +26,8 @@ enum Column {
     ColTokenColour
 };
 
-// A colour cell: -1 for no colour ("0", empty, or not an integer), otherwise
-// the 0x00BBGGRR value.
+// A colour cell of the table: -1 for no colour ("0", empty, or not an
+// integer), otherwise the 0x00BBGGRR value.
 int CellColour(const std::string& text);
 
 struct TableRow {

@@ -4,8 +4,11 @@
 
 #include "platform/Clock.h"
 
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qm {
@@ -26,6 +29,20 @@ struct GeneralOptions {
     bool WriteToLogUnknownID = false;
     bool WriteToLogWithFilter = true;
 };
+
+// The general options by their stored names, in the order a save writes
+// them (the registry keeps values in the order they were created). Exactly
+// one of the three members is set. `exportLine`: the option's place among the
+// export file's general lines, or -1 for the two it does not carry.
+struct GeneralField {
+    const char* name;
+    int exportLine;
+    bool GeneralOptions::*flag = nullptr;
+    std::int32_t GeneralOptions::*number = nullptr;
+    std::string GeneralOptions::*text = nullptr;
+};
+inline constexpr int kExportedGeneralFields = 12;
+extern const std::array<GeneralField, 14> kGeneralFields;
 
 // List fields are text, exactly as the option grids show them.
 struct IdEntry {
@@ -84,6 +101,11 @@ inline constexpr char kPathSeparator = '\\';
 #else
 inline constexpr char kPathSeparator = '/';
 #endif
+
+// A colour as the lists hold it: the decimal text of 0x00BBGGRR. Its value
+// when the text is exactly a whole number (anything above 24 bits dropped),
+// else nothing.
+std::optional<std::int32_t> ParseColour(std::string_view text);
 
 // ProgramDir followed by the separator and "Log".
 std::string DefaultLogDir(const std::string& programDir);

@@ -39,18 +39,14 @@ std::string BuildExportFile(const Options& o) {
     Line(out, std::string(kRoot) + "\\General]");
     Separator(out);
     const GeneralOptions& g = o.General;
-    Bool(out, "StayOnTop", g.StayOnTop);
-    Bool(out, "WriteToLog", g.WriteToLog);
-    Bool(out, "CloseToSysTray", g.CloseToSysTray);
-    Bool(out, "AutoSizeGrid", g.AutoSizeGrid);
-    Bool(out, "AutoListen", g.AutoListen);
-    Value(out, "Port", std::to_string(g.Port));
-    Value(out, "LogDir", g.LogDir);
-    Bool(out, "ListenUnregisteredID", g.ListenUnregisteredID);
-    Bool(out, "ListenUnregisteredIP", g.ListenUnregisteredIP);
-    Bool(out, "FilterIpFirst", g.FilterIpFirst);
-    Bool(out, "PopUpsProtocol", g.PopUpsProtocol);
-    Bool(out, "WriteToLogUnknownID", g.WriteToLogUnknownID);
+    std::array<const GeneralField*, kExportedGeneralFields> lines{};
+    for (const GeneralField& f : kGeneralFields)
+        if (f.exportLine >= 0) lines[static_cast<std::size_t>(f.exportLine)] = &f;
+    for (const GeneralField* f : lines) {
+        if (f->flag) Bool(out, f->name, g.*f->flag);
+        if (f->number) Value(out, f->name, std::to_string(g.*f->number));
+        if (f->text) Value(out, f->name, g.*f->text);
+    }
     Separator(out);
     Line(out, std::string(kRoot) + "\\ID]");
     Separator(out);

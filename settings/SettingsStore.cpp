@@ -90,22 +90,15 @@ Result LoadOptions(KeyStore& store, Options& options) {
         store.createKey(kSettingsKey);
         GeneralOptions& g = loaded.General;
         const GeneralOptions d;
-        g.StayOnTop = ReadBool(store, "StayOnTop", d.StayOnTop);
-        g.CloseToSysTray = ReadBool(store, "CloseToSysTray", d.CloseToSysTray);
-        g.AutoSizeGrid = ReadBool(store, "AutoSizeGrid", d.AutoSizeGrid);
-        g.WriteToLog = ReadBool(store, "WriteToLog", d.WriteToLog);
-        g.AutoListen = ReadBool(store, "AutoListen", d.AutoListen);
-        g.PopUpsProtocol = ReadBool(store, "PopUpsProtocol", d.PopUpsProtocol);
-        g.Port = ReadNumber(store, "Port", d.Port);
-        g.LimitRows = ReadNumber(store, "LimitRows", d.LimitRows);
-        const std::optional<RegValue> logDir = store.readValue(kGeneralKey, "LogDir");
-        g.LogDir =
-            logDir && logDir->type == ValueType::Text ? logDir->text : DefaultLogDir(options.ProgramDir);
-        g.ListenUnregisteredID = ReadBool(store, "ListenUnregisteredID", d.ListenUnregisteredID);
-        g.ListenUnregisteredIP = ReadBool(store, "ListenUnregisteredIP", d.ListenUnregisteredIP);
-        g.FilterIpFirst = ReadBool(store, "FilterIpFirst", d.FilterIpFirst);
-        g.WriteToLogUnknownID = ReadBool(store, "WriteToLogUnknownID", d.WriteToLogUnknownID);
-        g.WriteToLogWithFilter = ReadBool(store, "WriteToLogWithFilter", d.WriteToLogWithFilter);
+        for (const GeneralField& f : kGeneralFields) {
+            if (f.flag) g.*f.flag = ReadBool(store, f.name, d.*f.flag);
+            if (f.number) g.*f.number = ReadNumber(store, f.name, d.*f.number);
+            if (f.text) {
+                const std::optional<RegValue> text = store.readValue(kGeneralKey, f.name);
+                g.*f.text =
+                    text && text->type == ValueType::Text ? text->text : DefaultLogDir(options.ProgramDir);
+            }
+        }
 
         using Fields = std::vector<std::string>;
         loaded.IdListUnreadable = !ReadList(store, kIdKey, 6, kDefaultIdRow, loaded.IdList,
@@ -138,20 +131,11 @@ Result SaveOptions(KeyStore& store, const Options& options) {
         store.createKey(kSettingsKey);
         store.createKey(kGeneralKey);
         const GeneralOptions& g = options.General;
-        WriteBool(store, "StayOnTop", g.StayOnTop);
-        WriteBool(store, "WriteToLog", g.WriteToLog);
-        WriteBool(store, "CloseToSysTray", g.CloseToSysTray);
-        WriteBool(store, "AutoSizeGrid", g.AutoSizeGrid);
-        WriteBool(store, "AutoListen", g.AutoListen);
-        WriteBool(store, "PopUpsProtocol", g.PopUpsProtocol);
-        WriteNumber(store, "Port", g.Port);
-        WriteNumber(store, "LimitRows", g.LimitRows);
-        store.writeText(kGeneralKey, "LogDir", g.LogDir);
-        WriteBool(store, "ListenUnregisteredID", g.ListenUnregisteredID);
-        WriteBool(store, "ListenUnregisteredIP", g.ListenUnregisteredIP);
-        WriteBool(store, "FilterIpFirst", g.FilterIpFirst);
-        WriteBool(store, "WriteToLogUnknownID", g.WriteToLogUnknownID);
-        WriteBool(store, "WriteToLogWithFilter", g.WriteToLogWithFilter);
+        for (const GeneralField& f : kGeneralFields) {
+            if (f.flag) WriteBool(store, f.name, g.*f.flag);
+            if (f.number) WriteNumber(store, f.name, g.*f.number);
+            if (f.text) store.writeText(kGeneralKey, f.name, g.*f.text);
+        }
 
         WriteList(
             store, kIdKey, options.IdList, options.IdListUnreadable,

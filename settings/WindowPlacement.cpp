@@ -3,6 +3,8 @@
 #include "settings/SettingsStore.h"
 #include "settings/unitAdd_Ins.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 
 namespace qm {
@@ -82,6 +84,26 @@ StoredPlacement LoadPlacement(KeyStore& store, int screenWidth, int screenHeight
         if (const auto value = ReadText(store, name)) p.properties.emplace_back(name, *value);
     transaction.commit();
     return p;
+}
+
+std::optional<ScreenRect> RestoredRect(const StoredPlacement& stored, int pixelsPerInch,
+                                       const ScreenRect& available) {
+    if (!stored.pixelsPerInch || *stored.pixelsPerInch != pixelsPerInch || !stored.normPos) return std::nullopt;
+    if (available.width <= 0 || available.height <= 0) return std::nullopt;
+    // Widened, so that extreme stored values cannot overflow.
+    const auto& r = *stored.normPos;
+    const std::int64_t width = std::int64_t{r[2]} - r[0];
+    const std::int64_t height = std::int64_t{r[3]} - r[1];
+    if (width <= 0 || height <= 0) return std::nullopt;
+    ScreenRect out;
+    out.width = static_cast<int>(std::min<std::int64_t>(width, available.width));
+    out.height = static_cast<int>(std::min<std::int64_t>(height, available.height));
+    // Onto the screen: no edge beyond the available area.
+    const std::int64_t maxLeft = std::int64_t{available.left} + available.width - out.width;
+    const std::int64_t maxTop = std::int64_t{available.top} + available.height - out.height;
+    out.left = static_cast<int>(std::clamp<std::int64_t>(r[0], available.left, maxLeft));
+    out.top = static_cast<int>(std::clamp<std::int64_t>(r[1], available.top, maxTop));
+    return out;
 }
 
 } // namespace qm

@@ -39,4 +39,20 @@ void SavePlacement(KeyStore& store, const PlacementRecord& record, int screenWid
 StoredPlacement LoadPlacement(KeyStore& store, int screenWidth, int screenHeight,
                               const std::vector<std::string>& propertyNames);
 
+struct ScreenRect {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+    bool operator==(const ScreenRect&) const = default;
+};
+
+// Where the window goes at start: the stored normal rectangle, when it was
+// stored at the screen's current pixel density, shrunk to the `available`
+// screen area and moved onto it. Nothing (the default placement) when the
+// stored values make no rectangle: missing, not four numbers, empty, or
+// beyond what the arithmetic can hold (an import can store anything).
+std::optional<ScreenRect> RestoredRect(const StoredPlacement& stored, int pixelsPerInch,
+                                       const ScreenRect& available);
+
 } // namespace qm

@@ -1,4 +1,6 @@
 #include "reception/qt/ProcessGrid.h"
+
+#include "platform/qt/BgrColour.h"
 #include "platform/qt/DisplayText.h"
 
 #include <QFontMetrics>
@@ -49,10 +51,6 @@ void SelectInsertionRow(QTableView* grid) {
     grid->setCurrentIndex(grid->model()->index(last, 0));
     grid->selectRow(last);
     grid->scrollToBottom();
-}
-
-QColor ColourFromBgr(int bgr) {
-    return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
 }
 
 void GridCellPainter::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const {

@@ -26,8 +26,6 @@ void SetupGrid(QTableView* grid, bool resizableColumns);
 // Selects the empty last row, which scrolls the newest message into view.
 void SelectInsertionRow(QTableView* grid);
 
-// 0x00BBGGRR, red in the low byte.
-QColor ColourFromBgr(int bgr);
 
 // grdProcessDrawCell: Date, Message and Name in the row's ID colour, the
 // Message in the token colour over it; the selected row keeps the colour.

@@ -1,6 +1,8 @@
 #include "reception/qt/TableRowsModel.h"
 #include "platform/qt/DisplayText.h"
 
+#include <QTimer>
+
 #include <algorithm>
 
 namespace qm {
@@ -34,7 +36,15 @@ QVariant TableRowsModel::headerData(int section, Qt::Orientation orientation, in
 }
 
 ProcessTableModel::ProcessTableModel(const ProcessTable& table, QObject* parent)
-    : TableRowsModel(parent), table_(table), shownFirst_(table.Removed()) {}
+    : TableRowsModel(parent), table_(table), shownFirst_(table.Removed()), flushTimer_(new QTimer(this)) {
+    flushTimer_->setSingleShot(true);
+    flushTimer_->setInterval(kFlushIntervalMs);
+    connect(flushTimer_, &QTimer::timeout, this, &ProcessTableModel::Flush);
+}
+
+void ProcessTableModel::RowsChanged() {
+    if (!flushTimer_->isActive() && Behind()) flushTimer_->start();
+}
 
 int ProcessTableModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : shownCount_ + 1;
@@ -83,11 +93,13 @@ int ProcessTableModel::Flush() {
 
     // New rows still held by the core go in before the empty row.
     const std::uint64_t from = std::max(shownFirst_ + static_cast<std::uint64_t>(shownCount_), coreFirst);
-    if (coreEnd <= from) return 0;
-    const int add = static_cast<int>(coreEnd - from);
-    beginInsertRows({}, shownCount_, shownCount_ + add - 1);
-    shownCount_ += add;
-    endInsertRows();
+    const int add = coreEnd > from ? static_cast<int>(coreEnd - from) : 0;
+    if (add > 0) {
+        beginInsertRows({}, shownCount_, shownCount_ + add - 1);
+        shownCount_ += add;
+        endInsertRows();
+    }
+    emit Flushed(add);
     return add;
 }
 

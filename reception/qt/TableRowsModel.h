@@ -7,6 +7,8 @@
 
 #include <QAbstractTableModel>
 
+class QTimer;
+
 #include <vector>
 
 namespace qm {
@@ -50,14 +52,24 @@ public:
     int Flush();
     // True when the core has changed since the last Flush.
     bool Behind() const;
+    // The core has changed: a Flush follows within kFlushIntervalMs, however
+    // many changes come meanwhile (repainting, not inserting, is the cost).
+    void RowsChanged();
+
+    static constexpr int kFlushIntervalMs = 50;
 
     // Absolute index (since the table was made) of view row 0.
     std::uint64_t FirstShown() const { return shownFirst_; }
+
+signals:
+    // After every Flush, with the number of rows inserted.
+    void Flushed(int inserted);
 
 private:
     const ProcessTable& table_;
     std::uint64_t shownFirst_ = 0;
     int shownCount_ = 0;
+    QTimer* flushTimer_;
 };
 
 // A loaded log file, one row per line; before the first load and after a

@@ -1,7 +1,8 @@
 #include "settings/ui/ListGridModel.h"
-#include "platform/qt/DisplayText.h"
 
-#include "settings/unitAdd_Ins.h"
+#include "platform/qt/BgrColour.h"
+#include "platform/qt/DisplayText.h"
+#include "settings/Options.h"
 
 #include <QPainter>
 
@@ -9,24 +10,25 @@ namespace qm {
 
 QVariant ListGridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || role != Qt::DisplayRole) return {};
-    const std::string& text = grid_.Cell(index.row(), index.column());
-    return DisplayText(text);
+    return DisplayText(grid_.Cell(index.row(), index.column()));
+}
+
+QVariant ListGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= captions_.size())
+        return {};
+    return captions_[section];
 }
 
 void ColourSwatchDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                                  const QModelIndex& index) const {
     QStyledItemDelegate::paint(painter, option, index);
-    if (index.column() != column_) return;
-    const QByteArray key = index.siblingAtColumn(0).data().toString().toLocal8Bit();
-    if (Trim(std::string_view(key.constData(), static_cast<std::size_t>(key.size()))).empty()) return;
-    const QByteArray text = index.data().toString().toLocal8Bit();
-    const std::optional<std::int32_t> colour =
-        ParseInt32(Trim(std::string_view(text.constData(), text.size())));
+    const auto* model = qobject_cast<const ListGridModel*>(index.model());
+    if (index.column() != column_ || !model) return;
+    const ListGrid& grid = model->Grid();
+    if (grid.Trimmed(index.row(), 0).empty()) return;
     // A cell without a whole number keeps its text.
-    if (!colour) return;
-    const int bgr = *colour;
-    painter->fillRect(option.rect.adjusted(2, 2, -2, -2),
-                      QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF));
+    if (const std::optional<std::int32_t> colour = ParseColour(grid.Trimmed(index.row(), column_)))
+        painter->fillRect(option.rect.adjusted(2, 2, -2, -2), ColourFromBgr(*colour));
 }
 
 } // namespace qm

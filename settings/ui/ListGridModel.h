@@ -1,9 +1,11 @@
-// A read-only Qt view of a ListGrid, and the painter of its colour column.
+// A read-only Qt view of a ListGrid, with its column captions, and the
+// painter of its colour column.
 #pragma once
 
 #include "settings/OptionsLists.h"
 
 #include <QAbstractTableModel>
+#include <QStringList>
 #include <QStyledItemDelegate>
 
 namespace qm {
@@ -11,7 +13,8 @@ namespace qm {
 class ListGridModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    ListGridModel(ListGrid& grid, QObject* parent = nullptr) : QAbstractTableModel(parent), grid_(grid) {}
+    ListGridModel(ListGrid& grid, QStringList captions, QObject* parent = nullptr)
+        : QAbstractTableModel(parent), grid_(grid), captions_(std::move(captions)) {}
 
     int rowCount(const QModelIndex& parent = {}) const override {
         return parent.isValid() ? 0 : grid_.RowCount();
@@ -20,8 +23,9 @@ public:
         return parent.isValid() ? 0 : grid_.ColumnCount();
     }
     QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    ListGrid& Grid() { return grid_; }
+    const ListGrid& Grid() const { return grid_; }
     // After rows were added, removed or moved.
     void Reload() {
         beginResetModel();
@@ -31,6 +35,7 @@ public:
 
 private:
     ListGrid& grid_;
+    QStringList captions_;
 };
 
 // Draws the colour column as a swatch (the cell inset by 2 pixels) in rows

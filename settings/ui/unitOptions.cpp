@@ -1,8 +1,10 @@
 #include "settings/ui/unitOptions.h"
+
 #include "platform/qt/DisplayText.h"
-
-#include "platform/qt/Dialogs.h"
-
+#include "settings/OptionsLists.h"
+#include "settings/ui/IdListPage.h"
+#include "settings/ui/IpListPage.h"
+#include "settings/ui/TokenListPage.h"
 #include "settings/unitAdd_Ins.h"
 
 #include <QApplication>
@@ -15,12 +17,10 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QPushButton>
+#include <QShortcut>
+#include <QStyle>
 #include <QTabWidget>
-#include <QTableView>
-#include <QTimer>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace qm {
@@ -30,12 +30,8 @@ namespace {
 const char* const kLimitCaption =
     "Clear Table lProcess after rows up of                 ( 0 - without clear )";
 const char* const kLimitLead = "Clear Table lProcess after rows up of ";
-
-QCheckBox* Check(const char* name, const char* caption) {
-    auto* box = new QCheckBox(QString::fromLatin1(caption));
-    box->setObjectName(QString::fromLatin1(name));
-    return box;
-}
+const char* const kLimitRange = "The row limit must be 0 or a whole number from 3 to 9999";
+const char* const kPortRange = "The UDP port must be a whole number from 1 to 65535";
 
 QLabel* Heading(const char* text) {
     auto* label = new QLabel(QString::fromLatin1(text));
@@ -48,8 +44,35 @@ QLabel* Heading(const char* text) {
 
 } // namespace
 
-TfrmOptions::TfrmOptions(Options& options, OptionsHost& host, DialogService& dialogs, QWidget* parent)
-    : QDialog(parent), options_(options), host_(host), dialogs_(dialogs) {
+struct TfrmOptions::Ui {
+    QTabWidget* tabPage = nullptr;
+    QLabel* labHint = nullptr;
+    QPushButton *btnOk = nullptr, *btnCancel = nullptr;
+    QCheckBox *chkAutoSizeGrid = nullptr, *chkStayOnTop = nullptr, *chkCloseToSysTray = nullptr,
+              *chkAutoListen = nullptr, *chkFilterIPFirst = nullptr, *chkListenUnregisteredID = nullptr,
+              *chkListenUnregisteredIP = nullptr, *chkWriteToLog = nullptr;
+    QLabel* labLimitRows = nullptr;
+    QLineEdit *edtLogDir = nullptr, *edtPort = nullptr, *edtLimitRows = nullptr;
+    QCheckBox* chkUseUserDate = nullptr;
+    QCalendarWidget* dtpDate = nullptr;
+    IdListPage* idPage = nullptr;
+    IpListPage* ipPage = nullptr;
+    TokenListPage* tokenPage = nullptr;
+
+    // The list page shown, if any.
+    ListPage* CurrentList() const {
+        QWidget* shown = tabPage->currentWidget();
+        if (shown == idPage) return idPage;
+        if (shown == ipPage) return ipPage;
+        if (shown == tokenPage) return tokenPage;
+        return nullptr;
+    }
+};
+
+TfrmOptions::TfrmOptions(const Options& options, int idRow, int ipRow, DialogService& dialogs,
+                         PortBinder bindPort, QWidget* parent)
+    : QDialog(parent), options_(options), dialogs_(dialogs), bindPort_(std::move(bindPort)),
+      ui(std::make_unique<Ui>()) {
     setObjectName("frmOptions");
     setWindowTitle("  Options");
     // A fixed dialog border with no buttons in its caption bar.
@@ -58,66 +81,89 @@ TfrmOptions::TfrmOptions(Options& options, OptionsHost& host, DialogService& dia
     setFixedSize(434, 298);
     setFont(WindowFont());
 
-    tabPage = new QTabWidget(this);
-    tabPage->setObjectName("tabPage");
-    tabPage->setUsesScrollButtons(false);
-    tabPage->addTab(BuildGeneralPage(), "General ");
-    tabPage->addTab(BuildIdPage(), "ID/Rfc Listing ");
-    tabPage->addTab(BuildIpPage(), "IP Listing ");
-    tabPage->addTab(BuildTokenPage(), "Token Listing");
-    tabPage->addTab(BuildSetDatePage(), "Set Date");
+    ui->idPage = new IdListPage(dialogs_);
+    ui->ipPage = new IpListPage(dialogs_);
+    ui->tokenPage = new TokenListPage(dialogs_);
+    ui->tabPage = new QTabWidget(this);
+    ui->tabPage->setObjectName("tabPage");
+    ui->tabPage->setUsesScrollButtons(false);
+    ui->tabPage->addTab(BuildGeneralPage(), "General ");
+    ui->tabPage->addTab(ui->idPage, "ID/Rfc Listing ");
+    ui->tabPage->addTab(ui->ipPage, "IP Listing ");
+    ui->tabPage->addTab(ui->tokenPage, "Token Listing");
+    ui->tabPage->addTab(BuildSetDatePage(), "Set Date");
 
     // The row limit field fills the gap of blanks in its label, measured in
     // the font the label has now that it sits in the dialog.
-    auto* labLimitRows = findChild<QLabel*>("labLimitRows");
-    const QFontMetrics metrics = labLimitRows->fontMetrics();
+    const QFontMetrics metrics = ui->labLimitRows->fontMetrics();
     const QString caption = QString::fromLatin1(kLimitCaption);
     const int left = metrics.horizontalAdvance(QString::fromLatin1(kLimitLead));
     const int right = metrics.horizontalAdvance(caption.left(caption.indexOf(QLatin1Char('('))));
-    edtLimitRows->setFixedWidth(std::max(30, right - left - 3)); // clear of the "("
-    edtLimitRows->move(left, (labLimitRows->minimumHeight() - edtLimitRows->sizeHint().height()) / 2);
+    ui->edtLimitRows->setFixedWidth(std::max(30, right - left - 3)); // clear of the "("
+    ui->edtLimitRows->move(left,
+                           (ui->labLimitRows->minimumHeight() - ui->edtLimitRows->sizeHint().height()) / 2);
 
     auto* pnlModal = new QWidget(this);
     pnlModal->setObjectName("pnlModal");
     auto* bottom = new QHBoxLayout(pnlModal);
     bottom->setContentsMargins(4, 0, 4, 2);
-    labHint = new QLabel("Ins - Add position, Ctrl+Del - Delete position");
-    labHint->setObjectName("labHint");
-    QPalette hintPalette = labHint->palette();
+    ui->labHint = new QLabel("Ins - Add position, Ctrl+Del - Delete position");
+    ui->labHint->setObjectName("labHint");
+    QPalette hintPalette = ui->labHint->palette();
     hintPalette.setColor(QPalette::WindowText, QColor(0x80, 0, 0)); // maroon
-    labHint->setPalette(hintPalette);
-    labHint->hide();
-    btnOk = new QPushButton(QString::fromUtf8("\u041E\u041A")); // Cyrillic, looks like OK
-    btnOk->setObjectName("btnOk");
-    btnOk->setDefault(true);
-    btnCancel = new QPushButton("Cancel");
-    btnCancel->setObjectName("btnCancel");
-    btnCancel->setAutoDefault(false);
-    for (QPushButton* b : {btnOk, btnCancel})
+    ui->labHint->setPalette(hintPalette);
+    ui->labHint->hide();
+    ui->btnOk = new QPushButton(QString::fromUtf8("\u041E\u041A")); // Cyrillic, looks like OK
+    ui->btnOk->setObjectName("btnOk");
+    ui->btnOk->setDefault(true);
+    ui->btnCancel = new QPushButton("Cancel");
+    ui->btnCancel->setObjectName("btnCancel");
+    // A focused button answers Enter itself; OK answers it everywhere else.
+    ui->btnCancel->setAutoDefault(true);
+    for (QPushButton* b : {ui->btnOk, ui->btnCancel})
         b->setFixedSize(75, 23);
-    bottom->addWidget(labHint);
+    bottom->addWidget(ui->labHint);
     bottom->addStretch(1);
-    bottom->addWidget(btnOk);
-    bottom->addWidget(btnCancel);
+    bottom->addWidget(ui->btnOk);
+    bottom->addWidget(ui->btnCancel);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 2);
     layout->setSpacing(2);
-    layout->addWidget(tabPage, 1);
+    layout->addWidget(ui->tabPage, 1);
     layout->addWidget(pnlModal);
 
-    connect(btnOk, &QPushButton::clicked, this, &TfrmOptions::btnOkClick);
-    connect(btnCancel, &QPushButton::clicked, this, &TfrmOptions::btnCancelClick);
-    // Only the operator's own page changes show the hint.
-    connect(tabPage->tabBar(), &QTabBar::tabBarClicked, this, [this](int page) {
-        if (page >= 0) QTimer::singleShot(0, this, [this, page] { tabPageChange(page); });
-    });
-    for (QWidget* w : {static_cast<QWidget*>(btnOk), static_cast<QWidget*>(btnCancel)})
-        w->installEventFilter(this);
-    ConnectListPages();
+    connect(ui->btnOk, &QPushButton::clicked, this, &TfrmOptions::btnOkClick);
+    connect(ui->btnCancel, &QPushButton::clicked, this, &TfrmOptions::btnCancelClick);
+    // Every page change but SelectPage's is the operator's: a click, Ctrl+Tab,
+    // Ctrl+PgDn/PgUp, the arrow keys on the tab bar.
+    connect(ui->tabPage, &QTabWidget::currentChanged, this, &TfrmOptions::tabPageChange);
+    // The page keys answer wherever the focus is, as they do in a Windows
+    // dialog; the tab widget alone hears them only when no child takes them.
+    for (auto [keys, step] : {std::pair{QKeySequence(Qt::CTRL | Qt::Key_Tab), 1},
+                              std::pair{QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1},
+                              std::pair{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), -1},
+                              std::pair{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), -1},
+                              std::pair{QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1}}) {
+        auto* shortcut = new QShortcut(keys, this);
+        connect(shortcut, &QShortcut::activated, this, [this, step = step] {
+            const int count = ui->tabPage->count();
+            ui->tabPage->setCurrentIndex((ui->tabPage->currentIndex() + step + count) % count);
+        });
+    }
+    // Ins and Ctrl+Del on OK and Cancel act on the list shown.
+    for (QPushButton* b : {ui->btnOk, ui->btnCancel})
+        b->installEventFilter(this);
+    for (ListPage* page : {static_cast<ListPage*>(ui->idPage), static_cast<ListPage*>(ui->ipPage),
+                           static_cast<ListPage*>(ui->tokenPage)})
+        connect(page, &ListPage::ColourDialogClosed, this, &TfrmOptions::ColourDialogClosed);
 
-    FillListGrids(Lists::All);
-    LoadEditPanel(Lists::All);
+    ui->idPage->FillListGrid(options_.IdList, idRow);
+    ui->ipPage->FillListGrid(options_.IpList, ipRow);
+    ui->tokenPage->FillListGrid(options_.TokenList);
+    for (ListPage* page : {static_cast<ListPage*>(ui->idPage), static_cast<ListPage*>(ui->ipPage),
+                           static_cast<ListPage*>(ui->tokenPage)})
+        page->LoadEditPanel();
     FillControls();
 }
 
@@ -130,41 +176,40 @@ QWidget* TfrmOptions::BuildGeneralPage() {
     grid->setContentsMargins(8, 2, 8, 2);
     grid->setSpacing(0);
 
-    chkAutoSizeGrid = Check("chkAutoSizeGrid", "Auto size for Process and Viewer columns");
-    chkStayOnTop = Check("chkStayOnTop", "Place window on top of desktop");
-    chkCloseToSysTray = Check("chkCloseToSysTray", "Button \"Close\" hide main window to system tray");
-    chkAutoListen = Check("chkAutoListen", "Automaticaly start listen on programm lunch");
-    chkFilterIPFirst = Check("chkFilterIPFirst", "Filtering IP-address first");
-    chkListenUnregisteredID =
-        Check("chkListenUnregisteredID", "Listen messages with Unregistered  ID number");
-    chkListenUnregisteredIP =
-        Check("chkListenUnregisteredIP", "Listen messages from Unregistered  IP address");
-    chkWriteToLog = Check("chkWriteToLog", "Write listened message to log-files");
+    ui->chkAutoSizeGrid = MakeCheck("chkAutoSizeGrid", "Auto size for Process and Viewer columns");
+    ui->chkStayOnTop = MakeCheck("chkStayOnTop", "Place window on top of desktop");
+    ui->chkCloseToSysTray = MakeCheck("chkCloseToSysTray", "Button \"Close\" hide main window to system tray");
+    ui->chkAutoListen = MakeCheck("chkAutoListen", "Automaticaly start listen on programm lunch");
+    ui->chkFilterIPFirst = MakeCheck("chkFilterIPFirst", "Filtering IP-address first");
+    ui->chkListenUnregisteredID =
+        MakeCheck("chkListenUnregisteredID", "Listen messages with Unregistered  ID number");
+    ui->chkListenUnregisteredIP =
+        MakeCheck("chkListenUnregisteredIP", "Listen messages from Unregistered  IP address");
+    ui->chkWriteToLog = MakeCheck("chkWriteToLog", "Write listened message to log-files");
 
     // The row limit sits inside the gap of its label.
-    auto* labLimitRows = new QLabel(QString::fromLatin1(kLimitCaption));
-    labLimitRows->setObjectName("labLimitRows");
-    edtLimitRows = new QLineEdit(labLimitRows);
-    edtLimitRows->setObjectName("edtLimitRows");
-    edtLimitRows->setInputMask("0000; ");
-    labLimitRows->setMinimumHeight(edtLimitRows->sizeHint().height());
+    ui->labLimitRows = new QLabel(QString::fromLatin1(kLimitCaption));
+    ui->labLimitRows->setObjectName("labLimitRows");
+    ui->edtLimitRows = new QLineEdit(ui->labLimitRows);
+    ui->edtLimitRows->setObjectName("edtLimitRows");
+    ui->labLimitRows->setMinimumHeight(ui->edtLimitRows->sizeHint().height());
 
     grid->addWidget(Heading("View"));
-    grid->addWidget(chkAutoSizeGrid);
-    grid->addWidget(chkStayOnTop);
-    grid->addWidget(chkCloseToSysTray);
-    grid->addWidget(labLimitRows);
+    grid->addWidget(ui->chkAutoSizeGrid);
+    grid->addWidget(ui->chkStayOnTop);
+    grid->addWidget(ui->chkCloseToSysTray);
+    grid->addWidget(ui->labLimitRows);
     grid->addSpacing(3);
     grid->addWidget(Heading("Listen"));
-    grid->addWidget(chkAutoListen);
-    grid->addWidget(chkFilterIPFirst);
-    for (QCheckBox* indented : {chkListenUnregisteredID, chkListenUnregisteredIP}) {
+    grid->addWidget(ui->chkAutoListen);
+    grid->addWidget(ui->chkFilterIPFirst);
+    for (QCheckBox* indented : {ui->chkListenUnregisteredID, ui->chkListenUnregisteredIP}) {
         auto* row = new QHBoxLayout;
         row->setContentsMargins(18, 0, 0, 0);
         row->addWidget(indented);
         grid->addLayout(row);
     }
-    grid->addWidget(chkWriteToLog);
+    grid->addWidget(ui->chkWriteToLog);
     auto* rule = new QFrame;
     rule->setFrameShape(QFrame::HLine);
     rule->setFrameShadow(QFrame::Sunken);
@@ -175,38 +220,29 @@ QWidget* TfrmOptions::BuildGeneralPage() {
     auto* fields = new QGridLayout;
     fields->setHorizontalSpacing(6);
     fields->setVerticalSpacing(0);
-    edtLogDir = new QLineEdit;
-    edtLogDir->setObjectName("edtLogDir");
+    ui->edtLogDir = MakeEdit("edtLogDir");
     // The drop-down button of the folder field opens the folder chooser.
     QAction* browse =
-        edtLogDir->addAction(style()->standardIcon(QStyle::SP_DirOpenIcon), QLineEdit::TrailingPosition);
+        ui->edtLogDir->addAction(style()->standardIcon(QStyle::SP_DirOpenIcon), QLineEdit::TrailingPosition);
     browse->setObjectName("actChooseLogDir");
     connect(browse, &QAction::triggered, this, [this] {
-        if (auto folder = dialogs_.ChooseFolder(this, "Log directory", edtLogDir->text()))
-            edtLogDir->setText(*folder);
+        if (auto folder = dialogs_.ChooseFolder(this, "Log directory", ui->edtLogDir->text()))
+            ui->edtLogDir->setText(*folder);
     });
-    edtPort = new QLineEdit;
-    edtPort->setObjectName("edtPort");
-    edtPort->setFixedWidth(60);
+    ui->edtPort = MakeEdit("edtPort");
+    ui->edtPort->setFixedWidth(60);
     fields->addWidget(new QLabel(" Log directory path"), 0, 0);
-    fields->addWidget(edtLogDir, 0, 1);
+    fields->addWidget(ui->edtLogDir, 0, 1);
     fields->addWidget(new QLabel("UDP-port"), 0, 2);
-    fields->addWidget(edtPort, 0, 3);
+    fields->addWidget(ui->edtPort, 0, 3);
     fields->setColumnStretch(1, 1);
     grid->addLayout(fields);
     grid->addStretch(1);
 
-    QWidget* order[] = {chkAutoSizeGrid,
-                        chkStayOnTop,
-                        chkCloseToSysTray,
-                        chkAutoListen,
-                        chkFilterIPFirst,
-                        chkListenUnregisteredID,
-                        chkListenUnregisteredIP,
-                        chkWriteToLog,
-                        edtLogDir,
-                        edtPort,
-                        edtLimitRows};
+    QWidget* order[] = {ui->chkAutoSizeGrid,         ui->chkStayOnTop,   ui->chkCloseToSysTray,
+                        ui->chkAutoListen,           ui->chkFilterIPFirst, ui->chkListenUnregisteredID,
+                        ui->chkListenUnregisteredIP, ui->chkWriteToLog,  ui->edtLogDir,
+                        ui->edtPort,                 ui->edtLimitRows};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
     return page;
@@ -217,53 +253,55 @@ QWidget* TfrmOptions::BuildSetDatePage() {
     page->setObjectName("tabSetDate");
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(8, 4, 8, 4);
-    chkUseUserDate = Check("chkUseUserDate", "Set Date for write to log-file Message with it");
-    dtpDate = new QCalendarWidget;
-    dtpDate->setObjectName("dtpDate");
-    dtpDate->setGridVisible(true);
-    dtpDate->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    ui->chkUseUserDate = MakeCheck("chkUseUserDate", "Set Date for write to log-file Message with it");
+    ui->dtpDate = new QCalendarWidget;
+    ui->dtpDate->setObjectName("dtpDate");
+    ui->dtpDate->setGridVisible(true);
+    ui->dtpDate->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
     // A click anywhere on the calendar means the operator wants its date.
-    for (QWidget* w : dtpDate->findChildren<QWidget*>())
+    for (QWidget* w : ui->dtpDate->findChildren<QWidget*>())
         w->installEventFilter(this);
-    dtpDate->installEventFilter(this);
-    layout->addWidget(chkUseUserDate);
-    layout->addWidget(dtpDate, 1);
+    ui->dtpDate->installEventFilter(this);
+    layout->addWidget(ui->chkUseUserDate);
+    layout->addWidget(ui->dtpDate, 1);
     return page;
 }
 
 void TfrmOptions::FillControls() {
     const GeneralOptions& g = options_.General;
-    edtPort->setText(QString::number(g.Port));
-    edtLogDir->setText(DisplayText(g.LogDir));
-    chkAutoSizeGrid->setChecked(g.AutoSizeGrid);
-    chkStayOnTop->setChecked(g.StayOnTop);
-    chkCloseToSysTray->setChecked(g.CloseToSysTray);
-    chkAutoListen->setChecked(g.AutoListen);
-    chkFilterIPFirst->setChecked(g.FilterIpFirst);
-    chkListenUnregisteredID->setChecked(g.ListenUnregisteredID);
-    chkListenUnregisteredIP->setChecked(g.ListenUnregisteredIP);
-    chkWriteToLog->setChecked(g.WriteToLog);
-    chkUseUserDate->setChecked(options_.UseUserDate);
-    edtLimitRows->setText(QString::number(g.LimitRows));
+    ui->edtPort->setText(QString::number(g.Port));
+    ui->edtLogDir->setText(DisplayText(g.LogDir));
+    ui->chkAutoSizeGrid->setChecked(g.AutoSizeGrid);
+    ui->chkStayOnTop->setChecked(g.StayOnTop);
+    ui->chkCloseToSysTray->setChecked(g.CloseToSysTray);
+    ui->chkAutoListen->setChecked(g.AutoListen);
+    ui->chkFilterIPFirst->setChecked(g.FilterIpFirst);
+    ui->chkListenUnregisteredID->setChecked(g.ListenUnregisteredID);
+    ui->chkListenUnregisteredIP->setChecked(g.ListenUnregisteredIP);
+    ui->chkWriteToLog->setChecked(g.WriteToLog);
+    ui->chkUseUserDate->setChecked(options_.UseUserDate);
+    // Four optional digits; a stored number the mask cannot hold (an import
+    // can store any) shows whole, so that OK refuses it where the operator
+    // sees why instead of saving a cut-down number.
+    if (g.LimitRows >= 0 && g.LimitRows <= 9999) ui->edtLimitRows->setInputMask("0000; ");
+    ui->edtLimitRows->setText(QString::number(g.LimitRows));
     const DateTime& d = options_.UserDate;
-    dtpDate->setSelectedDate(QDate(d.year, d.month, d.day));
+    ui->dtpDate->setSelectedDate(QDate(d.year, d.month, d.day));
 }
 
-void TfrmOptions::SelectPage(int page) {
-    const QSignalBlocker block(tabPage);
-    tabPage->setCurrentIndex(page);
+void TfrmOptions::SelectPage(Page page) {
+    const QSignalBlocker block(ui->tabPage);
+    ui->tabPage->setCurrentIndex(page);
 }
 
 void TfrmOptions::tabPageChange(int page) {
-    labHint->setVisible(page != PageGeneral);
-    if (page == PageIdList) grdIDList->setFocus();
-    if (page == PageIpList) grdIPList->setFocus();
-    if (page == PageTokenList) grdTokenList->setFocus();
+    ui->labHint->setVisible(page != PageGeneral);
+    if (ListPage* list = ui->CurrentList()) list->Entered();
 }
 
-bool TfrmOptions::TakeNumber(const QLineEdit* field, int low, int high, std::int32_t& out,
+bool TfrmOptions::TakeNumber(const QString& field, int low, int high, std::int32_t& out,
                              const QString& rangeText) {
-    const std::string text = std::string(Trim(StoredText(field->text())));
+    const std::string text(Trim(StoredText(field)));
     const std::optional<std::int32_t> value = ParseInt32(text);
     if (!value) {
         ShowErrorBox(dialogs_, this, DisplayText(NotAnIntegerMessage(text)));
@@ -277,59 +315,65 @@ bool TfrmOptions::TakeNumber(const QLineEdit* field, int low, int high, std::int
     return true;
 }
 
-void TfrmOptions::btnOkClick() {
+// Every check before anything is taken over, so that a refusal leaves the
+// dialog open with every edit in place.
+bool TfrmOptions::TakeOver() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const Result check = ValidateLists(idGrid_, ipGrid_, tokenGrid_);
+    const Result lists = ValidateLists(ui->idPage->Grid(), ui->ipPage->Grid(), ui->tokenPage->Grid());
     QApplication::restoreOverrideCursor();
-    closePermitted_ = check.ok;
-    if (!check.ok) {
-        dialogs_.ShowMessage(this, kListErrorCaption, DisplayText(check.error), BoxIcon::Error);
-        return;
+    if (!lists) {
+        dialogs_.ShowMessage(this, kListErrorCaption, DisplayText(lists.error), BoxIcon::Error);
+        return false;
     }
-    // The numbers are checked before anything is taken over, so a refusal
-    // leaves Options whole and the dialog open with every edit.
     std::int32_t port = 0;
     std::int32_t limit = 0;
-    if (!TakeNumber(edtPort, 1, 65535, port, "The UDP port must be a whole number from 1 to 65535") ||
-        !TakeNumber(edtLimitRows, 0, 9999, limit,
-                    "The row limit must be 0 or a whole number from 3 to 9999")) {
-        closePermitted_ = false;
-        return;
-    }
+    if (!TakeNumber(ui->edtPort->text(), 1, 65535, port, kPortRange) ||
+        !TakeNumber(ui->edtLimitRows->text(), 0, 9999, limit, kLimitRange))
+        return false;
     if (limit == 1 || limit == 2) {
-        ShowErrorBox(dialogs_, this, "The row limit must be 0 or a whole number from 3 to 9999");
-        closePermitted_ = false;
-        return;
+        ShowErrorBox(dialogs_, this, kLimitRange);
+        return false;
+    }
+    // The title never names a port that is not listened on: a changed port
+    // is bound now, and a refusal keeps the old one.
+    if (port != options_.General.Port && bindPort_) {
+        if (const std::string error = bindPort_(port); !error.empty()) {
+            ShowErrorBox(dialogs_, this, DisplayText(error));
+            return false;
+        }
     }
 
-    GeneralOptions& g = options_.General;
-    g.StayOnTop = chkStayOnTop->isChecked();
-    g.CloseToSysTray = chkCloseToSysTray->isChecked();
-    g.AutoListen = chkAutoListen->isChecked();
-    g.ListenUnregisteredID = chkListenUnregisteredID->isChecked();
-    g.ListenUnregisteredIP = chkListenUnregisteredIP->isChecked();
-    g.FilterIpFirst = chkFilterIPFirst->isChecked();
-    g.AutoSizeGrid = chkAutoSizeGrid->isChecked();
-    g.WriteToLog = chkWriteToLog->isChecked();
-    options_.UseUserDate = chkUseUserDate->isChecked();
-    if (options_.UseUserDate) {
-        const QDate date = dtpDate->selectedDate();
-        options_.UserDate.year = date.year();
-        options_.UserDate.month = date.month();
-        options_.UserDate.day = date.day();
+    OptionsEdit& e = edit_;
+    e.General = options_.General;
+    GeneralOptions& g = e.General;
+    g.StayOnTop = ui->chkStayOnTop->isChecked();
+    g.CloseToSysTray = ui->chkCloseToSysTray->isChecked();
+    g.AutoListen = ui->chkAutoListen->isChecked();
+    g.ListenUnregisteredID = ui->chkListenUnregisteredID->isChecked();
+    g.ListenUnregisteredIP = ui->chkListenUnregisteredIP->isChecked();
+    g.FilterIpFirst = ui->chkFilterIPFirst->isChecked();
+    g.AutoSizeGrid = ui->chkAutoSizeGrid->isChecked();
+    g.WriteToLog = ui->chkWriteToLog->isChecked();
+    e.UseUserDate = ui->chkUseUserDate->isChecked();
+    e.UserDate = options_.UserDate;
+    if (e.UseUserDate) {
+        const QDate date = ui->dtpDate->selectedDate();
+        e.UserDate.year = date.year();
+        e.UserDate.month = date.month();
+        e.UserDate.day = date.day();
     }
-    g.LogDir = std::string(Trim(StoredText(edtLogDir->text())));
+    g.LogDir = std::string(Trim(StoredText(ui->edtLogDir->text())));
     g.Port = port;
     g.LimitRows = limit;
+    e.IdList = TakeIdList(ui->idPage->Grid());
+    e.IpList = TakeIpList(ui->ipPage->Grid());
+    e.TokenList = TakeTokenList(ui->tokenPage->Grid());
+    return true;
+}
 
-    options_.IdList = TakeIdList(idGrid_);
-    if (g.WriteToLog) host_.PrepareDayFilesForced();
-    options_.IpList = TakeIpList(ipGrid_);
-    options_.TokenList = TakeTokenList(tokenGrid_);
-    host_.OptionsTakenOver();
-    host_.FillFilterExplorer();
-    host_.SetTitle();
-    accept();
+void TfrmOptions::btnOkClick() {
+    closePermitted_ = TakeOver();
+    if (closePermitted_) accept();
 }
 
 void TfrmOptions::btnCancelClick() {
@@ -350,52 +394,14 @@ void TfrmOptions::closeEvent(QCloseEvent* event) {
 }
 
 bool TfrmOptions::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseButtonPress &&
-        (watched == dtpDate || dtpDate->isAncestorOf(qobject_cast<QWidget*>(watched))))
-        chkUseUserDate->setChecked(true);
-    if (event->type() == QEvent::FocusOut && watched == edtIDNumber)
-        QTimer::singleShot(0, this, [this] { edtIDNumberExit(); });
-    if (event->type() != QEvent::KeyPress) return QDialog::eventFilter(watched, event);
-    auto* key = static_cast<QKeyEvent*>(event);
-    int page = -1;
-    if (watched == btnOk || watched == btnCancel) {
-        page = tabPage->currentIndex(); // the list being shown, if any
-    } else if (watched == grdIDList || watched == edtIDName || watched == edtIDNumber ||
-               watched == edtIDToken || watched == chkIDListen || watched == chkIDPopup ||
-               watched == chkIDToken) {
-        page = PageIdList;
-    } else if (watched == grdIPList || watched == edtIPName || watched == edtIPAddress ||
-               watched == chkIPListen) {
-        page = PageIpList;
-    } else if (watched == grdTokenList || watched == edtToken || watched == chkUseToken ||
-               watched == chkTokenPopup) {
-        page = PageTokenList;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (event->type() == QEvent::MouseButtonPress && (watched == ui->dtpDate || ui->dtpDate->isAncestorOf(widget)))
+        ui->chkUseUserDate->setChecked(true);
+    if (event->type() == QEvent::KeyPress && (watched == ui->btnOk || watched == ui->btnCancel)) {
+        if (ListPage* list = ui->CurrentList(); list && list->HandleKey(static_cast<QKeyEvent*>(event)))
+            return true;
     }
-    if (page < PageIdList || page > PageTokenList) return QDialog::eventFilter(watched, event);
-    if (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down) {
-        LoadEditPanel(page == PageIdList ? Lists::Id : page == PageIpList ? Lists::Ip : Lists::Token);
-        return QDialog::eventFilter(watched, event);
-    }
-    if (ListKey(page, key)) return true;
     return QDialog::eventFilter(watched, event);
-}
-
-bool TfrmOptions::ListKey(int page, QKeyEvent* key) {
-    const Qt::KeyboardModifiers mods =
-        key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-    if (key->key() == Qt::Key_Insert) {
-        if (page == PageIdList) btnIDAddClick();
-        if (page == PageIpList) btnIPAddClick();
-        if (page == PageTokenList) btnTokenAddClick();
-        return true;
-    }
-    if (key->key() == Qt::Key_Delete && mods == Qt::ControlModifier) {
-        if (page == PageIdList) btnIDDeleteClick();
-        if (page == PageIpList) btnIPDeleteClick();
-        if (page == PageTokenList) btnTokenDeleteClick();
-        return true;
-    }
-    return false;
 }
 
 } // namespace qm

@@ -9,9 +9,15 @@
 #include "support/TempDir.h"
 #include "app/unitUdp.h"
 
+#include "support/Widgets.h"
+
+#include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QListWidget>
+#include <QTabWidget>
+#include <QTableView>
 #include <QTest>
 #include <QUdpSocket>
 #include <gtest/gtest.h>
@@ -63,6 +69,7 @@ protected:
     ScriptedDialogs dialogs;
     std::unique_ptr<qm::TfrmUDP> window;
     int closedSignals = 0;
+    int exitStatus = -1;
     std::string registryEditor = BinPath("ferrowick-reg");
 
     // Settings written before the window starts; the receiver takes a free port.
@@ -85,7 +92,10 @@ protected:
         window.reset();
         window = std::make_unique<qm::TfrmUDP>(
             qm::MainWindowServices{store, clock, dialogs, dir.path().string(), bind, registryEditor});
-        QObject::connect(window.get(), &qm::TfrmUDP::Closed, [this] { ++closedSignals; });
+        QObject::connect(window.get(), &qm::TfrmUDP::Closed, [this](int status) {
+            ++closedSignals;
+            exitStatus = status;
+        });
         window->show();
         window->activateWindow();
         if (waitExposed) {
@@ -104,18 +114,23 @@ protected:
     }
 
     template <typename Pred> static bool WaitUntil(Pred pred, int ms = 5000) {
-        QElapsedTimer t;
-        t.start();
-        while (!pred()) {
-            if (t.elapsed() > ms) return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        }
-        return true;
+        return qmtest::WaitUntil(pred, ms);
     }
 
-    template <typename T> T* Find(const char* name) {
-        return window->findChild<T*>(QString::fromLatin1(name));
+    // The window's widgets and commands, by objectName.
+    template <typename T = QWidget> T* Find(const char* name) {
+        T* found = window->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_TRUE(found) << name;
+        return found;
     }
+    QAction* Act(const char* name) { return Find<QAction>(name); }
+    QTableView* Process() { return Find<QTableView>("grdProcess"); }
+    QTableView* Viewer() { return Find<QTableView>("grdViewer"); }
+    QListWidget* IdFilter() { return Find<QListWidget>("clbIDFilter"); }
+    QListWidget* IpFilter() { return Find<QListWidget>("clbIPFilter"); }
+    QString Page(const char* tabs) { return Find<QTabWidget>(tabs)->currentWidget()->objectName(); }
+    int Records() { return window->ReceptionState().Rows().RecordCount(); }
+    const qm::Options& Opts() { return window->CurrentOptions(); }
 
     std::string Stored(const char* key, const char* name) {
         auto v = store.readValue(key, name);

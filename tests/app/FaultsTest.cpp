@@ -24,7 +24,7 @@ TEST_F(StoreFaultsTest, DamagedSettingsFileIsKeptAsideAndSaidOnce) {
     Pump(50);
     ASSERT_EQ(dialogs.Messages().size(), 1u);
     EXPECT_TRUE(dialogs.Messages()[0].text.contains("kept as")) << dialogs.Messages()[0].text.toStdString();
-    EXPECT_EQ(w.options.General.Port, 514); // the defaults
+    EXPECT_EQ(w.CurrentOptions().General.Port, 514); // the defaults
     int aside = 0;
     for (const auto& e : fs::directory_iterator(file.parent_path()))
         aside += e.path().filename().string().find(".corrupt-") != std::string::npos;
@@ -43,7 +43,7 @@ TEST_F(StoreFaultsTest, LockedSettingsAreNotOverwrittenWithDefaults) {
     Pump(50);
     ASSERT_EQ(dialogs.Messages().size(), 1u);
     EXPECT_TRUE(dialogs.Messages()[0].text.contains("locked")) << dialogs.Messages()[0].text.toStdString();
-    EXPECT_TRUE(window->options.IdList.empty());
+    EXPECT_TRUE(window->CurrentOptions().IdList.empty());
     holder.rollback();
     window->Shutdown();
     EXPECT_EQ(store.readValue(kIdKey, "13")->text, "Router,Yes,,255,No,Yes");

@@ -1,29 +1,26 @@
 #include "AppFixture.h"
+#include "platform/qt/TNMUDP.h"
 #include "reception/LogFiles.h"
-#include "support/Process.h"
 #include "settings/ui/unitOptions.h"
+#include "support/Process.h"
 
-#include <QAction>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTabBar>
-#include <QTabWidget>
-#include <QTableView>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
-#include <QUdpSocket>
 #include <QWidgetAction>
-
 
 using namespace qm;
 using qmtest::AppFixture;
+using qmtest::CellText;
+using qmtest::Rows;
 
 namespace {
 
@@ -31,12 +28,13 @@ class MainWindowTest : public AppFixture {
 protected:
     void Send(const QByteArray& datagram) {
         QUdpSocket s;
-        s.writeDatagram(datagram, QHostAddress::LocalHost, static_cast<quint16>(window->oUdp->BoundPort()));
+        s.writeDatagram(datagram, QHostAddress::LocalHost, static_cast<quint16>(window->ListeningPort()));
     }
-    void ClickTab(QTabWidget* tabs, int index) {
-        QTabBar* bar = tabs->tabBar();
+    void ClickTab(const char* tabs, int index) {
+        QTabBar* bar = Find<QTabWidget>(tabs)->tabBar();
         QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
     }
+    QString Panel0() { return Find<QLabel>("statusPanel0")->text(); }
     QString Panel1() { return Find<QLabel>("statusPanel1")->text(); }
 };
 
@@ -44,15 +42,16 @@ TEST_F(MainWindowTest, FirstStartShowsDefaults) {
     store.deleteValue(kGeneralKey, "Port");
     TfrmUDP& w = Start(false);
     EXPECT_EQ(w.windowTitle(), "06:12:2026 - Quillmere Light [Udp/514 Listener] - Stopped");
-    EXPECT_EQ(Find<QLabel>("statusPanel0")->text(), "ID [0]  :  IP [0]");
+    EXPECT_EQ(Panel0(), "ID [0]  :  IP [0]");
     EXPECT_EQ(Panel1(), "Total record in current table: 0");
-    EXPECT_EQ(w.clbIDFilter->count(), 0);
-    EXPECT_EQ(w.tabFilterPage->currentWidget()->objectName(), "tabIDFilter");
-    EXPECT_EQ(w.tabMessPage->currentWidget()->objectName(), "tabProcess");
-    EXPECT_TRUE(w.barTool->isVisible() && w.statusBar()->isVisible() && w.tabFilterPage->isVisible());
-    EXPECT_FALSE(w.actStartProcess->isChecked());
-    EXPECT_EQ(w.grdProcess->model()->rowCount(), 1);
-    EXPECT_EQ(w.grdProcess->model()->headerData(0, Qt::Horizontal).toString(), "Date");
+    EXPECT_EQ(IdFilter()->count(), 0);
+    EXPECT_EQ(Page("tabFilterPage"), "tabIDFilter");
+    EXPECT_EQ(Page("tabMessPage"), "tabProcess");
+    EXPECT_TRUE(Find<QToolBar>("barTool")->isVisible() && w.statusBar()->isVisible() &&
+                Find<QTabWidget>("tabFilterPage")->isVisible());
+    EXPECT_FALSE(Act("actStartProcess")->isChecked());
+    EXPECT_EQ(Rows(Process()), 1);
+    EXPECT_EQ(Process()->model()->headerData(0, Qt::Horizontal).toString(), "Date");
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
@@ -82,7 +81,7 @@ TEST_F(MainWindowTest, CommandsCarryTheirCaptionsKeysAndHints) {
         {"actHelp", "&Describe", "", ""},
     };
     for (const Row& r : rows) {
-        auto* a = w.findChild<QAction*>(r.name);
+        QAction* a = Act(r.name);
         ASSERT_TRUE(a) << r.name;
         EXPECT_EQ(a->text(), QString::fromUtf8(r.caption)) << r.name;
         EXPECT_EQ(a->shortcut().toString(), r.key) << r.name;
@@ -99,7 +98,7 @@ TEST_F(MainWindowTest, CommandsCarryTheirCaptionsKeysAndHints) {
                                  "Shutdo&wn Quillmere"}));
     // The tool bar, in order; separators as "-".
     QStringList bar;
-    for (QAction* a : w.barTool->actions()) {
+    for (QAction* a : Find<QToolBar>("barTool")->actions()) {
         if (a->isSeparator())
             bar << "-";
         else if (qobject_cast<QWidgetAction*>(a))
@@ -118,13 +117,13 @@ TEST_F(MainWindowTest, AutoListenStartsAndStartProcessToggles) {
     store.writeText(kGeneralKey, "AutoListen", "1");
     TfrmUDP& w = Start(false);
     EXPECT_TRUE(w.windowTitle().endsWith("Listener] - Started"));
-    EXPECT_TRUE(w.actStartProcess->isChecked());
-    EXPECT_TRUE(w.Listening);
-    w.tabMessPage->setCurrentIndex(1);
-    QTest::keyClick(w.grdViewer, Qt::Key_F5);
+    EXPECT_TRUE(Act("actStartProcess")->isChecked());
+    EXPECT_TRUE(w.Listening());
+    Find<QTabWidget>("tabMessPage")->setCurrentIndex(1);
+    QTest::keyClick(Viewer(), Qt::Key_F5);
     EXPECT_TRUE(w.windowTitle().endsWith("Listener] - Stopped"));
-    EXPECT_EQ(w.tabMessPage->currentIndex(), 0);
-    QTest::keyClick(w.grdProcess, Qt::Key_F5);
+    EXPECT_EQ(Page("tabMessPage"), "tabProcess");
+    QTest::keyClick(Process(), Qt::Key_F5);
     EXPECT_TRUE(w.windowTitle().endsWith("Listener] - Started"));
 }
 
@@ -135,10 +134,11 @@ TEST_F(MainWindowTest, CloseHidesUntilShutdownWhichSaves) {
     EXPECT_EQ(closedSignals, 0);
     EXPECT_FALSE(w.isVisible() && !w.isMinimized()); // hidden, or minimised without a tray
     EXPECT_EQ(Stored(kGeneralKey, "CloseToSysTray"), "<missing>");
-    auto* shutdown = w.popSys->findChild<QAction*>("popSysShutdown");
+    auto* shutdown = Find<QMenu>("popSys")->findChild<QAction*>("popSysShutdown");
     ASSERT_TRUE(shutdown);
     shutdown->trigger();
     EXPECT_EQ(closedSignals, 1);
+    EXPECT_EQ(exitStatus, 0);
     EXPECT_EQ(Stored(kGeneralKey, "CloseToSysTray"), "1");
     EXPECT_EQ(Stored(kPlacementKey, "tabMessPage_ActivePage"), "tabProcess");
 }
@@ -149,7 +149,7 @@ TEST_F(MainWindowTest, CloseToSysTrayOffEndsTheProgramAndStaysOff) {
     EXPECT_EQ(closedSignals, 1);
     EXPECT_EQ(Stored(kGeneralKey, "CloseToSysTray"), "0");
     Start(false);
-    EXPECT_FALSE(window->options.General.CloseToSysTray);
+    EXPECT_FALSE(Opts().General.CloseToSysTray);
 }
 
 TEST_F(MainWindowTest, FilterExplorerTicksAreLiveListenSwitches) {
@@ -158,99 +158,100 @@ TEST_F(MainWindowTest, FilterExplorerTicksAreLiveListenSwitches) {
     store.writeText(kIpKey, "127.0.0.1", "Local,Yes");
     store.writeText(kGeneralKey, "ListenUnregisteredID", "0");
     TfrmUDP& w = Start();
-    EXPECT_EQ(Find<QLabel>("statusPanel0")->text(), "ID [2]  :  IP [1]");
-    EXPECT_EQ(w.clbIDFilter->item(0)->checkState(), Qt::Unchecked);
-    EXPECT_EQ(w.clbIDFilter->item(1)->checkState(), Qt::Checked);
-    EXPECT_EQ(w.clbIPFilter->item(0)->text(), "Local");
-    EXPECT_EQ(w.clbIDFilter->currentRow(), 0);
+    EXPECT_EQ(Panel0(), "ID [2]  :  IP [1]");
+    EXPECT_EQ(IdFilter()->item(0)->checkState(), Qt::Unchecked);
+    EXPECT_EQ(IdFilter()->item(1)->checkState(), Qt::Checked);
+    EXPECT_EQ(IpFilter()->item(0)->text(), "Local");
+    EXPECT_EQ(IdFilter()->currentRow(), 0);
 
-    w.actStartProcess->trigger();
+    Act("actStartProcess")->trigger();
     Send("<14>a: first!");
-    ASSERT_TRUE(WaitUntil([&] { return w.ProcessRows().RecordCount() == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return Records() == 1; }));
     // Untick the IP with the space bar on its selected item.
-    w.tabFilterPage->setCurrentIndex(1);
-    w.clbIPFilter->setFocus();
-    QTest::keyClick(w.clbIPFilter, Qt::Key_Space);
-    EXPECT_EQ(w.options.IpList[0].Listen, "No");
+    Find<QTabWidget>("tabFilterPage")->setCurrentIndex(1);
+    IpFilter()->setFocus();
+    QTest::keyClick(IpFilter(), Qt::Key_Space);
+    EXPECT_EQ(Opts().IpList[0].Listen, "No");
     Send("<14>a: second!");
     Pump(200);
-    EXPECT_EQ(w.ProcessRows().RecordCount(), 1);
+    EXPECT_EQ(Records(), 1);
     w.Shutdown();
     Start();
-    EXPECT_EQ(window->clbIPFilter->item(0)->checkState(), Qt::Unchecked);
+    EXPECT_EQ(IpFilter()->item(0)->checkState(), Qt::Unchecked);
 }
 
 TEST_F(MainWindowTest, ClearCurrentListingAsksAboutTheActiveTable) {
     TfrmUDP& w = Start();
-    w.actStartProcess->trigger();
+    Act("actStartProcess")->trigger();
     for (int i = 0; i < 3; ++i)
         Send("<13>a: hello!");
-    ASSERT_TRUE(WaitUntil([&] { return w.ProcessRows().RecordCount() == 3; }));
+    ASSERT_TRUE(WaitUntil([&] { return Records() == 3; }));
     w.FlushProcessTable();
 
     dialogs.answers = {false};
-    QTest::keyClick(w.grdProcess, Qt::Key_E, Qt::ControlModifier);
+    QTest::keyClick(Process(), Qt::Key_E, Qt::ControlModifier);
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.shown[0].caption, "Clear listing");
     EXPECT_EQ(dialogs.shown[0].text, "Do you want to clear Process list table?");
     EXPECT_EQ(dialogs.shown[0].icon, BoxIcon::Warning);
-    EXPECT_EQ(w.ProcessRows().RecordCount(), 3);
+    EXPECT_EQ(Records(), 3);
 
     dialogs.answers = {true};
-    QTest::keyClick(w.grdProcess, Qt::Key_E, Qt::ControlModifier);
-    EXPECT_EQ(w.ProcessRows().RecordCount(), 0);
-    EXPECT_EQ(w.grdProcess->model()->rowCount(), 1);
-    EXPECT_EQ(w.grdProcess->model()->headerData(2, Qt::Horizontal).toString(), "Message");
+    QTest::keyClick(Process(), Qt::Key_E, Qt::ControlModifier);
+    EXPECT_EQ(Records(), 0);
+    EXPECT_EQ(Rows(Process()), 1);
+    EXPECT_EQ(Process()->model()->headerData(2, Qt::Horizontal).toString(), "Message");
 
-    w.tabMessPage->setCurrentIndex(1);
+    Find<QTabWidget>("tabMessPage")->setCurrentIndex(1);
     dialogs.answers = {true};
-    QTest::keyClick(w.grdViewer, Qt::Key_E, Qt::ControlModifier);
+    QTest::keyClick(Viewer(), Qt::Key_E, Qt::ControlModifier);
     EXPECT_EQ(dialogs.shown.back().text, "Do you want to clear Log-file Viewer table?");
     for (const auto& s : dialogs.shown)
         EXPECT_NE(s.kind, "save"); // never an export
 }
 
 TEST_F(MainWindowTest, RecordCountFollowsTabClicksOnly) {
-    TfrmUDP& w = Start();
-    LogFileContent file;
-    file.Parse(std::string(25, '\n'));
-    w.ViewerRows().SetContent(std::move(file));
-    w.actStartProcess->trigger();
+    qmtest::WriteFile(dir / "empty-lines.log", std::string(25, '\n'));
+    Start();
+    dialogs.files = {QString::fromStdString((dir / "empty-lines.log").string())};
+    Act("actOpenLog")->trigger();
+    Find<QTabWidget>("tabMessPage")->setCurrentIndex(0);
+    Act("actStartProcess")->trigger();
     for (int i = 0; i < 3; ++i)
         Send("<13>a: hello!");
-    ASSERT_TRUE(WaitUntil([&] { return w.ProcessRows().RecordCount() == 3; }));
+    ASSERT_TRUE(WaitUntil([&] { return Records() == 3; }));
     EXPECT_EQ(Panel1(), "Total record in current table: 0");
-    ClickTab(w.tabMessPage, 1);
+    ClickTab("tabMessPage", 1);
     EXPECT_EQ(Panel1(), "Total record in current table: 25");
-    ClickTab(w.tabMessPage, 0);
+    ClickTab("tabMessPage", 0);
     EXPECT_EQ(Panel1(), "Total record in current table: 3");
-    w.mnuShowViewerTable->trigger(); // a menu choice changes the page, not the count
-    EXPECT_EQ(w.tabMessPage->currentIndex(), 1);
+    Act("mnuShowViewerTable")->trigger(); // a menu choice changes the page, not the count
+    EXPECT_EQ(Page("tabMessPage"), "tabViewer");
     EXPECT_EQ(Panel1(), "Total record in current table: 3");
 }
 
 TEST_F(MainWindowTest, PagePairsAndViewToggles) {
     TfrmUDP& w = Start(false);
-    EXPECT_TRUE(w.mnuShowProcessTable->isChecked());
-    w.mnuShowViewerTable->trigger();
-    EXPECT_EQ(w.tabMessPage->currentWidget()->objectName(), "tabViewer");
-    EXPECT_TRUE(w.mnuShowViewerTable->isChecked());
-    EXPECT_FALSE(w.mnuShowProcessTable->isChecked());
-    w.mnuShowIPFilter->trigger();
-    EXPECT_EQ(w.tabFilterPage->currentWidget()->objectName(), "tabIPFilter");
-    w.actViewToolBar->trigger();
-    EXPECT_FALSE(w.barTool->isVisible());
-    EXPECT_FALSE(w.actViewToolBar->isChecked());
-    w.actViewStatus->trigger();
+    EXPECT_TRUE(Act("mnuShowProcessTable")->isChecked());
+    Act("mnuShowViewerTable")->trigger();
+    EXPECT_EQ(Page("tabMessPage"), "tabViewer");
+    EXPECT_TRUE(Act("mnuShowViewerTable")->isChecked());
+    EXPECT_FALSE(Act("mnuShowProcessTable")->isChecked());
+    Act("mnuShowIPFilter")->trigger();
+    EXPECT_EQ(Page("tabFilterPage"), "tabIPFilter");
+    Act("actViewToolBar")->trigger();
+    EXPECT_FALSE(Find<QToolBar>("barTool")->isVisible());
+    EXPECT_FALSE(Act("actViewToolBar")->isChecked());
+    Act("actViewStatus")->trigger();
     EXPECT_FALSE(w.statusBar()->isVisible());
 }
 
 TEST_F(MainWindowTest, PlacementStoreRoundTrip) {
     TfrmUDP& w = Start(false);
     w.setGeometry(40, 50, 600, 400);
-    w.tabMessPage->setCurrentIndex(1);
-    w.tabFilterPage->setCurrentIndex(1);
-    w.actViewStatus->trigger();
+    Find<QTabWidget>("tabMessPage")->setCurrentIndex(1);
+    Find<QTabWidget>("tabFilterPage")->setCurrentIndex(1);
+    Act("actViewStatus")->trigger();
     w.Shutdown();
     EXPECT_EQ(Stored(kPlacementKey, "NormPos"), "40,50,640,450");
     EXPECT_EQ(Stored(kPlacementKey, "FormVersion"), "0");
@@ -265,10 +266,10 @@ TEST_F(MainWindowTest, PlacementStoreRoundTrip) {
 
     TfrmUDP& again = Start(false);
     EXPECT_EQ(again.geometry(), QRect(40, 50, 600, 400));
-    EXPECT_EQ(again.tabMessPage->currentWidget()->objectName(), "tabViewer");
-    EXPECT_EQ(again.tabFilterPage->currentWidget()->objectName(), "tabIPFilter");
+    EXPECT_EQ(Page("tabMessPage"), "tabViewer");
+    EXPECT_EQ(Page("tabFilterPage"), "tabIPFilter");
     EXPECT_FALSE(again.statusBar()->isVisible());
-    EXPECT_FALSE(again.actViewStatus->isChecked());
+    EXPECT_FALSE(Act("actViewStatus")->isChecked());
 }
 
 TEST_F(MainWindowTest, PlacementFromAnotherPixelDensityIsNotApplied) {
@@ -279,25 +280,31 @@ TEST_F(MainWindowTest, PlacementFromAnotherPixelDensityIsNotApplied) {
 }
 
 TEST_F(MainWindowTest, PopUpListStaysEmptyAndDisabled) {
-    TfrmUDP& w = Start(false);
-    for (QMenu* menu : {w.mnuPopups, w.popPopups}) {
+    Start(false);
+    auto* view = Find<QMenu>("mnuPopups");
+    auto* tool = Find<QMenu>("popPopups");
+    for (QMenu* menu : {view, tool}) {
         ASSERT_EQ(menu->actions().size(), 2);
         EXPECT_EQ(menu->actions()[0]->text(), "Clear PopUps Message list...");
         EXPECT_FALSE(menu->actions()[0]->isEnabled());
         EXPECT_FALSE(menu->actions()[1]->isVisible());
     }
-    w.popPopups->addAction("stray");
-    w.mnuPopup1Click();
-    EXPECT_EQ(w.popPopups->actions().size(), 2);
-    EXPECT_EQ(w.btnPopups->toolTip(), "List of PopUps during Process/Last PopUp");
+    // Its clear command, were it enabled, leaves the two items only.
+    tool->addAction("stray");
+    QAction* clear = tool->actions()[0];
+    clear->setEnabled(true);
+    clear->trigger();
+    EXPECT_EQ(tool->actions().size(), 2);
+    EXPECT_FALSE(clear->isEnabled());
+    EXPECT_EQ(Find<QToolButton>("btnPopups")->toolTip(), "List of PopUps during Process/Last PopUp");
 }
 
 TEST_F(MainWindowTest, BadDatagramsOpenAtMostOneBoxAndGoodOnesGoOn) {
     store.writeText(kGeneralKey, "WriteToLog", "1");
     store.writeText(kGeneralKey, "WriteToLogUnknownID", "1");
     store.writeText(kGeneralKey, "LogDir", (dir / "Log").string());
-    TfrmUDP& w = Start();
-    w.actStartProcess->trigger();
+    Start();
+    Act("actStartProcess")->trigger();
     int boxesWhileOpen = 0;
     dialogs.onMessage = [&] {
         // Datagrams keep arriving while the box is open.
@@ -318,7 +325,8 @@ TEST_F(MainWindowTest, BadDatagramsOpenAtMostOneBoxAndGoodOnesGoOn) {
     EXPECT_EQ(dialogs.Messages()[0].icon, BoxIcon::Error);
     const std::string log = qmtest::ReadFile(dir / "Log" / "20261206-Unknw.log");
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2);
-    EXPECT_EQ(w.ProcessRows().RecordCount(), 2);
+    EXPECT_EQ(Records(), 2);
+    EXPECT_EQ(window->ReceptionState().Counts().decodeFailures, 25u);
 }
 
 TEST_F(MainWindowTest, UncreatableLogFolderShutsDownOnce) {
@@ -333,7 +341,10 @@ TEST_F(MainWindowTest, UncreatableLogFolderShutsDownOnce) {
     EXPECT_EQ(Stored(kGeneralKey, "WriteToLog"), "1"); // saved as at any shutdown
 }
 
-TEST_F(MainWindowTest, PortInUseIsReportedAndTheProgramRunsOn) {
+// A port that cannot be bound is said once at start and the program runs on;
+// Start process then tries again, and the title never claims a listener
+// that does not exist.
+TEST_F(MainWindowTest, PortInUseIsReportedAndStartProcessTriesAgain) {
     QUdpSocket taken;
     ASSERT_TRUE(taken.bind(QHostAddress::AnyIPv4, 0));
     store.writeDword(kGeneralKey, "Port", taken.localPort());
@@ -342,7 +353,21 @@ TEST_F(MainWindowTest, PortInUseIsReportedAndTheProgramRunsOn) {
     ASSERT_EQ(dialogs.Messages().size(), 1u);
     EXPECT_TRUE(dialogs.Messages()[0].text.contains(QString::number(taken.localPort())));
     EXPECT_TRUE(w.isVisible());
-    EXPECT_EQ(w.clbIDFilter->count(), 0); // the rest of the start went on
+    EXPECT_EQ(w.ListeningPort(), 0);
+
+    QTest::keyClick(Process(), Qt::Key_F5);
+    ASSERT_EQ(dialogs.Messages().size(), 2u);
+    EXPECT_TRUE(dialogs.Messages()[1].text.contains("cannot be listened on"));
+    EXPECT_TRUE(w.windowTitle().endsWith("Listener] - Stopped"));
+    EXPECT_FALSE(Act("actStartProcess")->isChecked());
+    EXPECT_FALSE(w.Listening());
+
+    const quint16 port = taken.localPort();
+    taken.close();
+    QTest::keyClick(Process(), Qt::Key_F5);
+    EXPECT_EQ(dialogs.Messages().size(), 2u);
+    EXPECT_TRUE(w.windowTitle().endsWith("[Udp/" + QString::number(port) + " Listener] - Started"));
+    EXPECT_EQ(w.ListeningPort(), port);
 }
 
 // util-linux logger to the running window: rows in the table, lines in the log.
@@ -352,20 +377,19 @@ TEST_F(MainWindowTest, LoggerMessagesBecomeRowsAndLogLines) {
     store.writeText(kGeneralKey, "AutoListen", "1");
     store.writeText(kIdKey, "12", "Disk,Yes,,255,No,Yes"); // user.warning
     TfrmUDP& w = Start();
-    const std::string port = std::to_string(w.oUdp->BoundPort());
+    const std::string port = std::to_string(w.ListeningPort());
     for (const char* text : {"first message", "second message"}) {
         auto r = qmtest::RunProcess({"/usr/bin/logger", "-n", "127.0.0.1", "-P", port, "-d", "--rfc3164",
                                      "-t", "disk", "-p", "user.warning", text});
         ASSERT_EQ(r.exitCode, 0) << r.output;
     }
-    ASSERT_TRUE(WaitUntil([&] { return w.ProcessRows().RecordCount() == 2; }));
-    ASSERT_TRUE(WaitUntil([&] { return w.grdProcess->model()->rowCount() == 3; }));
-    const QAbstractItemModel* m = w.grdProcess->model();
-    EXPECT_EQ(m->index(0, ColName).data().toString(), "Disk");
-    EXPECT_EQ(m->index(1, ColSourceLevel).data().toString(), "12");
-    EXPECT_TRUE(m->index(1, ColMessage).data().toString().contains("second messag"));
-    EXPECT_EQ(m->index(0, ColAliasIp).data().toString(), "127.0.0.1");
-    EXPECT_EQ(w.grdProcess->currentIndex().row(), 2); // the empty row is selected
+    ASSERT_TRUE(WaitUntil([&] { return Records() == 2; }));
+    ASSERT_TRUE(WaitUntil([&] { return Rows(Process()) == 3; }));
+    EXPECT_EQ(CellText(Process(), 0, ColName), "Disk");
+    EXPECT_EQ(CellText(Process(), 1, ColSourceLevel), "12");
+    EXPECT_TRUE(CellText(Process(), 1, ColMessage).contains("second messag"));
+    EXPECT_EQ(CellText(Process(), 0, ColAliasIp), "127.0.0.1");
+    EXPECT_EQ(Process()->currentIndex().row(), 2); // the empty row is selected
     const std::string log = qmtest::ReadFile(dir / "Log" / "20261206-Disk.log");
     EXPECT_NE(log.find("first messag"), std::string::npos);
     EXPECT_NE(log.find("\xB6"
@@ -374,40 +398,107 @@ TEST_F(MainWindowTest, LoggerMessagesBecomeRowsAndLogLines) {
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2);
 }
 
+// Runs `inside` on the options dialog once F2 (or any key) has opened it.
+class OptionsFromTheWindow : public MainWindowTest {
+protected:
+    bool OnDialog(std::function<void(TfrmOptions*)> inside, std::function<void()> open) {
+        bool seen = false;
+        QTimer watchdog;
+        watchdog.setSingleShot(true);
+        QObject::connect(&watchdog, &QTimer::timeout, [&] {
+            if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+        });
+        watchdog.start(5000);
+        QTimer::singleShot(50, [&] {
+            auto* d = qobject_cast<TfrmOptions*>(QApplication::activeModalWidget());
+            if (!d) return;
+            seen = true;
+            inside(d);
+        });
+        open();
+        watchdog.stop();
+        return seen;
+    }
+};
+
 // F2 opens the real modal dialog on the ID page; OK there changes the window.
-TEST_F(MainWindowTest, OptionsDialogOpensModallyAndOkAppliesAtOnce) {
+TEST_F(OptionsFromTheWindow, OkAppliesAtOnceInItsOrder) {
     store.writeText(kIdKey, "13", "Router,Yes,,255,No,Yes");
     store.writeText(kIdKey, "14", "Switch,Yes,,255,No,Yes");
     store.writeText(kGeneralKey, "LogDir", (dir / "Log").string());
-    TfrmUDP& w = Start(false);
-    w.clbIDFilter->setCurrentRow(1);
+    TfrmUDP& w = Start();
+    IdFilter()->setCurrentRow(1);
     QString page, panelName;
-    bool watchdogFired = false;
-    QTimer watchdog;
-    watchdog.setSingleShot(true);
-    QObject::connect(&watchdog, &QTimer::timeout, [&] {
-        watchdogFired = true;
-        if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
-    });
-    watchdog.start(5000);
-    QTimer::singleShot(50, [&] {
-        auto* d = qobject_cast<TfrmOptions*>(QApplication::activeModalWidget());
-        if (!d) return;
-        page = d->tabPage->currentWidget()->objectName();
-        panelName = d->edtIDName->text();
-        d->chkWriteToLog->setChecked(true);
-        d->edtPort->setText("1514");
-        d->btnOk->click();
-    });
-    QTest::keyClick(w.grdProcess, Qt::Key_F2);
-    watchdog.stop();
-    EXPECT_FALSE(watchdogFired);
+    const int newPort = [] {
+        QUdpSocket probe;
+        probe.bind(QHostAddress::AnyIPv4, 0);
+        return probe.localPort();
+    }();
+    ASSERT_TRUE(OnDialog(
+        [&](TfrmOptions* d) {
+            page = d->findChild<QTabWidget*>("tabPage")->currentWidget()->objectName();
+            panelName = d->findChild<QLineEdit*>("edtIDName")->text();
+            d->findChild<QCheckBox*>("chkWriteToLog")->setChecked(true);
+            d->findChild<QLineEdit*>("edtPort")->setText(QString::number(newPort));
+            d->findChild<QPushButton*>("btnOk")->click();
+        },
+        [&] { QTest::keyClick(Process(), Qt::Key_F2); }));
     EXPECT_EQ(page, "tabIDList");
     EXPECT_EQ(panelName, "Switch");
-    EXPECT_TRUE(w.options.General.WriteToLog);
-    EXPECT_EQ(w.windowTitle(), "06:12:2026 - Quillmere Light [Udp/1514 Listener] - Stopped");
+    EXPECT_TRUE(Opts().General.WriteToLog);
+    EXPECT_EQ(w.windowTitle(),
+              "06:12:2026 - Quillmere Light [Udp/" + QString::number(newPort) + " Listener] - Stopped");
+    EXPECT_EQ(w.ListeningPort(), newPort); // bound at OK, not at the next start
     EXPECT_TRUE(std::filesystem::exists(dir / "Log" / "20261206-Router.log"));
     EXPECT_TRUE(std::filesystem::exists(dir / "Log" / "20261206-Switch.log"));
+}
+
+// A port that cannot be listened on is refused at OK: the dialog stays, and
+// the old socket, port and title stay as they were.
+TEST_F(OptionsFromTheWindow, APortInUseIsRefusedAndNothingChanges) {
+    QUdpSocket taken;
+    ASSERT_TRUE(taken.bind(QHostAddress::AnyIPv4, 0));
+    TfrmUDP& w = Start();
+    const int before = w.ListeningPort();
+    const QString title = w.windowTitle();
+    bool stillOpen = false;
+    ASSERT_TRUE(OnDialog(
+        [&](TfrmOptions* d) {
+            d->findChild<QLineEdit*>("edtPort")->setText(QString::number(taken.localPort()));
+            d->findChild<QCheckBox*>("chkAutoSizeGrid")->setChecked(true);
+            d->findChild<QPushButton*>("btnOk")->click();
+            stillOpen = d->isVisible();
+            d->findChild<QPushButton*>("btnCancel")->click();
+        },
+        [&] { Act("actOptions")->trigger(); }));
+    EXPECT_TRUE(stillOpen);
+    ASSERT_EQ(dialogs.Messages().size(), 1u);
+    EXPECT_EQ(dialogs.Messages()[0].text,
+              "UDP port " + QString::number(taken.localPort()) + " cannot be listened on: Address already in use.");
+    EXPECT_EQ(w.ListeningPort(), before);
+    EXPECT_EQ(w.windowTitle(), title);
+    EXPECT_FALSE(Opts().General.AutoSizeGrid);
+}
+
+// A double-click anywhere in a check-list, its empty area too, opens the
+// options on that list.
+TEST_F(OptionsFromTheWindow, DoubleClickInACheckListOpensItsPage) {
+    Start(false);
+    for (auto [list, expected] : {std::pair{"clbIDFilter", "tabIDList"}, std::pair{"clbIPFilter", "tabIPList"}}) {
+        Find<QTabWidget>("tabFilterPage")->setCurrentIndex(std::string(list) == "clbIDFilter" ? 0 : 1);
+        QString page;
+        ASSERT_TRUE(OnDialog(
+            [&](TfrmOptions* d) {
+                page = d->findChild<QTabWidget*>("tabPage")->currentWidget()->objectName();
+                d->findChild<QPushButton*>("btnCancel")->click();
+            },
+            [&] {
+                QWidget* area = Find<QListWidget>(list)->viewport();
+                QTest::mouseDClick(area, Qt::LeftButton, {}, QPoint(20, area->height() - 10));
+            }))
+            << list;
+        EXPECT_EQ(page, expected);
+    }
 }
 
 // The program itself: the end of the session (SIGTERM on Linux, the
@@ -425,13 +516,9 @@ TEST(Program, SessionEndSavesTheOptionsAndExitsZero) {
     }
     const int pid = qmtest::StartProcess({qmtest::BinPath("Ferrowick")}, qmtest::ProgramEnv(dir));
     // The day's files appear once the start-up sequence has run.
-    bool started = false;
-    for (int i = 0; i < 1000 && !started; ++i) {
-        started = std::filesystem::exists(dir / "Log") && !std::filesystem::is_empty(dir / "Log");
-        qmtest::SleepMs(10);
-    }
-    ASSERT_TRUE(started);
-    qmtest::SleepMs(300);
+    ASSERT_TRUE(qmtest::WaitUntil(
+        [&] { return std::filesystem::exists(dir / "Log") && !std::filesystem::is_empty(dir / "Log"); }, 10000));
+    qmtest::SleepMs(300); // the window is shown after the start-up sequence
     qmtest::EndSession(pid);
     EXPECT_EQ(qmtest::WaitProcess(pid, 10000), 0);
     auto store = qmtest::MakeUserStore(dir);
@@ -440,33 +527,42 @@ TEST(Program, SessionEndSavesTheOptionsAndExitsZero) {
     EXPECT_TRUE(store->keyExists(kPlacementKey));
 }
 
-} // namespace
-
-namespace {
-
 // Renders the window as the operator sees it; QM_SCREENSHOT_DIR keeps the PNGs.
-TEST_F(MainWindowTest, RendersAtDesignSizeAndMaximised) {
+TEST_F(MainWindowTest, RendersAtDesignSizeWithItsColours) {
     store.writeText(kIdKey, "13", "Router,Yes,,255,No,Yes");
     store.writeText(kIdKey, "14", "Switch,Yes,,32768,No,Yes");
     store.writeText(kIpKey, "127.0.0.1", "Local,Yes");
     TfrmUDP& w = Start();
-    w.actStartProcess->trigger();
-    QUdpSocket s;
+    Act("actStartProcess")->trigger();
     for (const char* d :
          {"<13>Dec  6 21:12:19 host app: router up", "<14>Dec  6 21:12:20 host app: link flap",
           "<30>Dec  6 21:12:21 host cron: job done"})
-        s.writeDatagram(d, QHostAddress::LocalHost, static_cast<quint16>(w.oUdp->BoundPort()));
-    ASSERT_TRUE(WaitUntil([&] { return w.ProcessRows().RecordCount() == 3; }));
+        Send(d);
+    ASSERT_TRUE(WaitUntil([&] { return Records() == 3; }));
     w.FlushProcessTable();
-    const char* out = std::getenv("QM_SCREENSHOT_DIR");
-    const std::filesystem::path folder = out ? std::filesystem::path(out) : dir.path();
     w.resize(504, 337);
     Pump();
-    ASSERT_TRUE(w.grab().save(QString::fromStdString((folder / "main-504x337.png").string())));
-    w.showMaximized();
-    Pump(100);
-    ASSERT_TRUE(w.grab().save(QString::fromStdString((folder / "main-maximised.png").string())));
-    EXPECT_GT(std::filesystem::file_size(folder / "main-504x337.png"), 1000u);
+    const QImage shot = w.grab().toImage();
+    if (const char* out = std::getenv("QM_SCREENSHOT_DIR"))
+        shot.save(QString::fromLocal8Bit(out) + "/main-504x337.png");
+    EXPECT_EQ(shot.size(), QSize(504, 337) * shot.devicePixelRatio());
+    // The Date cells carry their rows' ID colours: red, green, the grid's own.
+    const auto ink = [&](int row) {
+        QTableView* grid = Process();
+        const QRect cell = grid->visualRect(grid->model()->index(row, ColDate))
+                               .translated(grid->viewport()->mapTo(&w, QPoint(0, 0)));
+        int red = 0, green = 0;
+        for (int y = cell.top(); y <= cell.bottom(); ++y)
+            for (int x = cell.left(); x <= cell.right(); ++x) {
+                const QColor c = shot.pixelColor(x, y);
+                red += c.red() > 150 && c.red() - c.green() > 80 && c.red() - c.blue() > 80;
+                green += c.green() > 70 && c.green() - c.red() > 40 && c.green() - c.blue() > 40;
+            }
+        return std::pair{red, green};
+    };
+    EXPECT_GT(ink(0).first, 0);
+    EXPECT_GT(ink(1).second, 0);
+    EXPECT_EQ(ink(2).first + ink(2).second, 0);
 }
 
 } // namespace

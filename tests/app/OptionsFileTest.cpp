@@ -10,34 +10,34 @@ using namespace qm;
 
 namespace {
 
-class OptionsTransferTest : public qmtest::AppFixture {
+class OptionsFileTest : public qmtest::AppFixture {
 protected:
     QString Path(const char* name) { return QString::fromStdString((dir / name).string()); }
 };
 
-TEST_F(OptionsTransferTest, ExportWritesTheOptionsInMemory) {
+TEST_F(OptionsFileTest, ExportWritesTheOptionsInMemory) {
     store.writeText(kIdKey, "13", "Router,Yes,,255,No,Yes");
     TfrmUDP& w = Start(false);
-    w.options.General.Port = 1514; // changed this run, not saved yet
+    // Changed this run, not saved yet: the listen flag through the filter explorer.
+    IdFilter()->item(0)->setCheckState(Qt::Unchecked);
     dialogs.files = {Path("out.qmr")};
-    w.actExportOptions->trigger();
+    Act("actExportOptions")->trigger();
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.shown[0].kind, "save");
     EXPECT_EQ(dialogs.shown[0].caption, "Saving Options from Registry to Quillmere opt file");
     EXPECT_EQ(dialogs.shown[0].file.fileName, "SysLog.qmr");
     EXPECT_EQ(dialogs.shown[0].file.filter, "Quillmere opt files (*.qmr)|*.qmr|AllFiles (*.*)|*.*");
     const std::string file = qmtest::ReadFile(dir / "out.qmr");
-    EXPECT_EQ(file, BuildExportFile(w.options));
-    EXPECT_NE(file.find("\"Port\"=\"1514\"\r\n"), std::string::npos);
-    EXPECT_NE(file.find("\"13\"=\"Router,Yes,,255,No,Yes\"\r\n"), std::string::npos);
+    EXPECT_EQ(file, BuildExportFile(w.CurrentOptions()));
+    EXPECT_NE(file.find("\"13\"=\"Router,No,,255,No,Yes\"\r\n"), std::string::npos);
 
     dialogs.files = {Path("no/such/folder/out.qmr")};
-    w.actExportOptions->trigger();
+    Act("actExportOptions")->trigger();
     ASSERT_EQ(dialogs.Messages().size(), 1u);
     EXPECT_EQ(dialogs.Messages()[0].text, "Cannot create file " + Path("no/such/folder/out.qmr") + ".");
 }
 
-TEST_F(OptionsTransferTest, ImportMergesAndReloads) {
+TEST_F(OptionsFileTest, ImportMergesAndReloads) {
     if (!qmtest::UserStoreIsTheTests()) GTEST_SKIP() << "the registry editor would write the operator's settings";
     store.writeText(kIdKey, "13", "Router,Yes,,255,No,Yes");
     store.writeDword(kGeneralKey, "LimitRows", 77);
@@ -49,7 +49,7 @@ TEST_F(OptionsTransferTest, ImportMergesAndReloads) {
                                       "\"14\"=\"Switch,No,,1,No,Yes\"\r\n");
     TfrmUDP& w = Start(false);
     dialogs.files = {Path("in.qmr")};
-    QTest::keyClick(w.grdProcess, Qt::Key_I, Qt::ControlModifier);
+    QTest::keyClick(Process(), Qt::Key_I, Qt::ControlModifier);
     EXPECT_EQ(dialogs.shown[0].caption, "Add Quillmere opt file to Registry");
     EXPECT_EQ(dialogs.shown[0].file.filter, "Quillmere opt files (*.qmr)|*.qmr|All files (*.*)|*.*");
     ASSERT_EQ(dialogs.Messages().size(), 1u);
@@ -57,78 +57,79 @@ TEST_F(OptionsTransferTest, ImportMergesAndReloads) {
     EXPECT_EQ(dialogs.Messages()[0].text, "Quillmere file \r" + Path("in.qmr") +
                                               "\rsuccessfully load to Registry.\r"
                                               "Well, please close programm and execute it again.");
-    ASSERT_EQ(w.options.IdList.size(), 2u); // the union
-    EXPECT_EQ(w.options.IdList[1].Name, "Switch");
-    EXPECT_TRUE(w.options.General.AutoListen);
-    EXPECT_EQ(w.options.General.LimitRows, 77);
-    EXPECT_FALSE(w.options.General.WriteToLogWithFilter);
-    EXPECT_EQ(w.clbIDFilter->count(), 2);
+    ASSERT_EQ(w.CurrentOptions().IdList.size(), 2u); // the union
+    EXPECT_EQ(w.CurrentOptions().IdList[1].Name, "Switch");
+    EXPECT_TRUE(w.CurrentOptions().General.AutoListen);
+    EXPECT_EQ(w.CurrentOptions().General.LimitRows, 77);
+    EXPECT_FALSE(w.CurrentOptions().General.WriteToLogWithFilter);
+    EXPECT_EQ(IdFilter()->count(), 2);
 }
 
-TEST_F(OptionsTransferTest, RejectedFileOrMissingEditorIsNeverASuccess) {
+TEST_F(OptionsFileTest, RejectedFileOrMissingEditorIsNeverASuccess) {
 #ifdef _WIN32
     GTEST_SKIP() << "regedit.exe reports a rejected file itself (exit status 0) and is always there";
 #endif
     qmtest::WriteFile(dir / "bad.qmr", "not a registry file\r\n");
+    store.writeText(kIdKey, "13", "Router,Yes,,255,No,Yes");
     TfrmUDP& w = Start(false);
-    w.options.General.Port = 4321; // in memory only: a reload would lose it
+    IdFilter()->item(0)->setCheckState(Qt::Unchecked); // in memory only: a reload would lose it
     dialogs.files = {Path("bad.qmr")};
-    w.actImportOptions->trigger();
+    Act("actImportOptions")->trigger();
     ASSERT_EQ(dialogs.Messages().size(), 1u);
     EXPECT_EQ(dialogs.Messages()[0].caption, "Error load Quillmere opt");
     EXPECT_EQ(dialogs.Messages()[0].text,
               "Error occured durring load \r" + Path("bad.qmr") + "\rfile to Registry.");
     EXPECT_EQ(dialogs.Messages()[0].icon, BoxIcon::Error);
-    EXPECT_EQ(w.options.General.Port, 4321);
+    EXPECT_EQ(w.CurrentOptions().IdList[0].Listen, "No");
 
     registryEditor = (dir / "no-such-editor").string();
-    TfrmUDP& again = Start(false);
+    Start(false);
     dialogs.shown.clear();
     dialogs.files = {Path("bad.qmr")};
-    again.actImportOptions->trigger();
+    Act("actImportOptions")->trigger();
     ASSERT_EQ(dialogs.Messages().size(), 1u);
     EXPECT_EQ(dialogs.Messages()[0].caption, "Error load Quillmere opt");
 }
 
-TEST_F(OptionsTransferTest, ClearAsksThenNothingIsWrittenAtShutdown) {
+TEST_F(OptionsFileTest, ClearAsksThenNothingIsWrittenAtShutdown) {
     store.writeText(kIdKey, "13", "Router,Yes,,255,No,Yes");
     TfrmUDP& w = Start(false);
     dialogs.answers = {false};
-    QTest::keyClick(w.grdProcess, Qt::Key_D, Qt::ControlModifier);
+    QTest::keyClick(Process(), Qt::Key_D, Qt::ControlModifier);
     EXPECT_EQ(dialogs.shown[0].caption, "Registry cleaner");
     EXPECT_EQ(dialogs.shown[0].text, "Do you want to delete all program entires from Registry?");
     EXPECT_TRUE(store.keyExists(kIdKey));
 
     dialogs.answers = {true};
-    w.actClearRegistry->trigger();
-    EXPECT_TRUE(w.options.SaveBlocked);
+    Act("actClearRegistry")->trigger();
+    EXPECT_TRUE(w.CurrentOptions().SaveBlocked);
     EXPECT_TRUE(store.subKeys(kSettingsKey).empty());
     // Export still writes the options in memory.
     dialogs.files = {Path("after.qmr")};
-    w.actExportOptions->trigger();
+    Act("actExportOptions")->trigger();
     EXPECT_NE(qmtest::ReadFile(dir / "after.qmr").find("Router"), std::string::npos);
     w.Shutdown();
     EXPECT_TRUE(store.subKeys(kSettingsKey).empty());
     EXPECT_TRUE(store.keyExists(kSettingsKey));
 }
 
-TEST_F(OptionsTransferTest, ExportClearImportRoundTrip) {
+TEST_F(OptionsFileTest, ExportClearImportRoundTrip) {
     if (!qmtest::UserStoreIsTheTests()) GTEST_SKIP() << "the registry editor would write the operator's settings";
     store.writeText(kIdKey, "13", "Router,Yes,\"disk full\",255,No,Yes");
     store.writeText(kIpKey, "10.0.0.1", "Core,No");
     store.writeText(kTokenKey, "disk", "Yes,65280,No");
     store.writeText(kGeneralKey, "LogDir", "C:\\Log");
     TfrmUDP& w = Start(false);
-    const Options before = w.options;
+    const Options before = w.CurrentOptions();
     dialogs.files = {Path("all.qmr")};
-    w.actExportOptions->trigger();
+    Act("actExportOptions")->trigger();
     dialogs.answers = {true};
-    w.actClearRegistry->trigger();
+    Act("actClearRegistry")->trigger();
     dialogs.files = {Path("all.qmr")};
-    w.actImportOptions->trigger();
+    Act("actImportOptions")->trigger();
     w.Shutdown(); // blocked since the clear: the imported values stay
     Start(false);
-    const Options& after = window->options;
+    const Options& after = window->CurrentOptions();
     EXPECT_EQ(after.General.LogDir, "C:\\Log");
     EXPECT_EQ(after.General.Port, 0);
     ASSERT_EQ(after.IdList.size(), 1u);

@@ -36,9 +36,7 @@ protected:
         qmtest::WriteFile(path, text);
         return path.string();
     }
-    QString Cell(int row, int column) {
-        return window->grdViewer->model()->index(row, column).data().toString();
-    }
+    QString Cell(int row, int column) { return qmtest::CellText(Viewer(), row, column); }
 
     // Runs `inside` once the modal window of type T is up, then closes it with `key`.
     template <typename T> T* WithModal(std::function<void(T*)> inside, std::function<void()> open) {
@@ -55,65 +53,65 @@ protected:
 
 TEST_F(ViewerTest, LoadsAFileIntoTheViewer) {
     store.writeText(kGeneralKey, "LogDir", dir.path().string());
-    TfrmUDP& w = Start(false);
+    Start(false);
     dialogs.files = {QString::fromStdString(WriteLog("20261206-Router.log", 3))};
-    QTest::keyClick(w.grdProcess, Qt::Key_O, Qt::ControlModifier);
+    QTest::keyClick(Process(), Qt::Key_O, Qt::ControlModifier);
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.shown[0].kind, "open");
     EXPECT_EQ(dialogs.shown[0].caption, "Open Log-file");
     EXPECT_EQ(dialogs.shown[0].file.filter, "Log files (*.log)|*.log|All fales (*.*)|*.*");
     EXPECT_EQ(dialogs.shown[0].file.folder.toStdString(), dir.path().string());
-    EXPECT_EQ(w.grdViewer->model()->rowCount(), 3);
+    EXPECT_EQ(qmtest::Rows(Viewer()), 3);
     EXPECT_EQ(Cell(2, ColMessage), "msg 2");
     EXPECT_EQ(Cell(0, ColPort), "514");
     EXPECT_EQ(Cell(0, ColIdColour), "");
-    EXPECT_EQ(w.grdViewer->currentIndex().row(), 2);
-    EXPECT_EQ(w.tabMessPage->currentWidget()->objectName(), "tabViewer");
-    EXPECT_TRUE(w.grdViewer->isVisible());
+    EXPECT_EQ(Viewer()->currentIndex().row(), 2);
+    EXPECT_EQ(Page("tabMessPage"), "tabViewer");
+    EXPECT_TRUE(Viewer()->isVisible());
 }
 
 TEST_F(ViewerTest, ReloadAsksOnlyOverTwoOrMoreRows) {
-    TfrmUDP& w = Start(false);
+    Start(false);
     const QString one = QString::fromStdString(WriteLog("one.log", 1));
     const QString two = QString::fromStdString(WriteLog("two.log", 2));
     dialogs.files = {one, two};
-    w.actOpenLog->trigger();
-    w.actOpenLog->trigger(); // one data row: no question
+    Act("actOpenLog")->trigger();
+    Act("actOpenLog")->trigger(); // one data row: no question
     EXPECT_EQ(dialogs.shown.size(), 2u);
-    EXPECT_EQ(w.grdViewer->model()->rowCount(), 2);
+    EXPECT_EQ(qmtest::Rows(Viewer()), 2);
 
     dialogs.answers = {false};
-    w.actOpenLog->trigger();
+    Act("actOpenLog")->trigger();
     EXPECT_EQ(dialogs.shown.back().kind, "question");
     EXPECT_EQ(dialogs.shown.back().caption, "Load new log-file");
     EXPECT_EQ(dialogs.shown.back().text, "Do you want to clear current Viewer data and load new it?");
     EXPECT_EQ(dialogs.shown.back().icon, BoxIcon::Information);
-    EXPECT_EQ(w.grdViewer->model()->rowCount(), 2);
+    EXPECT_EQ(qmtest::Rows(Viewer()), 2);
 
     dialogs.answers = {true};
     dialogs.files = {QString()}; // Yes, then cancel: the old rows stay
-    w.actOpenLog->trigger();
-    EXPECT_EQ(w.grdViewer->model()->rowCount(), 2);
+    Act("actOpenLog")->trigger();
+    EXPECT_EQ(qmtest::Rows(Viewer()), 2);
 }
 
 TEST_F(ViewerTest, EmptyFileThenASecondLoadAndAMissingFile) {
-    TfrmUDP& w = Start(false);
+    Start(false);
     qmtest::WriteFile(dir / "empty.log", "");
     dialogs.files = {QString::fromStdString((dir / "empty.log").string()),
                      QString::fromStdString(WriteLog("three.log", 3)),
                      QString::fromStdString((dir / "missing.log").string())};
-    w.actOpenLog->trigger();
-    EXPECT_EQ(w.grdViewer->model()->rowCount(), 0);
-    EXPECT_EQ(w.grdViewer->model()->headerData(0, Qt::Horizontal).toString(), "Date");
-    w.actOpenLog->trigger();
-    EXPECT_EQ(w.grdViewer->model()->rowCount(), 3);
+    Act("actOpenLog")->trigger();
+    EXPECT_EQ(qmtest::Rows(Viewer()), 0);
+    EXPECT_EQ(Viewer()->model()->headerData(0, Qt::Horizontal).toString(), "Date");
+    Act("actOpenLog")->trigger();
+    EXPECT_EQ(qmtest::Rows(Viewer()), 3);
     dialogs.answers = {true};
-    w.actOpenLog->trigger();
+    Act("actOpenLog")->trigger();
     ASSERT_EQ(dialogs.Messages().size(), 1u);
     EXPECT_EQ(dialogs.Messages()[0].text,
               "Cannot open file " + QString::fromStdString((dir / "missing.log").string()) + ".");
-    EXPECT_EQ(w.grdViewer->model()->rowCount(), 1); // emptied: one blank row
-    EXPECT_TRUE(w.grdViewer->isVisible());
+    EXPECT_EQ(qmtest::Rows(Viewer()), 1); // emptied: one blank row
+    EXPECT_TRUE(Viewer()->isVisible());
 }
 
 TEST_F(ViewerTest, PropertiesOfTheSelectedRowOfTheActivePage) {
@@ -121,40 +119,40 @@ TEST_F(ViewerTest, PropertiesOfTheSelectedRowOfTheActivePage) {
     TfrmUDP& w = Start();
     QUdpSocket s;
     s.writeDatagram("<13>app: from the net!", QHostAddress::LocalHost,
-                    static_cast<quint16>(w.oUdp->BoundPort()));
-    ASSERT_TRUE(WaitUntil([&] { return w.ProcessRows().RecordCount() == 1; }));
+                    static_cast<quint16>(w.ListeningPort()));
+    ASSERT_TRUE(WaitUntil([&] { return Records() == 1; }));
     w.FlushProcessTable();
     dialogs.files = {QString::fromStdString(WriteLog("a.log", 2))};
-    w.actOpenLog->trigger();
-    w.grdViewer->selectRow(0);
+    Act("actOpenLog")->trigger();
+    Viewer()->selectRow(0);
 
     QString user, message;
     auto* seen = WithModal<TfrmMessageViewer>(
         [&](TfrmMessageViewer* m) {
-            user = m->labUserID->text();
-            message = m->memMessage->toPlainText();
+            user = qmtest::Child<QLabel>(m, "labUserID")->text();
+            message = qmtest::Child<QPlainTextEdit>(m, "memMessage")->toPlainText();
             EXPECT_EQ(m->windowTitle(), "Message Viewer");
-            EXPECT_EQ(m->labSourcePort->text(), "514");
-            EXPECT_EQ(m->labID_RFC->text(), "1 (USER)/5");
-            QTest::keyClick(m->memMessage, Qt::Key_Return); // nothing
+            EXPECT_EQ(qmtest::Child<QLabel>(m, "labSourcePort")->text(), "514");
+            EXPECT_EQ(qmtest::Child<QLabel>(m, "labID_RFC")->text(), "1 (USER)/5");
+            QTest::keyClick(qmtest::Child<QPlainTextEdit>(m, "memMessage"), Qt::Key_Return); // nothing
             EXPECT_TRUE(m->isVisible());
-            QTest::keyClick(m->memMessage, Qt::Key_Escape);
+            QTest::keyClick(qmtest::Child<QPlainTextEdit>(m, "memMessage"), Qt::Key_Escape);
             EXPECT_FALSE(m->isVisible());
         },
-        [&] { QTest::keyClick(w.grdViewer, Qt::Key_F12); });
+        [&] { QTest::keyClick(Viewer(), Qt::Key_F12); });
     ASSERT_TRUE(seen);
     EXPECT_EQ(user, "Router");
     EXPECT_EQ(message, "msg 0");
 
-    w.tabMessPage->setCurrentIndex(0);
-    w.grdProcess->selectRow(0);
-    WithModal<TfrmMessageViewer>([&](TfrmMessageViewer* m) { message = m->memMessage->toPlainText(); },
-                                 [&] { w.actMessageViewer->trigger(); });
+    Find<QTabWidget>("tabMessPage")->setCurrentIndex(0);
+    Process()->selectRow(0);
+    WithModal<TfrmMessageViewer>([&](TfrmMessageViewer* m) { message = qmtest::Child<QPlainTextEdit>(m, "memMessage")->toPlainText(); },
+                                 [&] { Act("actMessageViewer")->trigger(); });
     EXPECT_EQ(message, " from the net");
     // The empty last row gives empty fields.
-    w.grdProcess->selectRow(1);
-    WithModal<TfrmMessageViewer>([&](TfrmMessageViewer* m) { user = m->labUserID->text(); },
-                                 [&] { w.actMessageViewer->trigger(); });
+    Process()->selectRow(1);
+    WithModal<TfrmMessageViewer>([&](TfrmMessageViewer* m) { user = qmtest::Child<QLabel>(m, "labUserID")->text(); },
+                                 [&] { Act("actMessageViewer")->trigger(); });
     EXPECT_EQ(user, "");
 }
 
@@ -164,15 +162,15 @@ TEST_F(ViewerTest, DescriptionAndAboutWindows) {
     auto* describe = WithModal<TfrmDescribe>(
         [&](TfrmDescribe* d) {
             EXPECT_EQ(d->windowTitle(), "Quillmere Describe");
-            EXPECT_EQ(d->statusPanel->text(), "   Quillmere Light v.2.0");
-            QTest::keyClicks(d->RichEdit1, "typed");
-            QTest::keyClick(d->RichEdit1, Qt::Key_Escape);
+            EXPECT_EQ(qmtest::Child<QLabel>(d, "statusPanel")->text(), "   Quillmere Light v.2.0");
+            QTest::keyClicks(qmtest::Child<QTextEdit>(d, "RichEdit1"), "typed");
+            QTest::keyClick(qmtest::Child<QTextEdit>(d, "RichEdit1"), Qt::Key_Escape);
             EXPECT_FALSE(d->isVisible());
         },
-        [&] { w.actHelp->trigger(); });
+        [&] { Act("actHelp")->trigger(); });
     ASSERT_TRUE(describe);
-    WithModal<TfrmDescribe>([&](TfrmDescribe* d) { text = d->RichEdit1->toPlainText(); },
-                            [&] { w.actHelp->trigger(); });
+    WithModal<TfrmDescribe>([&](TfrmDescribe* d) { text = qmtest::Child<QTextEdit>(d, "RichEdit1")->toPlainText(); },
+                            [&] { Act("actHelp")->trigger(); });
     EXPECT_FALSE(text.contains("typed"));
     EXPECT_TRUE(text.contains(QString::fromUtf8("Описание программы")));
     EXPECT_TRUE(text.contains("Quillmere Light version 2.0"));
@@ -182,14 +180,14 @@ TEST_F(ViewerTest, DescriptionAndAboutWindows) {
         auto* about = WithModal<TfrmAbout>(
             [&](TfrmAbout* a) {
                 EXPECT_EQ(a->windowTitle(), "About Quillmere");
-                EXPECT_EQ(a->btnClose->geometry(), QRect(234, 63, 75, 25));
+                EXPECT_EQ(qmtest::Child<QPushButton>(a, "btnClose")->geometry(), QRect(234, 63, 75, 25));
                 QTest::keyClick(a, key);
                 closed = !a->isVisible();
             },
             [&] {
                 w.activateWindow();
                 ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-                QTest::keyClick(w.grdProcess, Qt::Key_F1);
+                QTest::keyClick(Process(), Qt::Key_F1);
             });
         ASSERT_TRUE(about);
         EXPECT_TRUE(closed) << key;

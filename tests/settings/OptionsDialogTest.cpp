@@ -1,10 +1,13 @@
 // The options dialog, driven through its real widgets and keys.
+#include "settings/OptionsLists.h"
+#include "settings/ui/unitOptions.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
-#include "settings/ui/unitOptions.h"
+#include "support/Widgets.h"
 
 #include <QCalendarWidget>
 #include <QCheckBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -13,109 +16,122 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
 using namespace qm;
+using qmtest::CellText;
+using qmtest::Rows;
 
 namespace {
-
-class FakeHost : public OptionsHost {
-public:
-    int idRow = 0, ipRow = 0;
-    int prepared = 0, filled = 0, titled = 0, repainted = 0, takenOver = 0;
-    int SelectedIdFilterRow() const override { return idRow; }
-    int SelectedIpFilterRow() const override { return ipRow; }
-    bool PrepareDayFilesForced() override {
-        ++prepared;
-        return true;
-    }
-    void FillFilterExplorer() override { ++filled; }
-    void SetTitle() override { ++titled; }
-    void RepaintProcessTable() override { ++repainted; }
-    void OptionsTakenOver() override { ++takenOver; }
-};
 
 class OptionsDialogTest : public ::testing::Test {
 protected:
     Options options;
-    FakeHost host;
+    int idRow = 0, ipRow = 0;
+    std::vector<int> portsBound; // what OK asked to bind
+    std::string bindError;       // the answer to it
     qmtest::ScriptedDialogs dialogs;
     std::unique_ptr<TfrmOptions> dialog;
 
-    TfrmOptions& Open(int page = 0) {
-        dialog = std::make_unique<TfrmOptions>(options, host, dialogs);
+    TfrmOptions& Open(TfrmOptions::Page page = TfrmOptions::PageGeneral) {
+        dialog = std::make_unique<TfrmOptions>(options, idRow, ipRow, dialogs, [this](int port) {
+            portsBound.push_back(port);
+            return bindError;
+        });
         dialog->SelectPage(page);
         dialog->show();
         dialog->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
         return *dialog;
     }
+    template <typename T = QWidget> T* W(const char* name) {
+        T* w = qmtest::Child<T>(dialog.get(), name);
+        EXPECT_TRUE(w) << name;
+        return w;
+    }
+    QLineEdit* Edit(const char* name) { return W<QLineEdit>(name); }
+    QCheckBox* Check(const char* name) { return W<QCheckBox>(name); }
+    QTableView* Grid(const char* name) { return W<QTableView>(name); }
+    QPushButton* Ok() { return W<QPushButton>("btnOk"); }
+    QTabWidget* Tabs() { return W<QTabWidget>("tabPage"); }
+    QString PageShown() { return Tabs()->currentWidget()->objectName(); }
     void Type(QLineEdit* edit, const QString& text) {
         edit->setFocus();
         edit->selectAll();
         QTest::keyClicks(edit, text);
     }
     void ClickTab(int index) {
-        QTabBar* bar = dialog->tabPage->tabBar();
+        QTabBar* bar = Tabs()->tabBar();
         QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
         QCoreApplication::processEvents();
     }
+    bool Accepted() { return dialog->result() == QDialog::Accepted && !dialog->isVisible(); }
 };
 
-TEST_F(OptionsDialogTest, RendersEveryPage) {
-    options.IdList = {{"13", "Router", "Yes", "", "255", "No", "Yes"},
-                      {"5", "NOTICE", "No", "", "16711680", "No", "Yes"}};
-    options.IpList = {{"10.0.0.1", "Core", "Yes"}};
-    options.TokenList = {{"disk", "Yes", "65280", "No"}};
+TEST_F(OptionsDialogTest, FrameAndPages) {
     TfrmOptions& d = Open();
-    const char* out = std::getenv("QM_SCREENSHOT_DIR");
-    qmtest::TempDir dir;
-    const std::filesystem::path folder = out ? std::filesystem::path(out) : dir.path();
-    for (int page = 0; page < 5; ++page) {
-        d.SelectPage(page);
-        QCoreApplication::processEvents();
-        const auto file = folder / ("options-page" + std::to_string(page) + ".png");
-        ASSERT_TRUE(d.grab().save(QString::fromStdString(file.string())));
-    }
     EXPECT_EQ(d.windowTitle(), "  Options");
-    EXPECT_EQ(d.tabPage->tabText(1), "ID/Rfc Listing ");
-    EXPECT_EQ(d.btnOk->text(), QString::fromUtf8("\u041E\u041A"));
+    EXPECT_EQ(d.size(), QSize(434, 298));
+    QStringList tabs;
+    for (int i = 0; i < Tabs()->count(); ++i)
+        tabs << Tabs()->tabText(i);
+    EXPECT_EQ(tabs, (QStringList{"General ", "ID/Rfc Listing ", "IP Listing ", "Token Listing", "Set Date"}));
+    EXPECT_EQ(Ok()->text(), QString::fromUtf8("\u041E\u041A"));
+    // The captions of each list sit over their columns: they are its header.
+    struct Captions {
+        const char* grid;
+        QStringList words;
+    };
+    for (const Captions& c : std::vector<Captions>{
+             {"grdIDList", {"ID name", "ID No", "ID listen", "Token", "Color", "UseToken", "Popup"}},
+             {"grdIPList", {"IP Name", "IP Address", "IP Listen"}},
+             {"grdTokenList", {"Token", "Use Token", "Color", "PopUp"}}}) {
+        QTableView* grid = Grid(c.grid);
+        QStringList shown;
+        for (int col = 0; col < grid->model()->columnCount(); ++col)
+            shown << grid->model()->headerData(col, Qt::Horizontal).toString();
+        EXPECT_EQ(shown, c.words) << c.grid;
+        EXPECT_FALSE(grid->horizontalHeader()->isHidden()) << c.grid;
+    }
 }
 
 TEST_F(OptionsDialogTest, EmptyListsTakeTheirFirstEntryFromThePanel) {
     options.General.WriteToLog = true;
-    TfrmOptions& d = Open(TfrmOptions::PageIdList);
-    EXPECT_EQ(d.grdIDList->model()->rowCount(), 1);
-    EXPECT_EQ(d.grdTokenList->model()->rowCount(), 1);
-    EXPECT_TRUE(d.shpColor->styleSheet().contains("#ffffff"));
-    EXPECT_TRUE(d.shpTokenColor->styleSheet().contains("#000000"));
-    Type(d.edtIDName, "Router");
-    Type(d.edtIDNumber, "13");
-    QTest::mouseClick(d.chkIDListen, Qt::LeftButton);
-    QTest::mouseClick(d.btnOk, Qt::LeftButton);
-    EXPECT_EQ(d.result(), QDialog::Accepted);
-    ASSERT_EQ(options.IdList.size(), 1u);
-    EXPECT_EQ(options.IdList[0].Name, "Router");
-    EXPECT_EQ(options.IdList[0].IdNumber, "13");
-    EXPECT_EQ(options.IdList[0].Listen, "Yes");
-    EXPECT_EQ(options.IdList[0].Color, "16777215");
-    EXPECT_EQ(host.prepared, 1);
-    EXPECT_EQ(host.filled, 1);
-    EXPECT_EQ(host.titled, 1);
+    Open(TfrmOptions::PageIdList);
+    EXPECT_EQ(Rows(Grid("grdIDList")), 1);
+    EXPECT_EQ(Rows(Grid("grdTokenList")), 1);
+    EXPECT_TRUE(W<QFrame>("shpColor")->styleSheet().contains("#ffffff"));
+    EXPECT_TRUE(W<QFrame>("shpTokenColor")->styleSheet().contains("#000000"));
+    Type(Edit("edtIDName"), "Router");
+    Type(Edit("edtIDNumber"), "13");
+    QTest::mouseClick(Check("chkIDListen"), Qt::LeftButton);
+    QTest::mouseClick(Ok(), Qt::LeftButton);
+    ASSERT_TRUE(Accepted());
+    const OptionsEdit& e = dialog->Edit();
+    ASSERT_EQ(e.IdList.size(), 1u);
+    EXPECT_EQ(e.IdList[0].Name, "Router");
+    EXPECT_EQ(e.IdList[0].IdNumber, "13");
+    EXPECT_EQ(e.IdList[0].Listen, "Yes");
+    EXPECT_EQ(e.IdList[0].Color, "16777215");
+    EXPECT_TRUE(e.General.WriteToLog);
+    EXPECT_TRUE(portsBound.empty()); // the port did not change
 }
 
 TEST_F(OptionsDialogTest, ShowingARowNeverWritesIntoIt) {
     options.IdList = {{"13", "Router", "", "", "255", "", ""}};
-    TfrmOptions& d = Open(TfrmOptions::PageIdList);
-    d.LoadEditPanel(TfrmOptions::Lists::All);
-    EXPECT_EQ(d.IdGrid().Cell(0, IdListen), "");
-    EXPECT_EQ(d.IdGrid().Cell(0, IdPopup), "");
+    Open(TfrmOptions::PageIdList);
+    QTest::mouseClick(Ok(), Qt::LeftButton);
+    ASSERT_TRUE(Accepted());
+    // The blank flags got OK's defaults, not the panel's unchecked boxes.
+    EXPECT_EQ(dialog->Edit().IdList[0].Listen, "No");
+    EXPECT_EQ(dialog->Edit().IdList[0].Popup, "Yes");
 }
 
 TEST_F(OptionsDialogTest, StandardLevelQuestion) {
-    TfrmOptions& d = Open(TfrmOptions::PageIdList);
+    Open(TfrmOptions::PageIdList);
     struct Case {
         const char* name;
         const char* number;
@@ -129,12 +145,13 @@ TEST_F(OptionsDialogTest, StandardLevelQuestion) {
         {"err", "3", true, true, "ERR", "3"},         {"ERR", "3", false, false, "ERR", "3"},
         {"Errors", "8", false, false, "Errors", "8"}, {"", "0", true, true, "EMERG", "0"},
     };
+    QTableView* grid = Grid("grdIDList");
     for (const Case& c : cases) {
         dialogs.shown.clear();
         dialogs.answers = {c.answer};
-        Type(d.edtIDName, c.name);
-        Type(d.edtIDNumber, c.number);
-        d.edtIDName->setFocus(); // leaving the number field
+        Type(Edit("edtIDName"), c.name);
+        Type(Edit("edtIDNumber"), c.number);
+        Edit("edtIDName")->setFocus(); // leaving the number field
         QCoreApplication::processEvents();
         ASSERT_EQ(dialogs.shown.size(), c.asked ? 1u : 0u) << c.name << " " << c.number;
         if (c.asked) {
@@ -143,14 +160,14 @@ TEST_F(OptionsDialogTest, StandardLevelQuestion) {
                       "You enter standart RFC gravity level and will be get default vaule. "
                       "Do you want to continue?");
         }
-        EXPECT_EQ(d.IdGrid().Cell(0, IdName), c.nameAfter);
-        EXPECT_EQ(d.IdGrid().Cell(0, IdNo), c.numberAfter);
+        EXPECT_EQ(CellText(grid, 0, IdName), c.nameAfter);
+        EXPECT_EQ(CellText(grid, 0, IdNo), c.numberAfter);
         if (c.asked && !c.answer) {
-            EXPECT_TRUE(d.edtIDNumber->hasFocus());
+            EXPECT_TRUE(Edit("edtIDNumber")->hasFocus());
         }
         dialogs.answers.clear();
-        d.edtIDNumber->clear();
-        d.edtIDName->setFocus();
+        Edit("edtIDNumber")->clear();
+        Edit("edtIDName")->setFocus();
         QCoreApplication::processEvents();
     }
 }
@@ -158,88 +175,93 @@ TEST_F(OptionsDialogTest, StandardLevelQuestion) {
 TEST_F(OptionsDialogTest, ListKeys) {
     options.IdList = {{"13", "Router", "Yes", "", "255", "No", "Yes"},
                       {"14", "Switch", "Yes", "", "1", "No", "No"}};
-    TfrmOptions& d = Open(TfrmOptions::PageIdList);
-    d.grdIDList->setFocus();
-    QTest::keyClick(d.grdIDList, Qt::Key_Insert, Qt::ShiftModifier);
-    EXPECT_TRUE(d.popIDAdd->isVisible());
-    d.popIDAdd->hide();
-    QTest::keyClick(d.grdIDList, Qt::Key_Delete, Qt::ControlModifier | Qt::ShiftModifier);
+    Open(TfrmOptions::PageIdList);
+    QTableView* ids = Grid("grdIDList");
+    auto* presets = W<QMenu>("popIDAdd");
+    ids->setFocus();
+    QTest::keyClick(ids, Qt::Key_Insert, Qt::ShiftModifier);
+    EXPECT_TRUE(presets->isVisible());
+    presets->hide();
+    QTest::keyClick(ids, Qt::Key_Delete, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_TRUE(dialogs.shown.empty());
     dialogs.answers = {true};
-    QTest::keyClick(d.edtIDName, Qt::Key_Delete, Qt::ControlModifier);
+    QTest::keyClick(Edit("edtIDName"), Qt::Key_Delete, Qt::ControlModifier);
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.shown[0].caption, "Delete ID");
     EXPECT_EQ(dialogs.shown[0].text, "Do you want to delete this ID Listen Number entire?");
-    EXPECT_EQ(d.IdGrid().RowCount(), 1);
-    EXPECT_EQ(d.edtIDName->text(), "Switch");
-    EXPECT_EQ(d.IdGrid().Cell(0, IdPopup), "No");
+    EXPECT_EQ(Rows(ids), 1);
+    EXPECT_EQ(Edit("edtIDName")->text(), "Switch");
+    EXPECT_EQ(CellText(ids, 0, IdPopup), "No");
 
     // On OK or Cancel the keys act on the list shown, and on nothing on General.
-    d.SelectPage(TfrmOptions::PageTokenList);
-    d.TokenGrid().SetCell(0, TkToken, "disk");
-    QTest::keyClick(d.btnCancel, Qt::Key_Insert);
-    EXPECT_EQ(d.TokenGrid().RowCount(), 2);
-    d.SelectPage(TfrmOptions::PageGeneral);
-    QTest::keyClick(d.btnOk, Qt::Key_Delete, Qt::ControlModifier);
+    dialog->SelectPage(TfrmOptions::PageTokenList);
+    Type(Edit("edtToken"), "disk");
+    QTest::keyClick(W<QPushButton>("btnCancel"), Qt::Key_Insert);
+    EXPECT_EQ(Rows(Grid("grdTokenList")), 2);
+    dialog->SelectPage(TfrmOptions::PageGeneral);
+    QTest::keyClick(Ok(), Qt::Key_Delete, Qt::ControlModifier);
     EXPECT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(d.TokenGrid().RowCount(), 2);
+    EXPECT_EQ(Rows(Grid("grdTokenList")), 2);
 }
 
 TEST_F(OptionsDialogTest, PresetMenuItems) {
-    TfrmOptions& d = Open(TfrmOptions::PageIdList);
-    auto* all = d.popIDAdd->findChild<QAction*>("popAll");
-    ASSERT_TRUE(all);
+    Open(TfrmOptions::PageIdList);
+    auto* menu = W<QMenu>("popIDAdd");
     QStringList captions;
-    for (QAction* a : d.popIDAdd->actions())
+    for (QAction* a : menu->actions())
         captions << (a->isSeparator() ? "-" : a->text());
     EXPECT_EQ(captions[4], "Add standart RFC Gravity Level (4 - WARNING)");
     EXPECT_EQ(captions[8], "-");
     EXPECT_EQ(captions[10], "-");
     EXPECT_EQ(captions[11], "Add ID for especially listen (0...191 - USER)");
-    all->trigger();
-    EXPECT_EQ(d.IdGrid().RowCount(), 8);
-    EXPECT_EQ(d.edtIDName->text(), "DEBUG");
-    d.popIDAdd->findChild<QAction*>("pop8")->trigger();
-    EXPECT_EQ(d.IdGrid().RowCount(), 9);
-    EXPECT_TRUE(d.edtIDName->hasFocus());
-    d.popIDAdd->findChild<QAction*>("pop8")->trigger(); // the blank last row is not complete
-    EXPECT_EQ(d.IdGrid().RowCount(), 9);
+    menu->findChild<QAction*>("popAll")->trigger();
+    EXPECT_EQ(Rows(Grid("grdIDList")), 8);
+    EXPECT_EQ(Edit("edtIDName")->text(), "DEBUG");
+    menu->findChild<QAction*>("pop8")->trigger();
+    EXPECT_EQ(Rows(Grid("grdIDList")), 9);
+    EXPECT_TRUE(Edit("edtIDName")->hasFocus());
+    menu->findChild<QAction*>("pop8")->trigger(); // the blank last row is not complete
+    EXPECT_EQ(Rows(Grid("grdIDList")), 9);
 }
 
 TEST_F(OptionsDialogTest, ColoursNeedANamedRow) {
-    TfrmOptions& d = Open(TfrmOptions::PageIdList);
+    Open(TfrmOptions::PageIdList);
+    int repaints = 0;
+    QObject::connect(dialog.get(), &TfrmOptions::ColourDialogClosed, [&] { ++repaints; });
+    auto* choose = W<QToolButton>("btnChooseColor");
     dialogs.colors = {QColor(255, 0, 0)};
-    QTest::mouseClick(d.btnChooseColor, Qt::LeftButton);
-    EXPECT_EQ(d.IdGrid().Cell(0, IdColor), "");
-    EXPECT_EQ(host.repainted, 1);
-    Type(d.edtIDName, "Router");
+    QTest::mouseClick(choose, Qt::LeftButton);
+    EXPECT_EQ(CellText(Grid("grdIDList"), 0, IdColor), "");
+    EXPECT_EQ(repaints, 1);
+    Type(Edit("edtIDName"), "Router");
     dialogs.colors = {QColor(0, 0, 255)};
-    QTest::mouseClick(d.btnChooseColor, Qt::LeftButton);
-    EXPECT_EQ(d.IdGrid().Cell(0, IdColor), "16711680");
+    QTest::mouseClick(choose, Qt::LeftButton);
+    EXPECT_EQ(CellText(Grid("grdIDList"), 0, IdColor), "16711680");
     dialogs.colors = {QColor()}; // cancelled
-    QTest::mouseClick(d.btnChooseColor, Qt::LeftButton);
-    EXPECT_EQ(d.IdGrid().Cell(0, IdColor), "16711680");
-    EXPECT_EQ(host.repainted, 3);
+    QTest::mouseClick(choose, Qt::LeftButton);
+    EXPECT_EQ(CellText(Grid("grdIDList"), 0, IdColor), "16711680");
+    EXPECT_EQ(repaints, 3);
 }
 
 TEST_F(OptionsDialogTest, HoldingTheSpinButtonRepeats) {
     for (const char* t : {"t1", "t2", "t3", "t4", "t5"})
         options.TokenList.push_back({t, "Yes", "1", "No"});
-    TfrmOptions& d = Open(TfrmOptions::PageTokenList);
-    QTest::mousePress(d.btnTopDownBottom, Qt::LeftButton);
-    EXPECT_EQ(d.TokenGrid().Cell(1, TkToken), "t1"); // one step on pressing
-    EXPECT_TRUE(d.tmrTokenRepeat->isActive());
-    EXPECT_EQ(d.tmrTokenRepeat->interval(), 400);
-    d.TokenRepeatTick();
-    EXPECT_EQ(d.tmrTokenRepeat->interval(), 100);
-    d.TokenRepeatTick();
-    d.TokenRepeatTick();
-    EXPECT_EQ(d.TokenGrid().Cell(4, TkToken), "t1");
-    EXPECT_EQ(d.edtToken->text(), "t1");
-    QTest::mouseRelease(d.btnTopDownBottom, Qt::LeftButton);
-    EXPECT_FALSE(d.tmrTokenRepeat->isActive());
-    QTest::mouseClick(d.btnTopDownTop, Qt::LeftButton);
-    EXPECT_EQ(d.TokenGrid().Cell(3, TkToken), "t1");
+    Open(TfrmOptions::PageTokenList);
+    QTableView* tokens = Grid("grdTokenList");
+    auto* down = W<QToolButton>("btnTopDownBottom");
+    QTest::mousePress(down, Qt::LeftButton);
+    EXPECT_EQ(CellText(tokens, 1, TkToken), "t1"); // one step on pressing
+    QElapsedTimer held;
+    held.start();
+    // Then after 400 ms, and every 100 ms after that, to the bottom.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return CellText(tokens, 4, TkToken) == "t1"; }, 3000));
+    EXPECT_GE(held.elapsed(), 550);
+    EXPECT_EQ(Edit("edtToken")->text(), "t1");
+    QTest::mouseRelease(down, Qt::LeftButton);
+    QTest::mouseClick(W<QToolButton>("btnTopDownTop"), Qt::LeftButton);
+    EXPECT_EQ(CellText(tokens, 3, TkToken), "t1");
+    QTest::qWait(250);
+    EXPECT_EQ(CellText(tokens, 3, TkToken), "t1"); // released: no more steps
 }
 
 TEST_F(OptionsDialogTest, NumbersAreRefusedWithEveryEditKept) {
@@ -258,107 +280,186 @@ TEST_F(OptionsDialogTest, NumbersAreRefusedWithEveryEditKept) {
     for (const Case& c : cases) {
         Open();
         dialogs.shown.clear();
-        dialog->chkStayOnTop->setChecked(true);
-        Type(dialog->edtPort, c.port);
-        dialog->edtLimitRows->setText(c.limit);
-        QTest::mouseClick(dialog->btnOk, Qt::LeftButton);
+        Check("chkStayOnTop")->setChecked(true);
+        Type(Edit("edtPort"), c.port);
+        Edit("edtLimitRows")->setText(c.limit);
+        QTest::mouseClick(Ok(), Qt::LeftButton);
         ASSERT_EQ(dialogs.Messages().size(), 1u) << c.port;
         EXPECT_EQ(dialogs.Messages()[0].text, c.message);
         EXPECT_EQ(dialogs.Messages()[0].caption, "Quillmere Light");
         EXPECT_TRUE(dialog->isVisible());
-        EXPECT_FALSE(options.General.StayOnTop); // nothing taken over
-        EXPECT_EQ(dialog->edtPort->text(), c.port);
+        EXPECT_EQ(Edit("edtPort")->text(), c.port);
+        EXPECT_TRUE(Check("chkStayOnTop")->isChecked());
     }
-    dialog->edtPort->setText("1514");
-    dialog->edtLimitRows->setText("0");
-    QTest::mouseClick(dialog->btnOk, Qt::LeftButton);
-    EXPECT_EQ(options.General.Port, 1514);
-    EXPECT_EQ(options.General.LimitRows, 0);
+    Edit("edtPort")->setText("1514");
+    Edit("edtLimitRows")->setText("0");
+    QTest::mouseClick(Ok(), Qt::LeftButton);
+    ASSERT_TRUE(Accepted());
+    EXPECT_EQ(dialog->Edit().General.Port, 1514);
+    EXPECT_EQ(dialog->Edit().General.LimitRows, 0);
+    EXPECT_EQ(portsBound, std::vector<int>{1514});
+}
+
+// A stored number the four-digit field cannot hold shows whole, and OK
+// refuses it rather than saving a cut-down number nobody typed.
+TEST_F(OptionsDialogTest, AStoredLimitBeyondTheFieldShowsWholeAndIsRefused) {
+    for (const std::int32_t stored : {20000, -5}) {
+        options.General.LimitRows = stored;
+        Open();
+        dialogs.shown.clear();
+        EXPECT_EQ(Edit("edtLimitRows")->text(), QString::number(stored));
+        QTest::mouseClick(Ok(), Qt::LeftButton);
+        ASSERT_EQ(dialogs.Messages().size(), 1u) << stored;
+        EXPECT_EQ(dialogs.Messages()[0].text, "The row limit must be 0 or a whole number from 3 to 9999.");
+        EXPECT_TRUE(dialog->isVisible());
+    }
+    options.General.LimitRows = 9999;
+    Open();
+    EXPECT_EQ(Edit("edtLimitRows")->text(), "9999");
+}
+
+// A changed port is bound at OK; a port that cannot be listened on keeps the
+// dialog open with every edit, and nothing is taken over.
+TEST_F(OptionsDialogTest, APortThatCannotBeBoundKeepsTheDialogOpen) {
+    Open();
+    Type(Edit("edtPort"), "1514");
+    Check("chkWriteToLog")->setChecked(true);
+    bindError = "UDP port 1514 cannot be listened on: Address already in use.";
+    QTest::mouseClick(Ok(), Qt::LeftButton);
+    ASSERT_EQ(dialogs.Messages().size(), 1u);
+    EXPECT_EQ(dialogs.Messages()[0].text, QString::fromStdString(bindError));
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_TRUE(Check("chkWriteToLog")->isChecked());
+    bindError.clear();
+    QTest::mouseClick(Ok(), Qt::LeftButton);
+    ASSERT_TRUE(Accepted());
+    EXPECT_EQ(portsBound, (std::vector<int>{1514, 1514}));
 }
 
 TEST_F(OptionsDialogTest, ListErrorsKeepTheDialogOpen) {
-    TfrmOptions& d = Open(TfrmOptions::PageIdList);
-    Type(d.edtIDName, "Core,");
-    QTest::mouseClick(d.btnOk, Qt::LeftButton);
+    Open(TfrmOptions::PageIdList);
+    Type(Edit("edtIDName"), "Core,");
+    QTest::mouseClick(Ok(), Qt::LeftButton);
     ASSERT_EQ(dialogs.Messages().size(), 1u);
     EXPECT_EQ(dialogs.Messages()[0].caption, "Error on input parameters");
     EXPECT_EQ(dialogs.Messages()[0].icon, BoxIcon::Error);
-    EXPECT_TRUE(d.isVisible());
-    EXPECT_FALSE(d.ClosePermitted());
-    d.close(); // Alt+F4 is refused too
-    EXPECT_TRUE(d.isVisible());
+    EXPECT_TRUE(dialog->isVisible());
+    dialog->close(); // Alt+F4 is refused too
+    EXPECT_TRUE(dialog->isVisible());
 }
 
 TEST_F(OptionsDialogTest, CancelAndEscapeDropEveryEdit) {
     options.IdList = {{"13", "Router", "Yes", "", "255", "No", "Yes"}};
-    const Options before = options;
-    TfrmOptions& d = Open(TfrmOptions::PageIdList);
-    Type(d.edtIDName, "Changed");
-    d.chkWriteToLog->setChecked(true);
-    d.SelectPage(TfrmOptions::PageTokenList);
-    Type(d.edtToken, "new");
-    QTest::keyClick(d.grdTokenList, Qt::Key_Escape);
-    EXPECT_FALSE(d.isVisible());
-    EXPECT_EQ(d.result(), QDialog::Rejected);
-    EXPECT_EQ(options.IdList[0].Name, "Router");
-    EXPECT_TRUE(options.TokenList.empty());
-    EXPECT_FALSE(options.General.WriteToLog);
-    EXPECT_EQ(host.filled + host.titled, 0);
+    Open(TfrmOptions::PageIdList);
+    Type(Edit("edtIDName"), "Changed");
+    Check("chkWriteToLog")->setChecked(true);
+    dialog->SelectPage(TfrmOptions::PageTokenList);
+    Type(Edit("edtToken"), "new");
+    QTest::keyClick(Grid("grdTokenList"), Qt::Key_Escape);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(dialog->result(), QDialog::Rejected);
+    EXPECT_TRUE(portsBound.empty());
 }
 
-TEST_F(OptionsDialogTest, EnterIsOk) {
-    TfrmOptions& d = Open();
-    d.chkAutoSizeGrid->setChecked(true);
-    QTest::keyClick(d.chkAutoSizeGrid, Qt::Key_Return);
-    EXPECT_EQ(d.result(), QDialog::Accepted);
-    EXPECT_TRUE(options.General.AutoSizeGrid);
+// Enter is OK, except on a focused button: that button answers it itself.
+TEST_F(OptionsDialogTest, EnterIsOkUnlessAnotherButtonHasTheFocus) {
+    Open();
+    Check("chkAutoSizeGrid")->setChecked(true);
+    QTest::keyClick(Check("chkAutoSizeGrid"), Qt::Key_Return);
+    ASSERT_TRUE(Accepted());
+    EXPECT_TRUE(dialog->Edit().General.AutoSizeGrid);
+
+    Open();
+    Check("chkAutoSizeGrid")->setChecked(true);
+    auto* cancel = W<QPushButton>("btnCancel");
+    cancel->setFocus();
+    QTest::keyClick(cancel, Qt::Key_Return);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(dialog->result(), QDialog::Rejected);
 }
 
 TEST_F(OptionsDialogTest, CalendarClickChoosesTheUserDate) {
     options.UserDate = {2026, 12, 6, 10, 0, 0};
-    TfrmOptions& d = Open(TfrmOptions::PageSetDate);
-    EXPECT_FALSE(d.chkUseUserDate->isChecked());
-    d.dtpDate->setSelectedDate(QDate(2025, 1, 1));
-    auto* view = d.dtpDate->findChild<QAbstractItemView*>();
+    Open(TfrmOptions::PageSetDate);
+    auto* calendar = W<QCalendarWidget>("dtpDate");
+    EXPECT_FALSE(Check("chkUseUserDate")->isChecked());
+    calendar->setSelectedDate(QDate(2025, 1, 1));
+    auto* view = calendar->findChild<QAbstractItemView*>();
     ASSERT_TRUE(view);
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
-    EXPECT_TRUE(d.chkUseUserDate->isChecked());
-    d.dtpDate->setSelectedDate(QDate(2025, 1, 1));
-    QTest::mouseClick(d.btnOk, Qt::LeftButton);
-    EXPECT_TRUE(options.UseUserDate);
-    EXPECT_EQ(options.UserDate.year, 2025);
-    EXPECT_EQ(options.UserDate.month, 1);
-    EXPECT_EQ(options.UserDate.day, 1);
+    EXPECT_TRUE(Check("chkUseUserDate")->isChecked());
+    calendar->setSelectedDate(QDate(2025, 1, 1));
+    QTest::mouseClick(Ok(), Qt::LeftButton);
+    ASSERT_TRUE(Accepted());
+    EXPECT_TRUE(dialog->Edit().UseUserDate);
+    EXPECT_EQ(dialog->Edit().UserDate, (DateTime{2025, 1, 1, 10, 0, 0}));
 }
 
-TEST_F(OptionsDialogTest, HintFollowsTheOperatorsPageChanges) {
-    TfrmOptions& d = Open(TfrmOptions::PageIpList);
-    EXPECT_EQ(d.tabPage->currentWidget()->objectName(), "tabIPList");
-    EXPECT_FALSE(d.labHint->isVisible());
+// Every page change of the operator's, by mouse or keyboard, shows the hint
+// and gives a list page's grid the focus; the page the dialog opens on does not.
+TEST_F(OptionsDialogTest, PageChangesByMouseOrKeyboard) {
+    Open(TfrmOptions::PageIpList);
+    auto* hint = W<QLabel>("labHint");
+    EXPECT_EQ(PageShown(), "tabIPList");
+    EXPECT_FALSE(hint->isVisible());
+    EXPECT_EQ(hint->text(), "Ins - Add position, Ctrl+Del - Delete position");
     ClickTab(TfrmOptions::PageGeneral);
-    EXPECT_FALSE(d.labHint->isVisible());
+    EXPECT_FALSE(hint->isVisible());
     ClickTab(TfrmOptions::PageIdList);
-    EXPECT_TRUE(d.labHint->isVisible());
-    EXPECT_TRUE(d.grdIDList->hasFocus());
-    EXPECT_EQ(d.labHint->text(), "Ins - Add position, Ctrl+Del - Delete position");
+    EXPECT_TRUE(hint->isVisible());
+    EXPECT_TRUE(Grid("grdIDList")->hasFocus());
+
+    struct Key {
+        QWidget* target;
+        Qt::Key key;
+        Qt::KeyboardModifiers mods;
+        const char* page;
+        const char* grid;
+    };
+    QTabBar* bar = Tabs()->tabBar();
+    for (const Key& k : std::vector<Key>{
+             {Grid("grdIDList"), Qt::Key_Tab, Qt::ControlModifier, "tabIPList", "grdIPList"},
+             {Grid("grdIPList"), Qt::Key_PageDown, Qt::ControlModifier, "tabTokenList", "grdTokenList"},
+             {Grid("grdTokenList"), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, "tabIPList",
+              "grdIPList"},
+             {Grid("grdIPList"), Qt::Key_PageUp, Qt::ControlModifier, "tabIDList", "grdIDList"},
+             {bar, Qt::Key_Right, Qt::NoModifier, "tabIPList", "grdIPList"},
+         }) {
+        if (k.target == bar) bar->setFocus();
+        QTest::keyClick(k.target, k.key, k.mods);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(PageShown(), k.page);
+        if (k.target != bar) {
+            EXPECT_TRUE(Grid(k.grid)->hasFocus()) << k.page;
+        }
+        EXPECT_TRUE(hint->isVisible());
+    }
+    // Ins now reaches the list: a new row on the IP page.
+    Type(Edit("edtIPName"), "Core");
+    Grid("grdIPList")->setFocus();
+    QTest::keyClick(Grid("grdIPList"), Qt::Key_Insert);
+    EXPECT_EQ(Rows(Grid("grdIPList")), 2);
 }
 
 TEST_F(OptionsDialogTest, AddressesOpenAndSaveUnchanged) {
     options.IpList = {{"10.0.0.1", "Core", "Yes"}, {"192.168.100.200", "Edge", "No"}};
-    host.ipRow = 1;
-    TfrmOptions& d = Open(TfrmOptions::PageIpList);
-    EXPECT_EQ(d.edtIPName->text(), "Edge"); // the entry selected in the filter explorer
-    d.btnIPAdd->click();
-    Type(d.edtIPName, "New");
-    d.edtIPAddress->setFocus();
-    d.edtIPAddress->setCursorPosition(0);
-    QTest::keyClicks(d.edtIPAddress, "172.16.5.9");
-    QTest::mouseClick(d.btnOk, Qt::LeftButton);
-    ASSERT_EQ(options.IpList.size(), 3u);
-    EXPECT_EQ(options.IpList[0].Address, "10.0.0.1");
-    EXPECT_EQ(options.IpList[1].Address, "192.168.100.200");
-    EXPECT_EQ(options.IpList[2].Address, "172.16.5.9");
-    EXPECT_EQ(options.IpList[2].Listen, "No");
+    ipRow = 1;
+    Open(TfrmOptions::PageIpList);
+    EXPECT_EQ(Edit("edtIPName")->text(), "Edge"); // the entry selected in the filter explorer
+    W<QPushButton>("btnIPAdd")->click();
+    Type(Edit("edtIPName"), "New");
+    QLineEdit* address = Edit("edtIPAddress");
+    address->setFocus();
+    address->setCursorPosition(0);
+    QTest::keyClicks(address, "172.16.5.9");
+    QTest::mouseClick(Ok(), Qt::LeftButton);
+    ASSERT_TRUE(Accepted());
+    const std::vector<IpEntry>& ips = dialog->Edit().IpList;
+    ASSERT_EQ(ips.size(), 3u);
+    EXPECT_EQ(ips[0].Address, "10.0.0.1");
+    EXPECT_EQ(ips[1].Address, "192.168.100.200");
+    EXPECT_EQ(ips[2].Address, "172.16.5.9");
+    EXPECT_EQ(ips[2].Listen, "No");
 }
 
 } // namespace

@@ -69,7 +69,7 @@ void Run(int rate, bool autoSize, int seconds) {
     TfrmUDP window(MainWindowServices{store, clock, dialogs, dir.path().string(), true, ""});
     window.show();
     PaintCounter counter;
-    window.grdProcess->viewport()->installEventFilter(&counter);
+    window.findChild<QTableView*>("grdProcess")->viewport()->installEventFilter(&counter);
 
     QElapsedTimer clockProbe;
     clockProbe.start();
@@ -85,7 +85,7 @@ void Run(int rate, bool autoSize, int seconds) {
 
     std::atomic<bool> stop{false};
     long sent = 0;
-    std::thread sender(Send, window.oUdp->BoundPort(), rate, seconds, std::ref(stop), std::ref(sent));
+    std::thread sender(Send, window.ListeningPort(), rate, seconds, std::ref(stop), std::ref(sent));
     QElapsedTimer run;
     run.start();
     last = clockProbe.elapsed();
@@ -94,10 +94,10 @@ void Run(int rate, bool autoSize, int seconds) {
     stop = true;
     sender.join();
     std::printf("%8d %10s %9ld %9d %12lld %10.1f\n", rate, autoSize ? "on" : "off", sent,
-                window.ProcessRows().RecordCount(), static_cast<long long>(longest),
+                window.ReceptionState().Rows().RecordCount(), static_cast<long long>(longest),
                 counter.paints / (run.elapsed() / 1000.0));
     std::fflush(stdout);
-    window.ExitRequested = true;
+    window.Shutdown();
 }
 
 } // namespace

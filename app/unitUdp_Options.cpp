@@ -1,0 +1,42 @@
+// The options dialog from the main window, and taking over what its OK confirmed.
+#include "app/unitUdp_Ui.h"
+#include "platform/qt/TNMUDP.h"
+
+#include <QListWidget>
+#include <QTableView>
+
+namespace qm {
+
+void TfrmUDP::OpenOptionsDialog(TfrmOptions::Page page) {
+    // A changed port is bound at OK, before anything is taken over; a port
+    // that cannot be listened on leaves the dialog open and the old one bound.
+    const auto bindPort = [this](int port) -> std::string {
+        if (!services_.bindReceiver) return {};
+        return oUdp->SetLocalPort(port);
+    };
+    TfrmOptions dialog(options_, ui->clbIDFilter->currentRow(), ui->clbIPFilter->currentRow(),
+                       services_.dialogs, bindPort, this);
+    connect(&dialog, &TfrmOptions::ColourDialogClosed, ui->grdProcess->viewport(),
+            qOverload<>(&QWidget::update));
+    dialog.SelectPage(page);
+    if (dialog.exec() == QDialog::Accepted) ApplyOptions(dialog.Edit());
+}
+
+void TfrmUDP::ApplyOptions(const OptionsEdit& edit) {
+    // The order of OK: the general options, the ID list, the day's files for
+    // it (a failure there shuts down), the IP list, the tokens, the filter
+    // explorer, the title.
+    options_.General = edit.General;
+    options_.UseUserDate = edit.UseUserDate;
+    options_.UserDate = edit.UserDate;
+    options_.IdList = edit.IdList;
+    if (options_.General.WriteToLog) PrepareDayFilesForced();
+    options_.IpList = edit.IpList;
+    options_.TokenList = edit.TokenList;
+    // Options the operator confirmed may be saved even after a failed load.
+    loadFailed_ = false;
+    FillFilterExplorer();
+    SetTitle();
+}
+
+} // namespace qm

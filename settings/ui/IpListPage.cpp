@@ -1,0 +1,71 @@
+#include "settings/ui/IpListPage.h"
+
+#include "platform/qt/DisplayText.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace qm {
+
+IpListPage::IpListPage(DialogService& dialogs)
+    : ListPage("tabIPList", "pnlIPEdit", "grdIPList", 52, 120, {"IP Name", "IP Address", "IP Listen"},
+               {"Delete IP address", "Do you want to delete this IP Listen Address entire?"}, dialogs) {
+    auto* g = new QGridLayout(Panel());
+    g->setContentsMargins(2, 0, 2, 0);
+    g->setVerticalSpacing(1);
+    edtIPName = MakeEdit("edtIPName");
+    edtIPAddress = MakeEdit("edtIPAddress");
+    // Four groups of up to three digits; unfilled positions are blanks.
+    edtIPAddress->setInputMask("000.000.000.000; ");
+    edtIPAddress->setFixedWidth(110);
+    chkIPListen = MakeCheck("chkIPListen", "IP listen");
+    btnIPAdd = MakeRowButton("btnIPAdd", "+");
+    btnIPDelete = MakeRowButton("btnIPDelete", "-");
+    g->addWidget(new QLabel("IP name"), 0, 0);
+    g->addWidget(edtIPName, 0, 1);
+    g->addWidget(new QLabel("IP address"), 1, 0);
+    auto* row = new QHBoxLayout;
+    row->addWidget(edtIPAddress);
+    row->addWidget(chkIPListen);
+    row->addStretch(1);
+    g->addLayout(row, 1, 1);
+    g->addWidget(btnIPAdd, 0, 2);
+    g->addWidget(btnIPDelete, 1, 2);
+    g->setColumnStretch(1, 1);
+
+    EditsColumn(edtIPName, IpName);
+    // The address field rewrites what it is given into its mask; only typing
+    // goes into the row, so a stored address opens and saves unchanged.
+    connect(edtIPAddress, &QLineEdit::textEdited, this, [this](const QString& t) { WriteCell(IpAddress, t); });
+    FlagsColumn(chkIPListen, IpListen);
+    connect(btnIPAdd, &QPushButton::clicked, this, &IpListPage::AddRow);
+    connect(btnIPDelete, &QPushButton::clicked, this, &ListPage::DeleteRow);
+    WatchKeys({edtIPName, edtIPAddress, chkIPListen});
+}
+
+void IpListPage::FillListGrid(const std::vector<IpEntry>& entries, int current) {
+    std::vector<std::vector<std::string>> rows;
+    for (const IpEntry& e : entries)
+        rows.push_back({e.Name, e.Address, e.Listen});
+    ListPage::FillListGrid(std::move(rows), current);
+}
+
+void IpListPage::LoadEditPanel() {
+    loading_ = true;
+    const int r = Grid().Current();
+    edtIPName->setText(DisplayText(Grid().Cell(r, IpName)));
+    edtIPAddress->setText(DisplayText(Grid().Cell(r, IpAddress)));
+    chkIPListen->setChecked(IsSet(Grid().Cell(r, IpListen)));
+    btnIPDelete->setEnabled(true);
+    loading_ = false;
+}
+
+void IpListPage::AddRow() {
+    AddRowFocusing(AddKeyedRow, edtIPName);
+}
+
+} // namespace qm

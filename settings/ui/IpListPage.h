@@ -1,0 +1,25 @@
+// The options dialog's IP list page: sender addresses with their alias names.
+#pragma once
+
+#include "settings/Options.h"
+#include "settings/ui/ListPage.h"
+
+namespace qm {
+
+class IpListPage : public ListPage {
+    Q_OBJECT
+public:
+    explicit IpListPage(DialogService& dialogs);
+
+    // The entries; `current` is the one selected in the filter explorer.
+    void FillListGrid(const std::vector<IpEntry>& entries, int current);
+    void LoadEditPanel() override;
+    void AddRow() override;
+
+private:
+    QLineEdit *edtIPName, *edtIPAddress;
+    QCheckBox* chkIPListen;
+    QPushButton *btnIPAdd, *btnIPDelete;
+};
+
+} // namespace qm
