@@ -5,6 +5,7 @@
 #   make bench            the Google Benchmarks
 #   make loadtest         the whole program under load, beside rsyslog
 #   make fuzz             every fuzz harness for FUZZ_SECONDS (default 60)
+#   make names            the naming convention (clang-tidy) over every source file
 #   make windows-check    the whole program built for 64-bit Windows, its tests under Wine
 #   make windows-package  build-windows/package/QuillmereLight and its zip, for Windows users
 
@@ -18,7 +19,7 @@ endif
 # Opt-in test labels, left out of the ordinary run.
 CTEST_EXCLUDE ?= slow|load
 
-.PHONY: all deps configure build run test test-all test-load bench loadtest fuzz windows-check windows-package clean
+.PHONY: all deps configure build run test test-all test-load bench loadtest fuzz names windows-check windows-package clean
 
 all: build
 
@@ -60,6 +61,10 @@ fuzz: deps
 	  -DQM_WITH_QT=OFF -DQM_WITH_BENCHMARKS=OFF >/dev/null
 	cmake --build build-fuzz -j$(JOBS) --target fuzz_datagram fuzz_listrow fuzz_regfile fuzz_viewer
 	tools/run-fuzzers.sh build-fuzz/bin $(FUZZ_SECONDS)
+
+# The naming convention of .clang-tidy over every source file of the build.
+names: configure
+	tools/check-names.sh $(BUILD_DIR)
 
 # The whole program and its tests built for 64-bit Windows, run under Wine,
 # then the package end to end in a fresh Wine prefix.

@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
     // Ended before the window exists: nothing has been loaded, nothing to save.
     if (qm::SessionEnd::Requested()) return 0;
 
-    auto store = qm::openUserKeyStore();
+    auto store = qm::OpenUserKeyStore();
     qm::SystemClock clock;
     qm::QtDialogService dialogs;
     qm::MainWindowServices services{*store, clock, dialogs, qm::ProgramDir(), true, qm::RegistryEditorPath()};

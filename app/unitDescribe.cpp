@@ -65,11 +65,11 @@ TfrmDescribe::TfrmDescribe(QWidget* parent) : QDialog(parent) {
 
     auto* bar = new QStatusBar;
     bar->setSizeGripEnabled(false);
-    statusPanel = new QLabel("   Quillmere Light v.2.0");
-    statusPanel->setObjectName("statusPanel");
-    statusPanel->setFrameShape(QFrame::Panel);
-    statusPanel->setFrameShadow(QFrame::Raised);
-    bar->addWidget(statusPanel, 1);
+    statusPanel_ = new QLabel("   Quillmere Light v.2.0");
+    statusPanel_->setObjectName("statusPanel");
+    statusPanel_->setFrameShape(QFrame::Panel);
+    statusPanel_->setFrameShadow(QFrame::Raised);
+    bar->addWidget(statusPanel_, 1);
     layout->addWidget(RichEdit1, 1);
     layout->addWidget(bar);
 

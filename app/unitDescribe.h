@@ -15,7 +15,7 @@ public:
 
 private:
     QTextEdit* RichEdit1 = nullptr;
-    QLabel* statusPanel = nullptr;
+    QLabel* statusPanel_ = nullptr;
 };
 
 // The description, lines separated by LF.

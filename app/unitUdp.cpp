@@ -135,7 +135,7 @@ void TfrmUDP::StartUp() {
         options_.General.LogDir = DefaultLogDir(options_.ProgramDir);
         ReportError(DisplayText(loaded.error));
     }
-    if (const std::string notice = services_.store.takeNotice(); !notice.empty())
+    if (const std::string notice = services_.store.TakeNotice(); !notice.empty())
         ReportError(DisplayText(notice));
     if (options_.General.StayOnTop) setWindowFlag(Qt::WindowStaysOnTopHint, true);
     if (services_.bindReceiver) {
@@ -144,13 +144,13 @@ void TfrmUDP::StartUp() {
                                                   ? " Ports below 1024 need privileges; see the README."
                                                   : ""));
     }
-    options_.UserDate = services_.clock.now();
+    options_.UserDate = services_.clock.Now();
     SetTitle();
     setWindowIcon(ApplicationIcon());
     ui->Sys->show();
     FillFilterExplorer();
     std::string today;
-    FormatLogDay(services_.clock.now(), today);
+    FormatLogDay(services_.clock.Now(), today);
     reception_->Log().SetLastLogDay(today);
     if (options_.General.WriteToLog) PrepareDayFilesForced();
     options_.UseUserDate = false;
@@ -330,7 +330,7 @@ void TfrmUDP::CloseFailure(const QString& message) {
     }
     // Nobody answers a box at the end of the session: say it where the
     // operator will find it, and end at once with a status that says so.
-    AppendErrorReport(options_.General.LogDir, services_.clock.now(), StoredText(message));
+    AppendErrorReport(options_.General.LogDir, services_.clock.Now(), StoredText(message));
     exitStatus_ = 1;
 }
 

@@ -4,7 +4,7 @@
 
 namespace qm {
 
-DateTime SystemClock::now() const {
+DateTime SystemClock::Now() const {
     // Called several times per message: the broken-down time changes once a
     // second. One cache per thread, so readers never share it.
     thread_local long long cachedSecond = -1;

@@ -17,13 +17,13 @@ struct DateTime {
 class Clock {
 public:
     virtual ~Clock() = default;
-    virtual DateTime now() const = 0;
+    virtual DateTime Now() const = 0;
 };
 
 // Safe to call from any thread (the socket's reader stamps arrivals with it).
 class SystemClock : public Clock {
 public:
-    DateTime now() const override;
+    DateTime Now() const override;
 };
 
 // The separator the system puts between hours, minutes and seconds.

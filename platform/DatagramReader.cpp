@@ -97,7 +97,7 @@ void DatagramReader::Run(UdpSocket& socket) {
         bool queued = false;
         // Everything waiting, in batches, before sleeping again.
         while (!stop_.load(std::memory_order_relaxed) && socket.ReadBatch(batch) == UdpSocket::Read::Datagram) {
-            const DateTime arrived = clock_.now();
+            const DateTime arrived = clock_.Now();
             const bool listening = listening_.load(std::memory_order_relaxed);
             std::uint64_t bytes = 0, drops = 0;
             for (int i = 0; i < batch.count; ++i) {

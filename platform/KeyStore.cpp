@@ -2,13 +2,13 @@
 
 namespace qm {
 
-std::string foldCase(std::string text) {
+std::string FoldCase(std::string text) {
     for (char& c : text)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     return text;
 }
 
-std::string joinKey(const std::string& parent, const std::string& child) {
+std::string JoinKey(const std::string& parent, const std::string& child) {
     if (parent.empty()) return child;
     if (child.empty()) return parent;
     return parent + "\\" + child;

@@ -37,46 +37,46 @@ public:
 
     // Groups the following operations into one atomic unit where the backend
     // can (SQLite); the Windows registry applies each operation at once.
-    virtual void begin() = 0;
-    virtual void commit() = 0;
-    virtual void rollback() = 0;
+    virtual void Begin() = 0;
+    virtual void Commit() = 0;
+    virtual void Rollback() = 0;
 
-    virtual bool keyExists(const std::string& key) = 0;
+    virtual bool KeyExists(const std::string& key) = 0;
     // Creates the key and every missing parent.
-    virtual void createKey(const std::string& key) = 0;
+    virtual void CreateKey(const std::string& key) = 0;
     // Deletes the key with everything under it; a missing key is passed over.
-    virtual void deleteTree(const std::string& key) = 0;
+    virtual void DeleteTree(const std::string& key) = 0;
     // Names of the direct sub-keys, in creation order, in the case they were created with.
-    virtual std::vector<std::string> subKeys(const std::string& key) = 0;
+    virtual std::vector<std::string> SubKeys(const std::string& key) = 0;
     // Names of the key's values in creation order (empty when the key is missing).
-    virtual std::vector<std::string> valueNames(const std::string& key) = 0;
-    virtual std::optional<RegValue> readValue(const std::string& key, const std::string& name) = 0;
+    virtual std::vector<std::string> ValueNames(const std::string& key) = 0;
+    virtual std::optional<RegValue> ReadValue(const std::string& key, const std::string& name) = 0;
     // Writers create the key when it is missing.
-    virtual void writeText(const std::string& key, const std::string& name, const std::string& text) = 0;
-    virtual void writeDword(const std::string& key, const std::string& name, std::uint32_t number) = 0;
-    virtual void deleteValue(const std::string& key, const std::string& name) = 0;
+    virtual void WriteText(const std::string& key, const std::string& name, const std::string& text) = 0;
+    virtual void WriteDword(const std::string& key, const std::string& name, std::uint32_t number) = 0;
+    virtual void DeleteValue(const std::string& key, const std::string& name) = 0;
 
     // A text for the operator about something the store had to mend on the
     // way (a corrupt file kept aside); empty when there is none. Read once.
-    virtual std::string takeNotice() { return {}; }
+    virtual std::string TakeNotice() { return {}; }
 };
 
 // Runs begin() now and rollback() on scope exit unless commit() was called.
 class KeyStoreTransaction {
 public:
-    explicit KeyStoreTransaction(KeyStore& store) : store_(store) { store_.begin(); }
+    explicit KeyStoreTransaction(KeyStore& store) : store_(store) { store_.Begin(); }
     ~KeyStoreTransaction() {
         if (!done_) {
             try {
-                store_.rollback();
+                store_.Rollback();
             } catch (...) {
             }
         }
     }
     KeyStoreTransaction(const KeyStoreTransaction&) = delete;
     KeyStoreTransaction& operator=(const KeyStoreTransaction&) = delete;
-    void commit() {
-        store_.commit();
+    void Commit() {
+        store_.Commit();
         done_ = true;
     }
 
@@ -86,12 +86,12 @@ private:
 };
 
 // Lower-cases ASCII letters only, as key and value names compare.
-std::string foldCase(std::string text);
+std::string FoldCase(std::string text);
 
 // Joins key path components with '\'.
-std::string joinKey(const std::string& parent, const std::string& child);
+std::string JoinKey(const std::string& parent, const std::string& child);
 
 // The user's store: the SQLite file on Linux, the registry on Windows.
-std::unique_ptr<KeyStore> openUserKeyStore();
+std::unique_ptr<KeyStore> OpenUserKeyStore();
 
 } // namespace qm

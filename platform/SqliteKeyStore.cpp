@@ -38,25 +38,25 @@ public:
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
 
-    bool ok() const { return stmt_ != nullptr; }
-    void bind(int index, const std::string& bytes) {
+    bool Ok() const { return stmt_ != nullptr; }
+    void Bind(int index, const std::string& bytes) {
         sqlite3_bind_blob(stmt_, index, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
     }
-    void bind(int index, int number) { sqlite3_bind_int(stmt_, index, number); }
-    int step() { return sqlite3_step(stmt_); }
-    std::string blob(int column) {
+    void Bind(int index, int number) { sqlite3_bind_int(stmt_, index, number); }
+    int Step() { return sqlite3_step(stmt_); }
+    std::string Blob(int column) {
         const void* data = sqlite3_column_blob(stmt_, column);
         const int size = sqlite3_column_bytes(stmt_, column);
         return data ? std::string(static_cast<const char*>(data), static_cast<std::size_t>(size))
                     : std::string();
     }
-    int integer(int column) { return sqlite3_column_int(stmt_, column); }
+    int Integer(int column) { return sqlite3_column_int(stmt_, column); }
 
 private:
     sqlite3_stmt* stmt_ = nullptr;
 };
 
-std::string timestampForFileName() {
+std::string TimestampForFileName() {
     const std::time_t now = std::time(nullptr);
     std::tm tm{};
     localtime_r(&now, &tm);
@@ -67,7 +67,7 @@ std::string timestampForFileName() {
 
 } // namespace
 
-std::filesystem::path defaultRegistryFile() {
+std::filesystem::path DefaultRegistryFile() {
     std::filesystem::path base;
     const char* xdg = std::getenv("XDG_CONFIG_HOME");
     if (xdg && *xdg) {
@@ -80,8 +80,8 @@ std::filesystem::path defaultRegistryFile() {
 }
 
 #ifndef _WIN32
-std::unique_ptr<KeyStore> openUserKeyStore() {
-    return std::make_unique<SqliteKeyStore>(defaultRegistryFile());
+std::unique_ptr<KeyStore> OpenUserKeyStore() {
+    return std::make_unique<SqliteKeyStore>(DefaultRegistryFile());
 }
 #endif
 
@@ -90,28 +90,28 @@ SqliteKeyStore::SqliteKeyStore(std::filesystem::path file, int busyTimeoutMs)
 
 SqliteKeyStore::~SqliteKeyStore() {
     if (inTransaction_ && db_) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-    close();
+    Close();
 }
 
-void SqliteKeyStore::fail(const std::string& what) {
+void SqliteKeyStore::Fail(const std::string& what) {
     std::string reason = db_ ? sqlite3_errmsg(db_) : "unknown reason";
     throw KeyStoreError("The settings store " + file_.string() + " cannot be " + what + ": " + reason + ".");
 }
 
-void SqliteKeyStore::close() {
+void SqliteKeyStore::Close() {
     if (db_) sqlite3_close_v2(db_);
     db_ = nullptr;
 }
 
-void SqliteKeyStore::exec(const char* sql) {
-    if (sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) != SQLITE_OK) fail("written");
+void SqliteKeyStore::Exec(const char* sql) {
+    if (sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) != SQLITE_OK) Fail("written");
 }
 
-void SqliteKeyStore::ensureOpen() {
-    if (!db_) openOrRecover();
+void SqliteKeyStore::EnsureOpen() {
+    if (!db_) OpenOrRecover();
 }
 
-void SqliteKeyStore::openOrRecover() {
+void SqliteKeyStore::OpenOrRecover() {
     std::error_code ec;
     std::filesystem::create_directories(file_.parent_path(), ec);
 
@@ -120,7 +120,7 @@ void SqliteKeyStore::openOrRecover() {
             sqlite3_open_v2(file_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
         if (rc != SQLITE_OK) {
             std::string reason = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
-            close();
+            Close();
             throw KeyStoreError("The settings store " + file_.string() + " cannot be opened: " + reason +
                                 ".");
         }
@@ -133,22 +133,22 @@ void SqliteKeyStore::openOrRecover() {
         bool corrupt = check == SQLITE_NOTADB || check == SQLITE_CORRUPT;
         if (check == SQLITE_OK) {
             Statement quick(db_, "PRAGMA quick_check");
-            if (!quick.ok()) {
+            if (!quick.Ok()) {
                 corrupt = true;
             } else {
-                int s = quick.step();
-                if (s == SQLITE_NOTADB || s == SQLITE_CORRUPT || (s == SQLITE_ROW && quick.blob(0) != "ok"))
+                int s = quick.Step();
+                if (s == SQLITE_NOTADB || s == SQLITE_CORRUPT || (s == SQLITE_ROW && quick.Blob(0) != "ok"))
                     corrupt = true;
             }
         } else if (!corrupt) {
-            fail("opened");
+            Fail("opened");
         }
         if (!corrupt) return;
 
-        close();
+        Close();
         if (attempt == 1) throw KeyStoreError("The settings store " + file_.string() + " is damaged.");
         std::filesystem::path aside = file_;
-        aside += ".corrupt-" + timestampForFileName();
+        aside += ".corrupt-" + TimestampForFileName();
         std::filesystem::rename(file_, aside, ec);
         if (ec)
             throw KeyStoreError("The settings store " + file_.string() +
@@ -159,58 +159,58 @@ void SqliteKeyStore::openOrRecover() {
     }
 }
 
-std::string SqliteKeyStore::takeNotice() {
+std::string SqliteKeyStore::TakeNotice() {
     std::string text;
     text.swap(notice_);
     return text;
 }
 
-void SqliteKeyStore::begin() {
+void SqliteKeyStore::Begin() {
     // Every transaction finds the file anew: a connection left open by a
     // single operation may stand on a file that has been replaced since.
-    close();
-    ensureOpen();
+    Close();
+    EnsureOpen();
     // IMMEDIATE takes the write lock at once, so two writers queue on the
     // busy timeout instead of failing on a lock upgrade.
     if (sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
-        fail("locked for writing");
+        Fail("locked for writing");
     inTransaction_ = true;
 }
 
-void SqliteKeyStore::commit() {
+void SqliteKeyStore::Commit() {
     if (!inTransaction_) return;
     if (sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
         std::string reason = sqlite3_errmsg(db_);
         sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
         inTransaction_ = false;
-        close();
+        Close();
         throw KeyStoreError("The settings store " + file_.string() + " cannot be written: " + reason + ".");
     }
     inTransaction_ = false;
     // Closed between operations, so a file replaced or removed meanwhile is
     // found anew by the next one.
-    close();
+    Close();
 }
 
-void SqliteKeyStore::rollback() {
+void SqliteKeyStore::Rollback() {
     if (!inTransaction_) return;
     sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
     inTransaction_ = false;
-    close();
+    Close();
 }
 
-bool SqliteKeyStore::keyExists(const std::string& key) {
-    ensureOpen();
+bool SqliteKeyStore::KeyExists(const std::string& key) {
+    EnsureOpen();
     Statement st(db_, "SELECT 1 FROM keys WHERE path_fold = ?1");
-    if (!st.ok()) fail("read");
-    st.bind(1, foldCase(key));
-    const int rc = st.step();
-    if (rc != SQLITE_ROW && rc != SQLITE_DONE) fail("read");
+    if (!st.Ok()) Fail("read");
+    st.Bind(1, FoldCase(key));
+    const int rc = st.Step();
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) Fail("read");
     return rc == SQLITE_ROW;
 }
 
-void SqliteKeyStore::createKey(const std::string& key) {
-    ensureOpen();
+void SqliteKeyStore::CreateKey(const std::string& key) {
+    EnsureOpen();
     // Parents first, so creation order lists a parent before its children.
     std::size_t pos = 0;
     while (true) {
@@ -218,75 +218,75 @@ void SqliteKeyStore::createKey(const std::string& key) {
         const std::string prefix = key.substr(0, next);
         if (!prefix.empty()) {
             Statement ins(db_, "INSERT OR IGNORE INTO keys(path_fold, path) VALUES(?1, ?2)");
-            ins.bind(1, foldCase(prefix));
-            ins.bind(2, prefix);
-            if (!ins.ok() || ins.step() != SQLITE_DONE) fail("written");
+            ins.Bind(1, FoldCase(prefix));
+            ins.Bind(2, prefix);
+            if (!ins.Ok() || ins.Step() != SQLITE_DONE) Fail("written");
         }
         if (next == std::string::npos) break;
         pos = next + 1;
     }
 }
 
-void SqliteKeyStore::deleteTree(const std::string& key) {
-    ensureOpen();
-    const std::string fold = foldCase(key);
+void SqliteKeyStore::DeleteTree(const std::string& key) {
+    EnsureOpen();
+    const std::string fold = FoldCase(key);
     const std::string prefix = fold + "\\";
     const int len = static_cast<int>(prefix.size());
     for (const char* sql : {"DELETE FROM vals WHERE key_fold = ?1 OR substr(key_fold, 1, ?3) = ?2",
                             "DELETE FROM keys WHERE path_fold = ?1 OR substr(path_fold, 1, ?3) = ?2"}) {
         Statement st(db_, sql);
-        if (!st.ok()) fail("written");
-        st.bind(1, fold);
-        st.bind(2, prefix);
-        st.bind(3, len);
-        if (st.step() != SQLITE_DONE) fail("written");
+        if (!st.Ok()) Fail("written");
+        st.Bind(1, fold);
+        st.Bind(2, prefix);
+        st.Bind(3, len);
+        if (st.Step() != SQLITE_DONE) Fail("written");
     }
 }
 
-std::vector<std::string> SqliteKeyStore::subKeys(const std::string& key) {
-    ensureOpen();
-    const std::string prefix = foldCase(key) + "\\";
+std::vector<std::string> SqliteKeyStore::SubKeys(const std::string& key) {
+    EnsureOpen();
+    const std::string prefix = FoldCase(key) + "\\";
     Statement st(db_, "SELECT path, path_fold FROM keys WHERE substr(path_fold, 1, ?2) = ?1 ORDER BY seq");
-    if (!st.ok()) fail("read");
-    st.bind(1, prefix);
-    st.bind(2, static_cast<int>(prefix.size()));
+    if (!st.Ok()) Fail("read");
+    st.Bind(1, prefix);
+    st.Bind(2, static_cast<int>(prefix.size()));
     std::vector<std::string> names;
     int rc;
-    while ((rc = st.step()) == SQLITE_ROW) {
-        const std::string path = st.blob(0);
+    while ((rc = st.Step()) == SQLITE_ROW) {
+        const std::string path = st.Blob(0);
         const std::string rest = path.substr(prefix.size());
         if (!rest.empty() && rest.find('\\') == std::string::npos) names.push_back(rest);
     }
-    if (rc != SQLITE_DONE) fail("read");
+    if (rc != SQLITE_DONE) Fail("read");
     return names;
 }
 
-std::vector<std::string> SqliteKeyStore::valueNames(const std::string& key) {
-    ensureOpen();
+std::vector<std::string> SqliteKeyStore::ValueNames(const std::string& key) {
+    EnsureOpen();
     Statement st(db_, "SELECT name FROM vals WHERE key_fold = ?1 ORDER BY seq");
-    if (!st.ok()) fail("read");
-    st.bind(1, foldCase(key));
+    if (!st.Ok()) Fail("read");
+    st.Bind(1, FoldCase(key));
     std::vector<std::string> names;
     int rc;
-    while ((rc = st.step()) == SQLITE_ROW)
-        names.push_back(st.blob(0));
-    if (rc != SQLITE_DONE) fail("read");
+    while ((rc = st.Step()) == SQLITE_ROW)
+        names.push_back(st.Blob(0));
+    if (rc != SQLITE_DONE) Fail("read");
     return names;
 }
 
-std::optional<RegValue> SqliteKeyStore::readValue(const std::string& key, const std::string& name) {
-    ensureOpen();
+std::optional<RegValue> SqliteKeyStore::ReadValue(const std::string& key, const std::string& name) {
+    EnsureOpen();
     Statement st(db_, "SELECT name, type, data FROM vals WHERE key_fold = ?1 AND name_fold = ?2");
-    if (!st.ok()) fail("read");
-    st.bind(1, foldCase(key));
-    st.bind(2, foldCase(name));
-    const int rc = st.step();
+    if (!st.Ok()) Fail("read");
+    st.Bind(1, FoldCase(key));
+    st.Bind(2, FoldCase(name));
+    const int rc = st.Step();
     if (rc == SQLITE_DONE) return std::nullopt;
-    if (rc != SQLITE_ROW) fail("read");
+    if (rc != SQLITE_ROW) Fail("read");
     RegValue value;
-    value.name = st.blob(0);
-    const int type = st.integer(1);
-    const std::string data = st.blob(2);
+    value.name = st.Blob(0);
+    const int type = st.Integer(1);
+    const std::string data = st.Blob(2);
     if (type == kTypeText) {
         value.type = ValueType::Text;
         value.text = data;
@@ -303,40 +303,40 @@ std::optional<RegValue> SqliteKeyStore::readValue(const std::string& key, const 
     return value;
 }
 
-void SqliteKeyStore::writeValue(const std::string& key, const std::string& name, int type,
+void SqliteKeyStore::WriteValue(const std::string& key, const std::string& name, int type,
                                 const std::string& data) {
-    createKey(key);
+    CreateKey(key);
     // An existing value is updated in place so it keeps its position.
     Statement st(
         db_, "INSERT INTO vals(key_fold, name_fold, name, type, data) VALUES(?1, ?2, ?3, ?4, ?5)"
              " ON CONFLICT(key_fold, name_fold) DO UPDATE SET type = excluded.type, data = excluded.data");
-    if (!st.ok()) fail("written");
-    st.bind(1, foldCase(key));
-    st.bind(2, foldCase(name));
-    st.bind(3, name);
-    st.bind(4, type);
-    st.bind(5, data);
-    if (st.step() != SQLITE_DONE) fail("written");
+    if (!st.Ok()) Fail("written");
+    st.Bind(1, FoldCase(key));
+    st.Bind(2, FoldCase(name));
+    st.Bind(3, name);
+    st.Bind(4, type);
+    st.Bind(5, data);
+    if (st.Step() != SQLITE_DONE) Fail("written");
 }
 
-void SqliteKeyStore::writeText(const std::string& key, const std::string& name, const std::string& text) {
-    writeValue(key, name, kTypeText, text);
+void SqliteKeyStore::WriteText(const std::string& key, const std::string& name, const std::string& text) {
+    WriteValue(key, name, kTypeText, text);
 }
 
-void SqliteKeyStore::writeDword(const std::string& key, const std::string& name, std::uint32_t number) {
+void SqliteKeyStore::WriteDword(const std::string& key, const std::string& name, std::uint32_t number) {
     std::string data(4, '\0');
     for (int i = 0; i < 4; ++i)
         data[static_cast<std::size_t>(i)] = static_cast<char>((number >> (8 * i)) & 0xFF);
-    writeValue(key, name, kTypeDword, data);
+    WriteValue(key, name, kTypeDword, data);
 }
 
-void SqliteKeyStore::deleteValue(const std::string& key, const std::string& name) {
-    ensureOpen();
+void SqliteKeyStore::DeleteValue(const std::string& key, const std::string& name) {
+    EnsureOpen();
     Statement st(db_, "DELETE FROM vals WHERE key_fold = ?1 AND name_fold = ?2");
-    if (!st.ok()) fail("written");
-    st.bind(1, foldCase(key));
-    st.bind(2, foldCase(name));
-    if (st.step() != SQLITE_DONE) fail("written");
+    if (!st.Ok()) Fail("written");
+    st.Bind(1, FoldCase(key));
+    st.Bind(2, FoldCase(name));
+    if (st.Step() != SQLITE_DONE) Fail("written");
 }
 
 } // namespace qm

@@ -19,30 +19,30 @@ public:
     SqliteKeyStore(const SqliteKeyStore&) = delete;
     SqliteKeyStore& operator=(const SqliteKeyStore&) = delete;
 
-    const std::filesystem::path& file() const { return file_; }
+    const std::filesystem::path& File() const { return file_; }
 
-    void begin() override;
-    void commit() override;
-    void rollback() override;
+    void Begin() override;
+    void Commit() override;
+    void Rollback() override;
 
-    bool keyExists(const std::string& key) override;
-    void createKey(const std::string& key) override;
-    void deleteTree(const std::string& key) override;
-    std::vector<std::string> subKeys(const std::string& key) override;
-    std::vector<std::string> valueNames(const std::string& key) override;
-    std::optional<RegValue> readValue(const std::string& key, const std::string& name) override;
-    void writeText(const std::string& key, const std::string& name, const std::string& text) override;
-    void writeDword(const std::string& key, const std::string& name, std::uint32_t number) override;
-    void deleteValue(const std::string& key, const std::string& name) override;
-    std::string takeNotice() override;
+    bool KeyExists(const std::string& key) override;
+    void CreateKey(const std::string& key) override;
+    void DeleteTree(const std::string& key) override;
+    std::vector<std::string> SubKeys(const std::string& key) override;
+    std::vector<std::string> ValueNames(const std::string& key) override;
+    std::optional<RegValue> ReadValue(const std::string& key, const std::string& name) override;
+    void WriteText(const std::string& key, const std::string& name, const std::string& text) override;
+    void WriteDword(const std::string& key, const std::string& name, std::uint32_t number) override;
+    void DeleteValue(const std::string& key, const std::string& name) override;
+    std::string TakeNotice() override;
 
 private:
-    void ensureOpen();
-    void openOrRecover();
-    void close();
-    void exec(const char* sql);
-    void writeValue(const std::string& key, const std::string& name, int type, const std::string& data);
-    [[noreturn]] void fail(const std::string& what);
+    void EnsureOpen();
+    void OpenOrRecover();
+    void Close();
+    void Exec(const char* sql);
+    void WriteValue(const std::string& key, const std::string& name, int type, const std::string& data);
+    [[noreturn]] void Fail(const std::string& what);
 
     std::filesystem::path file_;
     int busyTimeoutMs_;
@@ -53,6 +53,6 @@ private:
 
 // $XDG_CONFIG_HOME/tovrel/registry.sqlite, or ~/.config/tovrel/registry.sqlite
 // when the variable is unset or empty.
-std::filesystem::path defaultRegistryFile();
+std::filesystem::path DefaultRegistryFile();
 
 } // namespace qm

@@ -18,31 +18,31 @@ public:
     }
     Key(const Key&) = delete;
     Key& operator=(const Key&) = delete;
-    HKEY* out() { return &h_; }
-    HKEY get() const { return h_; }
+    HKEY* Out() { return &h_; }
+    HKEY Get() const { return h_; }
 
 private:
     HKEY h_ = nullptr;
 };
 
-[[noreturn]] void fail(const std::string& key, const char* what, LONG code) {
+[[noreturn]] void Fail(const std::string& key, const char* what, LONG code) {
     char text[256] = {};
     FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                    static_cast<DWORD>(code), 0, text, sizeof text - 1, nullptr);
     throw KeyStoreError("The registry key HKEY_CURRENT_USER\\" + key + " cannot be " + what + ": " + text);
 }
 
-bool openKey(const std::string& key, REGSAM access, Key& out) {
-    return RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, access, out.out()) == ERROR_SUCCESS;
+bool OpenKey(const std::string& key, REGSAM access, Key& out) {
+    return RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, access, out.Out()) == ERROR_SUCCESS;
 }
 
-void createKeyHandle(const std::string& key, Key& out) {
+void CreateKeyHandle(const std::string& key, Key& out) {
     const LONG rc = RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                    KEY_ALL_ACCESS, nullptr, out.out(), nullptr);
-    if (rc != ERROR_SUCCESS) fail(key, "created", rc);
+                                    KEY_ALL_ACCESS, nullptr, out.Out(), nullptr);
+    if (rc != ERROR_SUCCESS) Fail(key, "created", rc);
 }
 
-std::vector<std::string> enumSubKeys(HKEY h) {
+std::vector<std::string> EnumSubKeys(HKEY h) {
     std::vector<std::string> names;
     char name[256];
     for (DWORD i = 0;; ++i) {
@@ -55,14 +55,14 @@ std::vector<std::string> enumSubKeys(HKEY h) {
 }
 
 // RegDeleteKeyA removes only keys without sub-keys, so children go first.
-LONG deleteTreeUnder(HKEY parent, const std::string& name) {
+LONG DeleteTreeUnder(HKEY parent, const std::string& name) {
     {
         Key child;
-        const LONG rc = RegOpenKeyExA(parent, name.c_str(), 0, KEY_READ | KEY_WRITE, child.out());
+        const LONG rc = RegOpenKeyExA(parent, name.c_str(), 0, KEY_READ | KEY_WRITE, child.Out());
         if (rc == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
         if (rc != ERROR_SUCCESS) return rc;
-        for (const std::string& sub : enumSubKeys(child.get())) {
-            const LONG subRc = deleteTreeUnder(child.get(), sub);
+        for (const std::string& sub : EnumSubKeys(child.Get())) {
+            const LONG subRc = DeleteTreeUnder(child.Get(), sub);
             if (subRc != ERROR_SUCCESS) return subRc;
         }
     }
@@ -74,19 +74,19 @@ LONG deleteTreeUnder(HKEY parent, const std::string& name) {
 
 WinRegistryKeyStore::WinRegistryKeyStore(std::string root) : root_(std::move(root)) {}
 
-bool WinRegistryKeyStore::keyExists(const std::string& relative) {
+bool WinRegistryKeyStore::KeyExists(const std::string& relative) {
     const std::string key = Full(relative);
     Key h;
-    return openKey(key, KEY_READ, h);
+    return OpenKey(key, KEY_READ, h);
 }
 
-void WinRegistryKeyStore::createKey(const std::string& relative) {
+void WinRegistryKeyStore::CreateKey(const std::string& relative) {
     const std::string key = Full(relative);
     Key h;
-    createKeyHandle(key, h);
+    CreateKeyHandle(key, h);
 }
 
-void WinRegistryKeyStore::deleteTree(const std::string& relative) {
+void WinRegistryKeyStore::DeleteTree(const std::string& relative) {
     const std::string key = Full(relative);
     if (key.empty()) return; // never the hive itself
     const std::size_t cut = key.rfind('\\');
@@ -94,47 +94,47 @@ void WinRegistryKeyStore::deleteTree(const std::string& relative) {
     const std::string name = cut == std::string::npos ? key : key.substr(cut + 1);
     Key parent;
     if (parentPath.empty()) {
-        const LONG rc = deleteTreeUnder(HKEY_CURRENT_USER, name);
-        if (rc != ERROR_SUCCESS) fail(key, "deleted", rc);
+        const LONG rc = DeleteTreeUnder(HKEY_CURRENT_USER, name);
+        if (rc != ERROR_SUCCESS) Fail(key, "deleted", rc);
         return;
     }
-    if (!openKey(parentPath, KEY_READ | KEY_WRITE, parent)) return;
-    const LONG rc = deleteTreeUnder(parent.get(), name);
-    if (rc != ERROR_SUCCESS) fail(key, "deleted", rc);
+    if (!OpenKey(parentPath, KEY_READ | KEY_WRITE, parent)) return;
+    const LONG rc = DeleteTreeUnder(parent.Get(), name);
+    if (rc != ERROR_SUCCESS) Fail(key, "deleted", rc);
 }
 
-std::vector<std::string> WinRegistryKeyStore::subKeys(const std::string& relative) {
+std::vector<std::string> WinRegistryKeyStore::SubKeys(const std::string& relative) {
     const std::string key = Full(relative);
     Key h;
-    if (!openKey(key, KEY_READ, h)) return {};
-    return enumSubKeys(h.get());
+    if (!OpenKey(key, KEY_READ, h)) return {};
+    return EnumSubKeys(h.Get());
 }
 
-std::vector<std::string> WinRegistryKeyStore::valueNames(const std::string& relative) {
+std::vector<std::string> WinRegistryKeyStore::ValueNames(const std::string& relative) {
     const std::string key = Full(relative);
     Key h;
-    if (!openKey(key, KEY_READ, h)) return {};
+    if (!OpenKey(key, KEY_READ, h)) return {};
     std::vector<std::string> names;
     std::string name(16384, '\0');
     for (DWORD i = 0;; ++i) {
         DWORD len = static_cast<DWORD>(name.size());
-        const LONG rc = RegEnumValueA(h.get(), i, name.data(), &len, nullptr, nullptr, nullptr, nullptr);
+        const LONG rc = RegEnumValueA(h.Get(), i, name.data(), &len, nullptr, nullptr, nullptr, nullptr);
         if (rc != ERROR_SUCCESS) break;
         names.emplace_back(name.data(), len);
     }
     return names;
 }
 
-std::optional<RegValue> WinRegistryKeyStore::readValue(const std::string& relative, const std::string& name) {
+std::optional<RegValue> WinRegistryKeyStore::ReadValue(const std::string& relative, const std::string& name) {
     const std::string key = Full(relative);
     Key h;
-    if (!openKey(key, KEY_READ, h)) return std::nullopt;
+    if (!OpenKey(key, KEY_READ, h)) return std::nullopt;
     DWORD type = 0;
     DWORD size = 0;
-    LONG rc = RegQueryValueExA(h.get(), name.c_str(), nullptr, &type, nullptr, &size);
+    LONG rc = RegQueryValueExA(h.Get(), name.c_str(), nullptr, &type, nullptr, &size);
     if (rc != ERROR_SUCCESS) return std::nullopt;
     std::string data(size, '\0');
-    rc = RegQueryValueExA(h.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+    rc = RegQueryValueExA(h.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
                           &size);
     if (rc != ERROR_SUCCESS) return std::nullopt; // vanished or grew in between
     data.resize(size);
@@ -159,35 +159,35 @@ std::optional<RegValue> WinRegistryKeyStore::readValue(const std::string& relati
     return value;
 }
 
-void WinRegistryKeyStore::writeText(const std::string& relative, const std::string& name, const std::string& text) {
+void WinRegistryKeyStore::WriteText(const std::string& relative, const std::string& name, const std::string& text) {
     const std::string key = Full(relative);
     Key h;
-    createKeyHandle(key, h);
+    CreateKeyHandle(key, h);
     const LONG rc =
-        RegSetValueExA(h.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+        RegSetValueExA(h.Get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                        static_cast<DWORD>(text.size() + 1));
-    if (rc != ERROR_SUCCESS) fail(key, "written", rc);
+    if (rc != ERROR_SUCCESS) Fail(key, "written", rc);
 }
 
-void WinRegistryKeyStore::writeDword(const std::string& relative, const std::string& name, std::uint32_t number) {
+void WinRegistryKeyStore::WriteDword(const std::string& relative, const std::string& name, std::uint32_t number) {
     const std::string key = Full(relative);
     Key h;
-    createKeyHandle(key, h);
+    CreateKeyHandle(key, h);
     const DWORD data = number;
-    const LONG rc = RegSetValueExA(h.get(), name.c_str(), 0, REG_DWORD,
+    const LONG rc = RegSetValueExA(h.Get(), name.c_str(), 0, REG_DWORD,
                                    reinterpret_cast<const BYTE*>(&data), sizeof data);
-    if (rc != ERROR_SUCCESS) fail(key, "written", rc);
+    if (rc != ERROR_SUCCESS) Fail(key, "written", rc);
 }
 
-void WinRegistryKeyStore::deleteValue(const std::string& relative, const std::string& name) {
+void WinRegistryKeyStore::DeleteValue(const std::string& relative, const std::string& name) {
     const std::string key = Full(relative);
     Key h;
-    if (!openKey(key, KEY_SET_VALUE, h)) return;
-    const LONG rc = RegDeleteValueA(h.get(), name.c_str());
-    if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) fail(key, "written", rc);
+    if (!OpenKey(key, KEY_SET_VALUE, h)) return;
+    const LONG rc = RegDeleteValueA(h.Get(), name.c_str());
+    if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) Fail(key, "written", rc);
 }
 
-std::unique_ptr<KeyStore> openUserKeyStore() {
+std::unique_ptr<KeyStore> OpenUserKeyStore() {
     return std::make_unique<WinRegistryKeyStore>();
 }
 

@@ -12,22 +12,22 @@ public:
     explicit WinRegistryKeyStore(std::string root = {});
 
     // The registry applies each operation at once; it has no transactions.
-    void begin() override {}
-    void commit() override {}
-    void rollback() override {}
+    void Begin() override {}
+    void Commit() override {}
+    void Rollback() override {}
 
-    bool keyExists(const std::string& key) override;
-    void createKey(const std::string& key) override;
-    void deleteTree(const std::string& key) override;
-    std::vector<std::string> subKeys(const std::string& key) override;
-    std::vector<std::string> valueNames(const std::string& key) override;
-    std::optional<RegValue> readValue(const std::string& key, const std::string& name) override;
-    void writeText(const std::string& key, const std::string& name, const std::string& text) override;
-    void writeDword(const std::string& key, const std::string& name, std::uint32_t number) override;
-    void deleteValue(const std::string& key, const std::string& name) override;
+    bool KeyExists(const std::string& key) override;
+    void CreateKey(const std::string& key) override;
+    void DeleteTree(const std::string& key) override;
+    std::vector<std::string> SubKeys(const std::string& key) override;
+    std::vector<std::string> ValueNames(const std::string& key) override;
+    std::optional<RegValue> ReadValue(const std::string& key, const std::string& name) override;
+    void WriteText(const std::string& key, const std::string& name, const std::string& text) override;
+    void WriteDword(const std::string& key, const std::string& name, std::uint32_t number) override;
+    void DeleteValue(const std::string& key, const std::string& name) override;
 
 private:
-    std::string Full(const std::string& key) const { return joinKey(root_, key); }
+    std::string Full(const std::string& key) const { return JoinKey(root_, key); }
     std::string root_;
 };
 

@@ -108,7 +108,7 @@ bool IsValidLogName(std::string_view name) {
 }
 
 LogWriter::LogWriter(const Options& options, const Clock& clock) : options_(options), clock_(clock) {
-    FormatLogDay(clock_.now(), lastLogDay_);
+    FormatLogDay(clock_.Now(), lastLogDay_);
 }
 
 std::string LogWriter::LogFilePath(std::string_view day, std::string_view idName) const {
@@ -156,7 +156,7 @@ LogWriter::Prepared LogWriter::PrepareDayFiles(bool forced) {
         dirChecked_ = true;
     }
 
-    FormatLogDay(clock_.now(), today_);
+    FormatLogDay(clock_.Now(), today_);
     bool create = forced || recreate_;
     if (!forced && !options_.UseUserDate) {
         if (today_ != lastLogDay_) create = true;

@@ -11,7 +11,7 @@ namespace {
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
     if (text.size() < prefix.size()) return false;
-    return foldCase(std::string(text.substr(0, prefix.size()))) == foldCase(std::string(prefix));
+    return FoldCase(std::string(text.substr(0, prefix.size()))) == FoldCase(std::string(prefix));
 }
 
 std::string_view TrimSpaces(std::string_view s) {
@@ -82,8 +82,8 @@ std::string HexDword(std::uint32_t value) {
 
 void ExportTree(KeyStore& store, const std::string& key, std::string& out) {
     out += "[HKEY_CURRENT_USER\\" + key + "]\r\n";
-    for (const std::string& name : store.valueNames(key)) {
-        const std::optional<RegValue> value = store.readValue(key, name);
+    for (const std::string& name : store.ValueNames(key)) {
+        const std::optional<RegValue> value = store.ReadValue(key, name);
         if (!value) continue;
         out += name.empty() ? std::string("@") : "\"" + EscapeRegText(name) + "\"";
         out += '=';
@@ -103,7 +103,7 @@ void ExportTree(KeyStore& store, const std::string& key, std::string& out) {
         out += "\r\n";
     }
     out += "\r\n";
-    for (const std::string& sub : store.subKeys(key))
+    for (const std::string& sub : store.SubKeys(key))
         ExportTree(store, key + "\\" + sub, out);
 }
 
@@ -207,26 +207,26 @@ void ApplyRegChanges(KeyStore& store, const std::vector<RegChange>& changes) {
     for (const RegChange& c : changes) {
         switch (c.kind) {
         case RegChange::Kind::CreateKey:
-            store.createKey(c.key);
+            store.CreateKey(c.key);
             break;
         case RegChange::Kind::DeleteKey:
-            store.deleteTree(c.key);
+            store.DeleteTree(c.key);
             break;
         case RegChange::Kind::SetText:
-            store.writeText(c.key, c.name, c.text);
+            store.WriteText(c.key, c.name, c.text);
             break;
         case RegChange::Kind::SetDword:
-            store.writeDword(c.key, c.name, c.number);
+            store.WriteDword(c.key, c.name, c.number);
             break;
         case RegChange::Kind::DeleteValue:
-            store.deleteValue(c.key, c.name);
+            store.DeleteValue(c.key, c.name);
             break;
         }
     }
 }
 
 std::string ExportRegKey(KeyStore& store, const std::string& key) {
-    if (!store.keyExists(key)) throw KeyStoreError("The key HKEY_CURRENT_USER\\" + key + " does not exist.");
+    if (!store.KeyExists(key)) throw KeyStoreError("The key HKEY_CURRENT_USER\\" + key + " does not exist.");
     std::string out = "Windows Registry Editor Version 5.00\r\n\r\n";
     ExportTree(store, key, out);
     return out;

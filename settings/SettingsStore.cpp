@@ -12,7 +12,7 @@ namespace {
 // A bool or integer: text holding a whole number, or a 32-bit number.
 // Anything else, or nothing, gives the default.
 std::int32_t ReadNumber(KeyStore& store, const char* name, std::int32_t fallback) {
-    const std::optional<RegValue> value = store.readValue(kGeneralKey, name);
+    const std::optional<RegValue> value = store.ReadValue(kGeneralKey, name);
     if (!value) return fallback;
     if (value->type == ValueType::Dword) return static_cast<std::int32_t>(value->number);
     if (value->type == ValueType::Text) return ParseInt32(value->text).value_or(fallback);
@@ -29,9 +29,9 @@ template <typename Entry, typename Fill>
 bool ReadList(KeyStore& store, const char* key, std::size_t fieldCount, const char* vanishedRow,
               std::vector<Entry>& list, Fill fill) {
     list.clear();
-    if (!store.keyExists(key)) return true;
-    for (const std::string& name : store.valueNames(key)) {
-        const std::optional<RegValue> value = store.readValue(key, name);
+    if (!store.KeyExists(key)) return true;
+    for (const std::string& name : store.ValueNames(key)) {
+        const std::optional<RegValue> value = store.ReadValue(key, name);
         // A value that is gone, or is not text, reads as the default row.
         const std::string row =
             value && value->type == ValueType::Text ? value->text : std::string(vanishedRow);
@@ -48,16 +48,16 @@ bool ReadList(KeyStore& store, const char* key, std::size_t fieldCount, const ch
 }
 
 void WriteBool(KeyStore& store, const char* name, bool value) {
-    store.writeText(kGeneralKey, name, value ? "1" : "0");
+    store.WriteText(kGeneralKey, name, value ? "1" : "0");
 }
 
 // A number that already exists as text (an imported file leaves it so) stays text.
 void WriteNumber(KeyStore& store, const char* name, std::int32_t value) {
-    const std::optional<RegValue> existing = store.readValue(kGeneralKey, name);
+    const std::optional<RegValue> existing = store.ReadValue(kGeneralKey, name);
     if (existing && existing->type == ValueType::Text)
-        store.writeText(kGeneralKey, name, std::to_string(value));
+        store.WriteText(kGeneralKey, name, std::to_string(value));
     else
-        store.writeDword(kGeneralKey, name, static_cast<std::uint32_t>(value));
+        store.WriteDword(kGeneralKey, name, static_cast<std::uint32_t>(value));
 }
 
 template <typename Entry, typename KeyOf, typename RowOf>
@@ -66,16 +66,16 @@ void WriteList(KeyStore& store, const char* key, const std::vector<Entry>& list,
     // A list that came up empty from a malformed row keeps its stored rows
     // until the operator gives it entries.
     if (keepStored && list.empty()) return;
-    store.deleteTree(key);
+    store.DeleteTree(key);
     for (const Entry& entry : list)
-        store.writeText(key, std::string(Trim(keyOf(entry))), rowOf(entry));
+        store.WriteText(key, std::string(Trim(keyOf(entry))), rowOf(entry));
 }
 
 template <typename Body> Result InTransaction(KeyStore& store, Body body) {
     try {
         KeyStoreTransaction transaction(store);
         body();
-        transaction.commit();
+        transaction.Commit();
         return {};
     } catch (const KeyStoreError& e) {
         return {false, e.what()};
@@ -87,14 +87,14 @@ template <typename Body> Result InTransaction(KeyStore& store, Body body) {
 Result LoadOptions(KeyStore& store, Options& options) {
     Options loaded;
     Result result = InTransaction(store, [&] {
-        store.createKey(kSettingsKey);
+        store.CreateKey(kSettingsKey);
         GeneralOptions& g = loaded.General;
         const GeneralOptions d;
         for (const GeneralField& f : kGeneralFields) {
             if (f.flag) g.*f.flag = ReadBool(store, f.name, d.*f.flag);
             if (f.number) g.*f.number = ReadNumber(store, f.name, d.*f.number);
             if (f.text) {
-                const std::optional<RegValue> text = store.readValue(kGeneralKey, f.name);
+                const std::optional<RegValue> text = store.ReadValue(kGeneralKey, f.name);
                 g.*f.text =
                     text && text->type == ValueType::Text ? text->text : DefaultLogDir(options.ProgramDir);
             }
@@ -128,13 +128,13 @@ Result LoadOptions(KeyStore& store, Options& options) {
 Result SaveOptions(KeyStore& store, const Options& options) {
     if (options.SaveBlocked) return {};
     return InTransaction(store, [&] {
-        store.createKey(kSettingsKey);
-        store.createKey(kGeneralKey);
+        store.CreateKey(kSettingsKey);
+        store.CreateKey(kGeneralKey);
         const GeneralOptions& g = options.General;
         for (const GeneralField& f : kGeneralFields) {
             if (f.flag) WriteBool(store, f.name, g.*f.flag);
             if (f.number) WriteNumber(store, f.name, g.*f.number);
-            if (f.text) store.writeText(kGeneralKey, f.name, g.*f.text);
+            if (f.text) store.WriteText(kGeneralKey, f.name, g.*f.text);
         }
 
         WriteList(
@@ -152,8 +152,8 @@ Result SaveOptions(KeyStore& store, const Options& options) {
 Result ClearOptions(KeyStore& store) {
     return InTransaction(store, [&] {
         for (const char* key : {kGeneralKey, kIdKey, kIpKey, kTokenKey, kPlacementKey})
-            store.deleteTree(key);
-        store.createKey(kSettingsKey);
+            store.DeleteTree(key);
+        store.CreateKey(kSettingsKey);
     });
 }
 

@@ -36,7 +36,7 @@ std::string ScreenSuffix(int width, int height) {
 }
 
 std::optional<std::string> ReadText(KeyStore& store, const std::string& name) {
-    const std::optional<RegValue> v = store.readValue(kPlacementKey, name);
+    const std::optional<RegValue> v = store.ReadValue(kPlacementKey, name);
     if (!v || v->type != ValueType::Text) return std::nullopt;
     return v->text;
 }
@@ -47,7 +47,7 @@ void SavePlacement(KeyStore& store, const PlacementRecord& r, int screenWidth, i
     KeyStoreTransaction transaction(store);
     const std::string suffix = ScreenSuffix(screenWidth, screenHeight);
     const auto put = [&](const std::string& name, const std::string& value) {
-        store.writeText(kPlacementKey, name, value);
+        store.WriteText(kPlacementKey, name, value);
     };
     put("FormVersion", "0");
     put("Flags", std::to_string(r.flags));
@@ -60,15 +60,15 @@ void SavePlacement(KeyStore& store, const PlacementRecord& r, int screenWidth, i
     put("Visible", r.visible ? "1" : "0");
     for (const auto& [name, value] : r.properties)
         put(name, value);
-    transaction.commit();
+    transaction.Commit();
 }
 
 StoredPlacement LoadPlacement(KeyStore& store, int screenWidth, int screenHeight,
                               const std::vector<std::string>& propertyNames) {
     KeyStoreTransaction transaction(store);
     StoredPlacement p;
-    if (!store.keyExists(kPlacementKey)) {
-        transaction.commit();
+    if (!store.KeyExists(kPlacementKey)) {
+        transaction.Commit();
         return p;
     }
     const std::string suffix = ScreenSuffix(screenWidth, screenHeight);
@@ -82,7 +82,7 @@ StoredPlacement LoadPlacement(KeyStore& store, int screenWidth, int screenHeight
     p.normPos = four("NormPos");
     for (const std::string& name : propertyNames)
         if (const auto value = ReadText(store, name)) p.properties.emplace_back(name, *value);
-    transaction.commit();
+    transaction.Commit();
     return p;
 }
 

@@ -23,7 +23,7 @@ int Usage() {
 
 std::string UserRelative(std::string key) {
     for (const std::string hive : {"HKEY_CURRENT_USER\\", "HKCU\\"}) {
-        if (key.size() >= hive.size() && qm::foldCase(key.substr(0, hive.size())) == qm::foldCase(hive))
+        if (key.size() >= hive.size() && qm::FoldCase(key.substr(0, hive.size())) == qm::FoldCase(hive))
             return key.substr(hive.size());
     }
     return {};
@@ -43,11 +43,11 @@ int Merge(const std::string& file) {
         return 1;
     }
     try {
-        auto store = qm::openUserKeyStore();
+        auto store = qm::OpenUserKeyStore();
         qm::KeyStoreTransaction transaction(*store);
         qm::ApplyRegChanges(*store, changes);
-        transaction.commit();
-        if (std::string notice = store->takeNotice(); !notice.empty())
+        transaction.Commit();
+        if (std::string notice = store->TakeNotice(); !notice.empty())
             std::cerr << "ferrowick-reg: " << notice << "\n";
     } catch (const qm::KeyStoreError& e) {
         std::cerr << "ferrowick-reg: " << e.what() << "\n";
@@ -64,7 +64,7 @@ int Export(const std::string& file, const std::string& keyArg) {
     }
     std::string text;
     try {
-        auto store = qm::openUserKeyStore();
+        auto store = qm::OpenUserKeyStore();
         text = qm::ExportRegKey(*store, key);
     } catch (const qm::KeyStoreError& e) {
         std::cerr << "ferrowick-reg: " << e.what() << "\n";

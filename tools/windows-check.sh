@@ -8,6 +8,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 out="$root/build-windows"
 
 "$root/tools/windows-build.sh" all
+# The naming convention over what only this build compiles.
+"$root/tools/check-names.sh" --windows "$out/build"
 "$root/tools/install-deps.sh" wine wine64 fonts-wine xvfb xauth bsdutils
 
 . "$root/tools/wine-session.sh"

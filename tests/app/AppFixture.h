@@ -31,7 +31,7 @@ namespace qmtest {
 inline std::unique_ptr<qm::KeyStore> MakeUserStore(const TempDir& dir) {
 #ifdef _WIN32
     (void)dir;
-    return UnderWine() ? qm::openUserKeyStore() : std::unique_ptr<qm::KeyStore>(new SandboxRegistryStore);
+    return UnderWine() ? qm::OpenUserKeyStore() : std::unique_ptr<qm::KeyStore>(new SandboxRegistryStore);
 #else
     return std::make_unique<qm::SqliteKeyStore>(dir / "config" / "tovrel" / "registry.sqlite");
 #endif
@@ -76,13 +76,13 @@ protected:
     void SetUp() override {
         for (const auto& [name, value] : ProgramEnv(dir))
             if (name != "QT_QPA_PLATFORM") SetEnv(name, value);
-        store.deleteTree(qm::kSettingsKey); // the registry outlives a test
-        store.writeDword(qm::kGeneralKey, "Port", 0);
+        store.DeleteTree(qm::kSettingsKey); // the registry outlives a test
+        store.WriteDword(qm::kGeneralKey, "Port", 0);
     }
     void TearDown() override {
         window.reset();
         try {
-            store.deleteTree(qm::kSettingsKey); // the registry outlives the test
+            store.DeleteTree(qm::kSettingsKey); // the registry outlives the test
         } catch (const qm::KeyStoreError&) {
         }
     }
@@ -91,7 +91,7 @@ protected:
     qm::TfrmUDP& Start(bool bind = true, bool waitExposed = true) {
         window.reset();
         window = std::make_unique<qm::TfrmUDP>(
-            qm::MainWindowServices{store, clock, dialogs, dir.path().string(), bind, registryEditor});
+            qm::MainWindowServices{store, clock, dialogs, dir.Path().string(), bind, registryEditor});
         QObject::connect(window.get(), &qm::TfrmUDP::Closed, [this](int status) {
             ++closedSignals;
             exitStatus = status;
@@ -133,7 +133,7 @@ protected:
     const qm::Options& Opts() { return window->CurrentOptions(); }
 
     std::string Stored(const char* key, const char* name) {
-        auto v = store.readValue(key, name);
+        auto v = store.ReadValue(key, name);
         return v ? v->text : std::string("<missing>");
     }
 };

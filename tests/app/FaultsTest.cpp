@@ -18,7 +18,7 @@ protected:
 };
 
 TEST_F(StoreFaultsTest, DamagedSettingsFileIsKeptAsideAndSaidOnce) {
-    store.writeText(kGeneralKey, "Port", "0"); // opens the store once, then damage it
+    store.WriteText(kGeneralKey, "Port", "0"); // opens the store once, then damage it
     qmtest::WriteFile(file, "SQLite format 3" + std::string(8192, '\x5a'));
     TfrmUDP& w = Start(false);
     Pump(50);
@@ -32,21 +32,21 @@ TEST_F(StoreFaultsTest, DamagedSettingsFileIsKeptAsideAndSaidOnce) {
 }
 
 TEST_F(StoreFaultsTest, LockedSettingsAreNotOverwrittenWithDefaults) {
-    store.writeText(kGeneralKey, "Port", "0");
-    store.writeText(kIdKey, "13", "Router,Yes,,255,No,Yes");
+    store.WriteText(kGeneralKey, "Port", "0");
+    store.WriteText(kIdKey, "13", "Router,Yes,,255,No,Yes");
     SqliteKeyStore holder(file);
-    holder.begin();
+    holder.Begin();
     SqliteKeyStore impatient(file, 100);
     window = std::make_unique<TfrmUDP>(
-        MainWindowServices{impatient, clock, dialogs, dir.path().string(), false, ""});
+        MainWindowServices{impatient, clock, dialogs, dir.Path().string(), false, ""});
     window->show();
     Pump(50);
     ASSERT_EQ(dialogs.Messages().size(), 1u);
     EXPECT_TRUE(dialogs.Messages()[0].text.contains("locked")) << dialogs.Messages()[0].text.toStdString();
     EXPECT_TRUE(window->CurrentOptions().IdList.empty());
-    holder.rollback();
+    holder.Rollback();
     window->Shutdown();
-    EXPECT_EQ(store.readValue(kIdKey, "13")->text, "Router,Yes,,255,No,Yes");
+    EXPECT_EQ(store.ReadValue(kIdKey, "13")->text, "Router,Yes,,255,No,Yes");
 }
 #endif
 
@@ -59,17 +59,17 @@ TEST(Program, SessionEndWhileABoxIsOpen) {
     ASSERT_TRUE(taken.bind(QHostAddress::AnyIPv4, 0));
     {
         auto store = qmtest::MakeUserStore(dir);
-        store->deleteTree(kSettingsKey);
-        store->writeDword(kGeneralKey, "Port", taken.localPort());
-        store->writeText(kIdKey, "7", "Debug,No,,1,No,Yes");
+        store->DeleteTree(kSettingsKey);
+        store->WriteDword(kGeneralKey, "Port", taken.localPort());
+        store->WriteText(kIdKey, "7", "Debug,No,,1,No,Yes");
     }
     const int pid = qmtest::StartProcess({qmtest::BinPath("Ferrowick")}, qmtest::ProgramEnv(dir));
     qmtest::SleepMs(2000); // the start and its box
     qmtest::EndSession(pid);
     EXPECT_EQ(qmtest::WaitProcess(pid, 10000), 0);
     auto store = qmtest::MakeUserStore(dir);
-    EXPECT_EQ(store->readValue(kGeneralKey, "CloseToSysTray")->text, "1");
-    EXPECT_EQ(store->readValue(kIdKey, "7")->text, "Debug,No,,1,No,Yes");
+    EXPECT_EQ(store->ReadValue(kGeneralKey, "CloseToSysTray")->text, "1");
+    EXPECT_EQ(store->ReadValue(kIdKey, "7")->text, "Debug,No,,1,No,Yes");
 }
 
 } // namespace

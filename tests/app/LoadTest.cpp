@@ -27,14 +27,14 @@ TEST(Program, BurstOf20000DatagramsIsLogged) {
     const std::string port = qmtest::RunProcess({qmtest::BinPath("udp-blast"), "--free-port"}).output;
     {
         SqliteKeyStore store(registry);
-        store.writeText(kGeneralKey, "Port", std::string(port.substr(0, port.find('\n'))));
-        store.writeText(kGeneralKey, "AutoListen", "1");
-        store.writeText(kGeneralKey, "WriteToLog", "1");
-        store.writeText(kGeneralKey, "WriteToLogUnknownID", "1");
-        store.writeText(kGeneralKey, "LogDir", (dir / "Log").string());
-        store.writeText(kIdKey, "13", "Bench,Yes,,255,No,Yes");
+        store.WriteText(kGeneralKey, "Port", std::string(port.substr(0, port.find('\n'))));
+        store.WriteText(kGeneralKey, "AutoListen", "1");
+        store.WriteText(kGeneralKey, "WriteToLog", "1");
+        store.WriteText(kGeneralKey, "WriteToLogUnknownID", "1");
+        store.WriteText(kGeneralKey, "LogDir", (dir / "Log").string());
+        store.WriteText(kIdKey, "13", "Bench,Yes,,255,No,Yes");
     }
-    const int pid = qmtest::StartProcess({qmtest::BinPath("Ferrowick")}, ProgramEnv(dir.path()));
+    const int pid = qmtest::StartProcess({qmtest::BinPath("Ferrowick")}, ProgramEnv(dir.Path()));
     // The day's files appear once the start-up sequence has run.
     for (int i = 0; i < 500 && !(fs::exists(dir / "Log") && !fs::is_empty(dir / "Log")); ++i)
         usleep(10000);

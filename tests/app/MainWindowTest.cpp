@@ -39,7 +39,7 @@ protected:
 };
 
 TEST_F(MainWindowTest, FirstStartShowsDefaults) {
-    store.deleteValue(kGeneralKey, "Port");
+    store.DeleteValue(kGeneralKey, "Port");
     TfrmUDP& w = Start(false);
     EXPECT_EQ(w.windowTitle(), "06:12:2026 - Quillmere Light [Udp/514 Listener] - Stopped");
     EXPECT_EQ(Panel0(), "ID [0]  :  IP [0]");
@@ -114,7 +114,7 @@ TEST_F(MainWindowTest, CommandsCarryTheirCaptionsKeysAndHints) {
 }
 
 TEST_F(MainWindowTest, AutoListenStartsAndStartProcessToggles) {
-    store.writeText(kGeneralKey, "AutoListen", "1");
+    store.WriteText(kGeneralKey, "AutoListen", "1");
     TfrmUDP& w = Start(false);
     EXPECT_TRUE(w.windowTitle().endsWith("Listener] - Started"));
     EXPECT_TRUE(Act("actStartProcess")->isChecked());
@@ -144,7 +144,7 @@ TEST_F(MainWindowTest, CloseHidesUntilShutdownWhichSaves) {
 }
 
 TEST_F(MainWindowTest, CloseToSysTrayOffEndsTheProgramAndStaysOff) {
-    store.writeText(kGeneralKey, "CloseToSysTray", "0");
+    store.WriteText(kGeneralKey, "CloseToSysTray", "0");
     Start(false).close();
     EXPECT_EQ(closedSignals, 1);
     EXPECT_EQ(Stored(kGeneralKey, "CloseToSysTray"), "0");
@@ -153,10 +153,10 @@ TEST_F(MainWindowTest, CloseToSysTrayOffEndsTheProgramAndStaysOff) {
 }
 
 TEST_F(MainWindowTest, FilterExplorerTicksAreLiveListenSwitches) {
-    store.writeText(kIdKey, "13", "Router,yes,,255,No,Yes"); // lower case: not ticked
-    store.writeText(kIdKey, "14", "Switch,Yes,,255,No,Yes");
-    store.writeText(kIpKey, "127.0.0.1", "Local,Yes");
-    store.writeText(kGeneralKey, "ListenUnregisteredID", "0");
+    store.WriteText(kIdKey, "13", "Router,yes,,255,No,Yes"); // lower case: not ticked
+    store.WriteText(kIdKey, "14", "Switch,Yes,,255,No,Yes");
+    store.WriteText(kIpKey, "127.0.0.1", "Local,Yes");
+    store.WriteText(kGeneralKey, "ListenUnregisteredID", "0");
     TfrmUDP& w = Start();
     EXPECT_EQ(Panel0(), "ID [2]  :  IP [1]");
     EXPECT_EQ(IdFilter()->item(0)->checkState(), Qt::Unchecked);
@@ -260,7 +260,7 @@ TEST_F(MainWindowTest, PlacementStoreRoundTrip) {
     EXPECT_EQ(Stored(kPlacementKey, "tabMessPage_ActivePage"), "tabViewer");
     EXPECT_EQ(Stored(kPlacementKey, "Visible"), "1");
     bool screenNamed = false;
-    for (const std::string& name : store.valueNames(kPlacementKey))
+    for (const std::string& name : store.ValueNames(kPlacementKey))
         if (name.rfind("NormPos(", 0) == 0) screenNamed = true;
     EXPECT_TRUE(screenNamed);
 
@@ -273,8 +273,8 @@ TEST_F(MainWindowTest, PlacementStoreRoundTrip) {
 }
 
 TEST_F(MainWindowTest, PlacementFromAnotherPixelDensityIsNotApplied) {
-    store.writeText(kPlacementKey, "PixelsPerInch", "500");
-    store.writeText(kPlacementKey, "NormPos", "1,2,503,339");
+    store.WriteText(kPlacementKey, "PixelsPerInch", "500");
+    store.WriteText(kPlacementKey, "NormPos", "1,2,503,339");
     TfrmUDP& w = Start(false);
     EXPECT_NE(w.geometry().topLeft(), QPoint(1, 2));
 }
@@ -300,9 +300,9 @@ TEST_F(MainWindowTest, PopUpListStaysEmptyAndDisabled) {
 }
 
 TEST_F(MainWindowTest, BadDatagramsOpenAtMostOneBoxAndGoodOnesGoOn) {
-    store.writeText(kGeneralKey, "WriteToLog", "1");
-    store.writeText(kGeneralKey, "WriteToLogUnknownID", "1");
-    store.writeText(kGeneralKey, "LogDir", (dir / "Log").string());
+    store.WriteText(kGeneralKey, "WriteToLog", "1");
+    store.WriteText(kGeneralKey, "WriteToLogUnknownID", "1");
+    store.WriteText(kGeneralKey, "LogDir", (dir / "Log").string());
     Start();
     Act("actStartProcess")->trigger();
     int boxesWhileOpen = 0;
@@ -330,8 +330,8 @@ TEST_F(MainWindowTest, BadDatagramsOpenAtMostOneBoxAndGoodOnesGoOn) {
 }
 
 TEST_F(MainWindowTest, UncreatableLogFolderShutsDownOnce) {
-    store.writeText(kGeneralKey, "WriteToLog", "1");
-    store.writeText(kGeneralKey, "LogDir", (dir / "no" / "such" / "Log").string());
+    store.WriteText(kGeneralKey, "WriteToLog", "1");
+    store.WriteText(kGeneralKey, "LogDir", (dir / "no" / "such" / "Log").string());
     Start(false, false);
     Pump(100);
     ASSERT_EQ(dialogs.Messages().size(), 1u);
@@ -347,7 +347,7 @@ TEST_F(MainWindowTest, UncreatableLogFolderShutsDownOnce) {
 TEST_F(MainWindowTest, PortInUseIsReportedAndStartProcessTriesAgain) {
     QUdpSocket taken;
     ASSERT_TRUE(taken.bind(QHostAddress::AnyIPv4, 0));
-    store.writeDword(kGeneralKey, "Port", taken.localPort());
+    store.WriteDword(kGeneralKey, "Port", taken.localPort());
     TfrmUDP& w = Start();
     Pump(50);
     ASSERT_EQ(dialogs.Messages().size(), 1u);
@@ -372,10 +372,10 @@ TEST_F(MainWindowTest, PortInUseIsReportedAndStartProcessTriesAgain) {
 
 // util-linux logger to the running window: rows in the table, lines in the log.
 TEST_F(MainWindowTest, LoggerMessagesBecomeRowsAndLogLines) {
-    store.writeText(kGeneralKey, "WriteToLog", "1");
-    store.writeText(kGeneralKey, "LogDir", (dir / "Log").string());
-    store.writeText(kGeneralKey, "AutoListen", "1");
-    store.writeText(kIdKey, "12", "Disk,Yes,,255,No,Yes"); // user.warning
+    store.WriteText(kGeneralKey, "WriteToLog", "1");
+    store.WriteText(kGeneralKey, "LogDir", (dir / "Log").string());
+    store.WriteText(kGeneralKey, "AutoListen", "1");
+    store.WriteText(kIdKey, "12", "Disk,Yes,,255,No,Yes"); // user.warning
     TfrmUDP& w = Start();
     const std::string port = std::to_string(w.ListeningPort());
     for (const char* text : {"first message", "second message"}) {
@@ -423,9 +423,9 @@ protected:
 
 // F2 opens the real modal dialog on the ID page; OK there changes the window.
 TEST_F(OptionsFromTheWindow, OkAppliesAtOnceInItsOrder) {
-    store.writeText(kIdKey, "13", "Router,Yes,,255,No,Yes");
-    store.writeText(kIdKey, "14", "Switch,Yes,,255,No,Yes");
-    store.writeText(kGeneralKey, "LogDir", (dir / "Log").string());
+    store.WriteText(kIdKey, "13", "Router,Yes,,255,No,Yes");
+    store.WriteText(kIdKey, "14", "Switch,Yes,,255,No,Yes");
+    store.WriteText(kGeneralKey, "LogDir", (dir / "Log").string());
     TfrmUDP& w = Start();
     IdFilter()->setCurrentRow(1);
     QString page, panelName;
@@ -508,11 +508,11 @@ TEST(Program, SessionEndSavesTheOptionsAndExitsZero) {
     qmtest::TempDir dir;
     {
         auto store = qmtest::MakeUserStore(dir);
-        store->deleteTree(kSettingsKey);
-        store->writeDword(kGeneralKey, "Port", 0);
-        store->writeText(kGeneralKey, "WriteToLog", "1");
-        store->writeText(kGeneralKey, "LogDir", (dir / "Log").string());
-        store->writeText(kIdKey, "5", "Router,Yes,,255,No,Yes");
+        store->DeleteTree(kSettingsKey);
+        store->WriteDword(kGeneralKey, "Port", 0);
+        store->WriteText(kGeneralKey, "WriteToLog", "1");
+        store->WriteText(kGeneralKey, "LogDir", (dir / "Log").string());
+        store->WriteText(kIdKey, "5", "Router,Yes,,255,No,Yes");
     }
     const int pid = qmtest::StartProcess({qmtest::BinPath("Ferrowick")}, qmtest::ProgramEnv(dir));
     // The day's files appear once the start-up sequence has run.
@@ -522,16 +522,16 @@ TEST(Program, SessionEndSavesTheOptionsAndExitsZero) {
     qmtest::EndSession(pid);
     EXPECT_EQ(qmtest::WaitProcess(pid, 10000), 0);
     auto store = qmtest::MakeUserStore(dir);
-    EXPECT_EQ(store->readValue(kGeneralKey, "CloseToSysTray")->text, "1");
-    EXPECT_EQ(store->readValue(kIdKey, "5")->text, "Router,Yes,,255,No,Yes");
-    EXPECT_TRUE(store->keyExists(kPlacementKey));
+    EXPECT_EQ(store->ReadValue(kGeneralKey, "CloseToSysTray")->text, "1");
+    EXPECT_EQ(store->ReadValue(kIdKey, "5")->text, "Router,Yes,,255,No,Yes");
+    EXPECT_TRUE(store->KeyExists(kPlacementKey));
 }
 
 // Renders the window as the operator sees it; QM_SCREENSHOT_DIR keeps the PNGs.
 TEST_F(MainWindowTest, RendersAtDesignSizeWithItsColours) {
-    store.writeText(kIdKey, "13", "Router,Yes,,255,No,Yes");
-    store.writeText(kIdKey, "14", "Switch,Yes,,32768,No,Yes");
-    store.writeText(kIpKey, "127.0.0.1", "Local,Yes");
+    store.WriteText(kIdKey, "13", "Router,Yes,,255,No,Yes");
+    store.WriteText(kIdKey, "14", "Switch,Yes,,32768,No,Yes");
+    store.WriteText(kIpKey, "127.0.0.1", "Local,Yes");
     TfrmUDP& w = Start();
     Act("actStartProcess")->trigger();
     for (const char* d :

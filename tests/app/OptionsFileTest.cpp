@@ -16,7 +16,7 @@ protected:
 };
 
 TEST_F(OptionsFileTest, ExportWritesTheOptionsInMemory) {
-    store.writeText(kIdKey, "13", "Router,Yes,,255,No,Yes");
+    store.WriteText(kIdKey, "13", "Router,Yes,,255,No,Yes");
     TfrmUDP& w = Start(false);
     // Changed this run, not saved yet: the listen flag through the filter explorer.
     IdFilter()->item(0)->setCheckState(Qt::Unchecked);
@@ -39,9 +39,9 @@ TEST_F(OptionsFileTest, ExportWritesTheOptionsInMemory) {
 
 TEST_F(OptionsFileTest, ImportMergesAndReloads) {
     if (!qmtest::UserStoreIsTheTests()) GTEST_SKIP() << "the registry editor would write the operator's settings";
-    store.writeText(kIdKey, "13", "Router,Yes,,255,No,Yes");
-    store.writeDword(kGeneralKey, "LimitRows", 77);
-    store.writeText(kGeneralKey, "WriteToLogWithFilter", "0");
+    store.WriteText(kIdKey, "13", "Router,Yes,,255,No,Yes");
+    store.WriteDword(kGeneralKey, "LimitRows", 77);
+    store.WriteText(kGeneralKey, "WriteToLogWithFilter", "0");
     qmtest::WriteFile(dir / "in.qmr", "Windows Registry Editor Version 5.00\r\n\r\r\n"
                                       "[HKEY_CURRENT_USER\\Software\\tovrel\\Ferrowick\\General]\r\n\r\r\n"
                                       "\"AutoListen\"=\"1\"\r\n\r\r\n"
@@ -70,7 +70,7 @@ TEST_F(OptionsFileTest, RejectedFileOrMissingEditorIsNeverASuccess) {
     GTEST_SKIP() << "regedit.exe reports a rejected file itself (exit status 0) and is always there";
 #endif
     qmtest::WriteFile(dir / "bad.qmr", "not a registry file\r\n");
-    store.writeText(kIdKey, "13", "Router,Yes,,255,No,Yes");
+    store.WriteText(kIdKey, "13", "Router,Yes,,255,No,Yes");
     TfrmUDP& w = Start(false);
     IdFilter()->item(0)->setCheckState(Qt::Unchecked); // in memory only: a reload would lose it
     dialogs.files = {Path("bad.qmr")};
@@ -92,33 +92,33 @@ TEST_F(OptionsFileTest, RejectedFileOrMissingEditorIsNeverASuccess) {
 }
 
 TEST_F(OptionsFileTest, ClearAsksThenNothingIsWrittenAtShutdown) {
-    store.writeText(kIdKey, "13", "Router,Yes,,255,No,Yes");
+    store.WriteText(kIdKey, "13", "Router,Yes,,255,No,Yes");
     TfrmUDP& w = Start(false);
     dialogs.answers = {false};
     QTest::keyClick(Process(), Qt::Key_D, Qt::ControlModifier);
     EXPECT_EQ(dialogs.shown[0].caption, "Registry cleaner");
     EXPECT_EQ(dialogs.shown[0].text, "Do you want to delete all program entires from Registry?");
-    EXPECT_TRUE(store.keyExists(kIdKey));
+    EXPECT_TRUE(store.KeyExists(kIdKey));
 
     dialogs.answers = {true};
     Act("actClearRegistry")->trigger();
     EXPECT_TRUE(w.CurrentOptions().SaveBlocked);
-    EXPECT_TRUE(store.subKeys(kSettingsKey).empty());
+    EXPECT_TRUE(store.SubKeys(kSettingsKey).empty());
     // Export still writes the options in memory.
     dialogs.files = {Path("after.qmr")};
     Act("actExportOptions")->trigger();
     EXPECT_NE(qmtest::ReadFile(dir / "after.qmr").find("Router"), std::string::npos);
     w.Shutdown();
-    EXPECT_TRUE(store.subKeys(kSettingsKey).empty());
-    EXPECT_TRUE(store.keyExists(kSettingsKey));
+    EXPECT_TRUE(store.SubKeys(kSettingsKey).empty());
+    EXPECT_TRUE(store.KeyExists(kSettingsKey));
 }
 
 TEST_F(OptionsFileTest, ExportClearImportRoundTrip) {
     if (!qmtest::UserStoreIsTheTests()) GTEST_SKIP() << "the registry editor would write the operator's settings";
-    store.writeText(kIdKey, "13", "Router,Yes,\"disk full\",255,No,Yes");
-    store.writeText(kIpKey, "10.0.0.1", "Core,No");
-    store.writeText(kTokenKey, "disk", "Yes,65280,No");
-    store.writeText(kGeneralKey, "LogDir", "C:\\Log");
+    store.WriteText(kIdKey, "13", "Router,Yes,\"disk full\",255,No,Yes");
+    store.WriteText(kIpKey, "10.0.0.1", "Core,No");
+    store.WriteText(kTokenKey, "disk", "Yes,65280,No");
+    store.WriteText(kGeneralKey, "LogDir", "C:\\Log");
     TfrmUDP& w = Start(false);
     const Options before = w.CurrentOptions();
     dialogs.files = {Path("all.qmr")};

@@ -52,7 +52,7 @@ protected:
 };
 
 TEST_F(ViewerTest, LoadsAFileIntoTheViewer) {
-    store.writeText(kGeneralKey, "LogDir", dir.path().string());
+    store.WriteText(kGeneralKey, "LogDir", dir.Path().string());
     Start(false);
     dialogs.files = {QString::fromStdString(WriteLog("20261206-Router.log", 3))};
     QTest::keyClick(Process(), Qt::Key_O, Qt::ControlModifier);
@@ -60,7 +60,7 @@ TEST_F(ViewerTest, LoadsAFileIntoTheViewer) {
     EXPECT_EQ(dialogs.shown[0].kind, "open");
     EXPECT_EQ(dialogs.shown[0].caption, "Open Log-file");
     EXPECT_EQ(dialogs.shown[0].file.filter, "Log files (*.log)|*.log|All fales (*.*)|*.*");
-    EXPECT_EQ(dialogs.shown[0].file.folder.toStdString(), dir.path().string());
+    EXPECT_EQ(dialogs.shown[0].file.folder.toStdString(), dir.Path().string());
     EXPECT_EQ(qmtest::Rows(Viewer()), 3);
     EXPECT_EQ(Cell(2, ColMessage), "msg 2");
     EXPECT_EQ(Cell(0, ColPort), "514");
@@ -115,7 +115,7 @@ TEST_F(ViewerTest, EmptyFileThenASecondLoadAndAMissingFile) {
 }
 
 TEST_F(ViewerTest, PropertiesOfTheSelectedRowOfTheActivePage) {
-    store.writeText(kGeneralKey, "AutoListen", "1");
+    store.WriteText(kGeneralKey, "AutoListen", "1");
     TfrmUDP& w = Start();
     QUdpSocket s;
     s.writeDatagram("<13>app: from the net!", QHostAddress::LocalHost,

@@ -44,14 +44,14 @@ qm::Options Lists() {
 } // namespace
 
 void FuzzDatagram(const std::uint8_t* data, std::size_t size) {
-    static const qm::Options options = Lists();
+    static const qm::Options kOptions = Lists();
     const std::string datagram(reinterpret_cast<const char*>(data), size);
     std::string dotted = datagram;
     for (char& c : dotted)
         if (c == '\n') c = '.';
     qm::SyslogMessage m;
     std::string work;
-    qm::DecodeDatagram(datagram, options.IdList, m, work);
+    qm::DecodeDatagram(datagram, kOptions.IdList, m, work);
     // Every field decoded from the bytes is a piece of them.
     Check(dotted.find(m.MessageText) != std::string::npos, "message inside the datagram");
     Check(m.Tag == qm::kUnexpected || dotted.find(m.Tag) != std::string::npos, "tag inside the datagram");
@@ -60,11 +60,11 @@ void FuzzDatagram(const std::uint8_t* data, std::size_t size) {
 
     qm::Classification c;
     std::string failure;
-    if (!qm::ClassifyMessage(options, m, "127.0.0.1", c, failure)) {
+    if (!qm::ClassifyMessage(kOptions, m, "127.0.0.1", c, failure)) {
         Check(!failure.empty(), "a failure has a text");
         return;
     }
-    Check(c.idIndex < static_cast<int>(options.IdList.size()), "ID index in range");
+    Check(c.idIndex < static_cast<int>(kOptions.IdList.size()), "ID index in range");
     m.Stamp = "07.12.26 21:12:19";
     std::string line;
     qm::BuildLogLine(m, line);
@@ -90,37 +90,37 @@ namespace {
 class MemoryStore : public qm::KeyStore {
 public:
     std::map<std::string, std::map<std::string, qm::RegValue>> keys;
-    void begin() override {}
-    void commit() override {}
-    void rollback() override {}
-    bool keyExists(const std::string& key) override { return keys.count(qm::foldCase(key)) > 0; }
-    void createKey(const std::string& key) override { keys[qm::foldCase(key)]; }
-    void deleteTree(const std::string& key) override {
-        const std::string k = qm::foldCase(key);
+    void Begin() override {}
+    void Commit() override {}
+    void Rollback() override {}
+    bool KeyExists(const std::string& key) override { return keys.count(qm::FoldCase(key)) > 0; }
+    void CreateKey(const std::string& key) override { keys[qm::FoldCase(key)]; }
+    void DeleteTree(const std::string& key) override {
+        const std::string k = qm::FoldCase(key);
         for (auto it = keys.begin(); it != keys.end();)
             it = it->first == k || it->first.rfind(k + "\\", 0) == 0 ? keys.erase(it) : std::next(it);
     }
-    std::vector<std::string> subKeys(const std::string&) override { return {}; }
-    std::vector<std::string> valueNames(const std::string& key) override {
+    std::vector<std::string> SubKeys(const std::string&) override { return {}; }
+    std::vector<std::string> ValueNames(const std::string& key) override {
         std::vector<std::string> names;
-        for (const auto& [name, v] : keys[qm::foldCase(key)])
+        for (const auto& [name, v] : keys[qm::FoldCase(key)])
             names.push_back(v.name);
         return names;
     }
-    std::optional<qm::RegValue> readValue(const std::string& key, const std::string& name) override {
-        auto& values = keys[qm::foldCase(key)];
-        const auto it = values.find(qm::foldCase(name));
+    std::optional<qm::RegValue> ReadValue(const std::string& key, const std::string& name) override {
+        auto& values = keys[qm::FoldCase(key)];
+        const auto it = values.find(qm::FoldCase(name));
         if (it == values.end()) return std::nullopt;
         return it->second;
     }
-    void writeText(const std::string& key, const std::string& name, const std::string& text) override {
-        keys[qm::foldCase(key)][qm::foldCase(name)] = {name, qm::ValueType::Text, text, 0};
+    void WriteText(const std::string& key, const std::string& name, const std::string& text) override {
+        keys[qm::FoldCase(key)][qm::FoldCase(name)] = {name, qm::ValueType::Text, text, 0};
     }
-    void writeDword(const std::string& key, const std::string& name, std::uint32_t number) override {
-        keys[qm::foldCase(key)][qm::foldCase(name)] = {name, qm::ValueType::Dword, {}, number};
+    void WriteDword(const std::string& key, const std::string& name, std::uint32_t number) override {
+        keys[qm::FoldCase(key)][qm::FoldCase(name)] = {name, qm::ValueType::Dword, {}, number};
     }
-    void deleteValue(const std::string& key, const std::string& name) override {
-        keys[qm::foldCase(key)].erase(qm::foldCase(name));
+    void DeleteValue(const std::string& key, const std::string& name) override {
+        keys[qm::FoldCase(key)].erase(qm::FoldCase(name));
     }
 };
 

@@ -70,7 +70,7 @@ TEST(DatagramReader, DrainsTheSocketIntoTheQueueAndWakesTheConsumer) {
     while (batch.Next(d))
         ASSERT_EQ(d.bytes, n < 100 ? "<13>a: " + std::to_string(n++) : (++n, std::string("<13>a: more")));
     EXPECT_EQ(n, 101);
-    EXPECT_EQ(d.arrived, clock.now());
+    EXPECT_EQ(d.arrived, clock.Now());
     sender.Send("<13>a: after");
     for (int i = 0; i < 500 && wakes == wakesBefore; ++i)
         qmtest::SleepMs(10);

@@ -70,7 +70,7 @@ TEST_F(ReceiverTest, DeliversEveryDatagramInOrderWithTheSender) {
     EXPECT_TRUE(received[0].listening);
     EXPECT_EQ(received[0].fromIp, "127.0.0.1");
     EXPECT_EQ(received[0].port, sender.localPort());
-    EXPECT_EQ(received[0].arrived, clock.now());
+    EXPECT_EQ(received[0].arrived, clock.Now());
     EXPECT_EQ(udp.Counts().received, 6u);
     EXPECT_EQ(udp.Counts().bytes, 10u + 65507 + 3 + 11 + 5);
 }

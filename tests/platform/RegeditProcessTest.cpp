@@ -26,11 +26,11 @@ TEST(RegeditProcess, StartsTheEditorAndWaitsForIt) {
     qmtest::TempDir dir;
     const auto file = std::filesystem::absolute(dir / "SysLog.qmr");
     qmtest::WriteFile(file, "REGEDIT4\r\n");
-    const std::string stand_in =
+    const std::string standIn =
         std::filesystem::absolute(std::string(QM_BIN_DIR) + "/fake_regedit.exe").string();
     int waits = 0;
     const RegeditRun run = RunRegedit(
-        file.string(), [&] { ++waits; }, stand_in);
+        file.string(), [&] { ++waits; }, standIn);
     ASSERT_TRUE(run.started);
     EXPECT_EQ(run.exitCode, 0);
     const std::string seen = qmtest::ReadFile(ShortPath(file.string()) + ".seen");

@@ -8,7 +8,7 @@ using Row = std::array<std::string, kViewerColumns>;
 
 namespace {
 
-const char S = kLogFieldSeparator;
+const char kS = kLogFieldSeparator;
 
 std::vector<Row> Rows(const std::string& bytes) {
     LogFileContent content;
@@ -26,17 +26,17 @@ std::vector<Row> Rows(const std::string& bytes) {
 std::string Line(std::initializer_list<std::string> fields) {
     std::string line;
     for (const std::string& f : fields) {
-        if (&f != fields.begin()) line += S;
+        if (&f != fields.begin()) line += kS;
         line += f;
     }
     return line;
 }
 
 TEST(SplitLogField, CutsAtTheFirstSeparatorAndTrimsTheField) {
-    EXPECT_EQ(SplitLogField(std::string("  x  ") + S + " y" + S + "z", S),
-              std::make_pair(std::string_view("x"), std::string_view(std::string(" y") + S + "z")));
-    EXPECT_EQ(SplitLogField("\t no separator ", S).first, "no separator");
-    EXPECT_EQ(SplitLogField("", S).second, "");
+    EXPECT_EQ(SplitLogField(std::string("  x  ") + kS + " y" + kS + "z", kS),
+              std::make_pair(std::string_view("x"), std::string_view(std::string(" y") + kS + "z")));
+    EXPECT_EQ(SplitLogField("\t no separator ", kS).first, "no separator");
+    EXPECT_EQ(SplitLogField("", kS).second, "");
 }
 
 TEST(LogFileContent, LinesAndFields) {
@@ -50,8 +50,8 @@ TEST(LogFileContent, LinesAndFields) {
         Line({"06.12.26 21:12:19", "Router", "hell", "Unknw", "Dec  6 21", "1 (USER)/5", "514", "255", "0"});
     const std::vector<Case> cases = {
         {"ThreeLines", line + "\r\n" + line + "\r\n" + line + "\r\n", {written, written, written}},
-        {"TwoFields", "a" + std::string(1, S) + "b\r\n", {{"a", "b"}}},
-        {"Trimmed", "  x  " + std::string(1, S) + "\t  msg\r\n", {{"x", "msg"}}},
+        {"TwoFields", "a" + std::string(1, kS) + "b\r\n", {{"a", "b"}}},
+        {"Trimmed", "  x  " + std::string(1, kS) + "\t  msg\r\n", {{"x", "msg"}}},
         {"NoFinalBreak", "a\r\nb", {{"a"}, {"b"}}},
         {"LoneCrAndLf", "a\rb\nc\r\n", {{"a"}, {"b"}, {"c"}}},
         {"BlankLine", "a\r\n\r\nb\r\n", {{"a"}, {}, {"b"}}},

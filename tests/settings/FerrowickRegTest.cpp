@@ -56,7 +56,7 @@ TEST_F(FerrowickRegTest, AFileThatFailsHalfWayChangesNothing) {
     EXPECT_NE(r.exitCode, 0);
     EXPECT_NE(r.output.find("line 4"), std::string::npos) << r.output;
     SqliteKeyStore store(registry);
-    EXPECT_EQ(store.readValue(kGeneralKey, "Port")->text, "600");
+    EXPECT_EQ(store.ReadValue(kGeneralKey, "Port")->text, "600");
 }
 
 TEST_F(FerrowickRegTest, MissingFileOrKeyFails) {

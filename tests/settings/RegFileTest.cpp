@@ -15,7 +15,7 @@ protected:
     KeyStore& store = *owned;
     void SetUp() override {
         for (const char* key : {"Software\\tovrel\\Ferrowick", "Software\\A", "Software\\C", "S"})
-            store.deleteTree(key);
+            store.DeleteTree(key);
     }
     void TearDown() override { SetUp(); }
 
@@ -26,13 +26,13 @@ protected:
         if (!parsed.ok) return false;
         KeyStoreTransaction t(store);
         ApplyRegChanges(store, changes);
-        t.commit();
+        t.Commit();
         return true;
     }
 };
 
 TEST_F(RegFileTest, MergesTheExportedLayoutWithItsLoneCrSeparators) {
-    store.writeText("Software\\tovrel\\Ferrowick\\ID", "99", "Old,No,,1,No,Yes");
+    store.WriteText("Software\\tovrel\\Ferrowick\\ID", "99", "Old,No,,1,No,Yes");
     const std::string file = "Windows Registry Editor Version 5.00\r\n\r\r\n"
                              "[HKEY_CURRENT_USER\\Software\\tovrel\\Ferrowick\\General]\r\n\r\r\n"
                              "\"LogDir\"=\"C:\\\\Program Files\\\\Log \\\"x\\\"\"\r\n"
@@ -44,26 +44,26 @@ TEST_F(RegFileTest, MergesTheExportedLayoutWithItsLoneCrSeparators) {
                              "@=\"default\"\r\n";
     std::string error;
     ASSERT_TRUE(Merge(file, &error)) << error;
-    EXPECT_EQ(store.readValue("Software\\tovrel\\Ferrowick\\General", "LogDir")->text,
+    EXPECT_EQ(store.ReadValue("Software\\tovrel\\Ferrowick\\General", "LogDir")->text,
               "C:\\Program Files\\Log \"x\"");
-    EXPECT_EQ(store.readValue("Software\\tovrel\\Ferrowick\\ID", "Limit")->number, 10u);
-    EXPECT_EQ(store.readValue("Software\\tovrel\\Ferrowick\\ID", "")->text, "default");
+    EXPECT_EQ(store.ReadValue("Software\\tovrel\\Ferrowick\\ID", "Limit")->number, 10u);
+    EXPECT_EQ(store.ReadValue("Software\\tovrel\\Ferrowick\\ID", "")->text, "default");
     // Merging keeps what the file does not name.
     if (qmtest::StoreKeepsCreationOrder()) {
-        EXPECT_EQ(store.valueNames("Software\\tovrel\\Ferrowick\\ID"),
+        EXPECT_EQ(store.ValueNames("Software\\tovrel\\Ferrowick\\ID"),
                   (std::vector<std::string>{"99", "13", "Limit", ""}));
     }
-    EXPECT_EQ(store.valueNames("Software\\tovrel\\Ferrowick\\ID").size(), 4u);
+    EXPECT_EQ(store.ValueNames("Software\\tovrel\\Ferrowick\\ID").size(), 4u);
 }
 
 TEST_F(RegFileTest, DeletesKeysAndValues) {
-    store.writeText("Software\\A\\B", "x", "1");
-    store.writeText("Software\\C", "keep", "1");
-    store.writeText("Software\\C", "drop", "1");
+    store.WriteText("Software\\A\\B", "x", "1");
+    store.WriteText("Software\\C", "keep", "1");
+    store.WriteText("Software\\C", "drop", "1");
     ASSERT_TRUE(
         Merge("REGEDIT4\n[-HKEY_CURRENT_USER\\Software\\A]\n[HKEY_CURRENT_USER\\Software\\C]\n\"drop\"=-\n"));
-    EXPECT_FALSE(store.keyExists("Software\\A"));
-    EXPECT_EQ(store.valueNames("Software\\C"), std::vector<std::string>{"keep"});
+    EXPECT_FALSE(store.KeyExists("Software\\A"));
+    EXPECT_EQ(store.ValueNames("Software\\C"), std::vector<std::string>{"keep"});
 }
 
 TEST_F(RegFileTest, InvalidFilesNameTheLineAndChangeNothing) {
@@ -87,14 +87,14 @@ TEST_F(RegFileTest, InvalidFilesNameTheLineAndChangeNothing) {
         EXPECT_FALSE(Merge(c.text, &error)) << c.text;
         EXPECT_NE(error.find(c.expected), std::string::npos) << error;
     }
-    EXPECT_FALSE(store.keyExists("S"));
+    EXPECT_FALSE(store.KeyExists("S"));
 }
 
 #ifndef _WIN32
 TEST_F(RegFileTest, ExportThenMergeGivesTheSameTree) {
-    store.writeText("Software\\tovrel\\Ferrowick\\General", "LogDir", "C:\\Log\\\"q\"");
-    store.writeDword("Software\\tovrel\\Ferrowick\\General", "LimitRows", 1000);
-    store.writeText("Software\\tovrel\\Ferrowick\\ID", "13", "Router,Yes,\"a b\",255,No,Yes");
+    store.WriteText("Software\\tovrel\\Ferrowick\\General", "LogDir", "C:\\Log\\\"q\"");
+    store.WriteDword("Software\\tovrel\\Ferrowick\\General", "LimitRows", 1000);
+    store.WriteText("Software\\tovrel\\Ferrowick\\ID", "13", "Router,Yes,\"a b\",255,No,Yes");
     const std::string exported = ExportRegKey(store, "Software\\tovrel\\Ferrowick");
     EXPECT_NE(exported.find("\"LimitRows\"=dword:000003e8\r\n"), std::string::npos) << exported;
     EXPECT_NE(exported.find("\"LogDir\"=\"C:\\\\Log\\\\\\\"q\\\"\"\r\n"), std::string::npos) << exported;

@@ -28,15 +28,15 @@ protected:
     qmtest::TempDir dir;
     std::unique_ptr<KeyStore> owned = qmtest::MakeTestStore(dir);
     KeyStore& store = *owned;
-    void SetUp() override { store.deleteTree(kSettingsKey); }
-    void TearDown() override { store.deleteTree(kSettingsKey); }
+    void SetUp() override { store.DeleteTree(kSettingsKey); }
+    void TearDown() override { store.DeleteTree(kSettingsKey); }
 
     Options Load() { return LoadedFrom(store); }
 };
 
 TEST_F(SettingsStoreTest, FirstStartCreatesTheKeyAndYieldsDefaults) {
     const Options o = Load();
-    EXPECT_TRUE(store.keyExists(kSettingsKey));
+    EXPECT_TRUE(store.KeyExists(kSettingsKey));
     const GeneralOptions& g = o.General;
     EXPECT_EQ(g.Port, 514);
     EXPECT_EQ(g.LimitRows, 1000);
@@ -49,13 +49,13 @@ TEST_F(SettingsStoreTest, FirstStartCreatesTheKeyAndYieldsDefaults) {
 }
 
 TEST_F(SettingsStoreTest, NumbersAndBoolsReadFromEitherTypeOrFallBack) {
-    store.writeDword(kGeneralKey, "StayOnTop", 5);           // any non-zero number is true
-    store.writeText(kGeneralKey, "CloseToSysTray", "never"); // a word: the default
-    store.writeText(kGeneralKey, "Port", "514");
-    store.writeText(kGeneralKey, "limitrows", "-7"); // letter case of names is ignored
-    store.writeDword(kGeneralKey, "AutoListen", 0);
-    store.writeText(kGeneralKey, "WriteToLog", " 1"); // blanks are not part of a number
-    store.writeDword(kGeneralKey, "LogDir", 3);       // not text: the default
+    store.WriteDword(kGeneralKey, "StayOnTop", 5);           // any non-zero number is true
+    store.WriteText(kGeneralKey, "CloseToSysTray", "never"); // a word: the default
+    store.WriteText(kGeneralKey, "Port", "514");
+    store.WriteText(kGeneralKey, "limitrows", "-7"); // letter case of names is ignored
+    store.WriteDword(kGeneralKey, "AutoListen", 0);
+    store.WriteText(kGeneralKey, "WriteToLog", " 1"); // blanks are not part of a number
+    store.WriteDword(kGeneralKey, "LogDir", 3);       // not text: the default
     const Options o = Load();
     EXPECT_TRUE(o.General.StayOnTop);
     EXPECT_TRUE(o.General.CloseToSysTray);
@@ -67,22 +67,22 @@ TEST_F(SettingsStoreTest, NumbersAndBoolsReadFromEitherTypeOrFallBack) {
 }
 
 TEST_F(SettingsStoreTest, SaveWritesTheStoredFormsAndKeepsTextNumbersText) {
-    store.writeText(kGeneralKey, "Port", "514"); // as an imported file leaves it
+    store.WriteText(kGeneralKey, "Port", "514"); // as an imported file leaves it
     Options o = Load();
     o.General.Port = 1514;
     o.General.CloseToSysTray = false;
     o.General.LogDir = "C:\\Logs";
     ASSERT_TRUE(SaveOptions(store, o));
-    auto port = store.readValue(kGeneralKey, "Port");
+    auto port = store.ReadValue(kGeneralKey, "Port");
     EXPECT_EQ(port->type, ValueType::Text);
     EXPECT_EQ(port->text, "1514");
-    auto limit = store.readValue(kGeneralKey, "LimitRows");
+    auto limit = store.ReadValue(kGeneralKey, "LimitRows");
     EXPECT_EQ(limit->type, ValueType::Dword);
     EXPECT_EQ(limit->number, 1000u);
-    EXPECT_EQ(store.readValue(kGeneralKey, "CloseToSysTray")->text, "0");
-    EXPECT_EQ(store.readValue(kGeneralKey, "StayOnTop")->text, "0");
+    EXPECT_EQ(store.ReadValue(kGeneralKey, "CloseToSysTray")->text, "0");
+    EXPECT_EQ(store.ReadValue(kGeneralKey, "StayOnTop")->text, "0");
     if (qmtest::StoreKeepsCreationOrder()) {
-        EXPECT_EQ(store.valueNames(kGeneralKey),
+        EXPECT_EQ(store.ValueNames(kGeneralKey),
                   (std::vector<std::string>{"Port", "StayOnTop", "WriteToLog", "CloseToSysTray",
                                             "AutoSizeGrid", "AutoListen", "PopUpsProtocol", "LimitRows",
                                             "LogDir", "ListenUnregisteredID", "ListenUnregisteredIP",
@@ -103,7 +103,7 @@ TEST_F(SettingsStoreTest, ListsRoundTripInOrderWithTrimmedNames) {
                 {"5", "NOTICE", "No", "", kWhite, "No", "Yes"}};
     o.IpList = {{"10.0.0.1", "Core", "Yes"}};
     ASSERT_TRUE(SaveOptions(store, o));
-    EXPECT_EQ(store.readValue(kIdKey, "5")->text, "NOTICE,No,,16777215,No,Yes");
+    EXPECT_EQ(store.ReadValue(kIdKey, "5")->text, "NOTICE,No,,16777215,No,Yes");
     const Options back = Load();
     ASSERT_EQ(back.TokenList.size(), 20u);
     if (qmtest::StoreKeepsCreationOrder()) {
@@ -118,25 +118,25 @@ TEST_F(SettingsStoreTest, ListsRoundTripInOrderWithTrimmedNames) {
 }
 
 TEST_F(SettingsStoreTest, MalformedRowEmptiesOnlyItsListAndSurvivesTheNextSave) {
-    store.writeText(kIdKey, "13", "Router,Yes,,255,No,Yes");
-    store.writeText(kIpKey, "10.0.0.1", "Core Router,Yes"); // three fields
-    store.writeText(kIpKey, "10.0.0.2", "Edge,");           // one field
-    store.writeText(kTokenKey, "disk", "Yes,255,No");
+    store.WriteText(kIdKey, "13", "Router,Yes,,255,No,Yes");
+    store.WriteText(kIpKey, "10.0.0.1", "Core Router,Yes"); // three fields
+    store.WriteText(kIpKey, "10.0.0.2", "Edge,");           // one field
+    store.WriteText(kTokenKey, "disk", "Yes,255,No");
     Options o = Load();
     EXPECT_TRUE(o.IpList.empty());
     EXPECT_EQ(o.IdList.size(), 1u);
     EXPECT_EQ(o.TokenList.size(), 1u);
     ASSERT_TRUE(SaveOptions(store, o));
-    EXPECT_EQ(store.readValue(kIpKey, "10.0.0.1")->text, "Core Router,Yes");
-    EXPECT_EQ(store.valueNames(kIpKey).size(), 2u);
+    EXPECT_EQ(store.ReadValue(kIpKey, "10.0.0.1")->text, "Core Router,Yes");
+    EXPECT_EQ(store.ValueNames(kIpKey).size(), 2u);
 
     o.IpList = {{"10.0.0.3", "New", "Yes"}}; // edited: the list is written
     ASSERT_TRUE(SaveOptions(store, o));
-    EXPECT_EQ(store.valueNames(kIpKey), std::vector<std::string>{"10.0.0.3"});
+    EXPECT_EQ(store.ValueNames(kIpKey), std::vector<std::string>{"10.0.0.3"});
 }
 
 TEST_F(SettingsStoreTest, NonTextRowReadsAsTheDefaultRow) {
-    store.writeDword(kTokenKey, "disk", 1);
+    store.WriteDword(kTokenKey, "disk", 1);
     const Options o = Load();
     ASSERT_EQ(o.TokenList.size(), 1u);
     EXPECT_EQ(o.TokenList[0].Token, "disk");
@@ -145,11 +145,11 @@ TEST_F(SettingsStoreTest, NonTextRowReadsAsTheDefaultRow) {
 }
 
 TEST_F(SettingsStoreTest, EmptyListLeavesNoSubKey) {
-    store.writeText(kTokenKey, "old", "Yes,1,No");
+    store.WriteText(kTokenKey, "old", "Yes,1,No");
     Options o = Load();
     o.TokenList.clear();
     ASSERT_TRUE(SaveOptions(store, o));
-    EXPECT_FALSE(store.keyExists(kTokenKey));
+    EXPECT_FALSE(store.KeyExists(kTokenKey));
 }
 
 TEST_F(SettingsStoreTest, SaveBlockedWritesNothingAndClearLeavesTheEmptyKey) {
@@ -157,12 +157,12 @@ TEST_F(SettingsStoreTest, SaveBlockedWritesNothingAndClearLeavesTheEmptyKey) {
     o.General.Port = 999;
     o.TokenList = {{"x", "Yes", "1", "No"}};
     ASSERT_TRUE(SaveOptions(store, o));
-    store.writeText(kPlacementKey, "Visible", "1");
+    store.WriteText(kPlacementKey, "Visible", "1");
     ASSERT_TRUE(ClearOptions(store));
     o.SaveBlocked = true;
     ASSERT_TRUE(SaveOptions(store, o));
-    EXPECT_TRUE(store.keyExists(kSettingsKey));
-    EXPECT_TRUE(store.subKeys(kSettingsKey).empty());
+    EXPECT_TRUE(store.KeyExists(kSettingsKey));
+    EXPECT_TRUE(store.SubKeys(kSettingsKey).empty());
     EXPECT_EQ(Load().General.Port, 514);
 }
 
@@ -179,19 +179,19 @@ protected:
 
 TEST_F(SqliteSettingsTest, AStoreLockedByAnotherProcessIsReportedNotWaitedOnForever) {
     ASSERT_TRUE(SaveOptions(store, Options{}));
-    SqliteKeyStore holder(store.file());
-    holder.begin(); // holds the write lock
-    SqliteKeyStore impatient(store.file(), 100);
+    SqliteKeyStore holder(store.File());
+    holder.Begin(); // holds the write lock
+    SqliteKeyStore impatient(store.File(), 100);
     Options o;
     const Result r = LoadOptions(impatient, o);
     EXPECT_FALSE(r);
     EXPECT_NE(r.error.find("locked"), std::string::npos) << r.error;
-    holder.rollback();
+    holder.Rollback();
     EXPECT_TRUE(LoadOptions(impatient, o));
 }
 
 TEST_F(SqliteSettingsTest, FailedLoadLeavesTheRecordAndReportsWhy) {
-    std::filesystem::create_directories(store.file()); // cannot be opened as a file
+    std::filesystem::create_directories(store.File()); // cannot be opened as a file
     Options o;
     o.General.Port = 4242;
     const Result r = LoadOptions(store, o);
@@ -216,7 +216,7 @@ TEST_F(SqliteSettingsTest, KillDuringSaveLeavesOneWholeVersion) {
         const pid_t pid = fork();
         ASSERT_GE(pid, 0);
         if (pid == 0) {
-            SqliteKeyStore child(store.file());
+            SqliteKeyStore child(store.File());
             for (int v = 1;; v = v % 2 + 1)
                 (void)SaveOptions(child, version(v));
         }

@@ -31,13 +31,13 @@ public:
         qm::DateTime t_;
     };
     Moment time{qm::DateTime{2026, 12, 6, 21, 12, 19}};
-    qm::DateTime now() const override { return time; }
+    qm::DateTime Now() const override { return time; }
 };
 
 // A datagram as the receiver hands it on, arrived at the clock's moment.
 inline qm::Datagram Arrived(std::string_view bytes, std::string_view fromIp, int port, const FakeClock& clock,
                             bool listening = true) {
-    return {bytes, fromIp, port, clock.now(), listening};
+    return {bytes, fromIp, port, clock.Now(), listening};
 }
 
 } // namespace qmtest

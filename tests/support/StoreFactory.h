@@ -25,7 +25,7 @@ public:
     SandboxRegistryStore() : qm::WinRegistryKeyStore(NextRoot()) {}
     ~SandboxRegistryStore() override {
         try {
-            deleteTree({});
+            DeleteTree({});
         } catch (...) {
         }
     }

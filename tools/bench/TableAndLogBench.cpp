@@ -45,7 +45,7 @@ BENCHMARK(BM_AddAndTrim)->Arg(1000)->Arg(9999);
 void BM_LogAppend(benchmark::State& state) {
     qmtest::TempDir dir;
     Options options;
-    options.General.LogDir = dir.path().string();
+    options.General.LogDir = dir.Path().string();
     options.IdList = {{"1", "Router", "Yes", "", "255", "No", "Yes"}};
     qmtest::FakeClock clock;
     clock.time = {2026, 12, 7, 21, 12, 19};

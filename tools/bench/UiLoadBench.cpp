@@ -59,14 +59,14 @@ void Send(int port, int rate, int seconds, std::atomic<bool>& stop, long& sent) 
 void Run(int rate, bool autoSize, int seconds) {
     qmtest::TempDir dir;
     SqliteKeyStore store(dir / "registry.sqlite");
-    store.writeDword(kGeneralKey, "Port", 0);
-    store.writeText(kGeneralKey, "AutoListen", "1");
-    store.writeText(kGeneralKey, "AutoSizeGrid", autoSize ? "1" : "0");
+    store.WriteDword(kGeneralKey, "Port", 0);
+    store.WriteText(kGeneralKey, "AutoListen", "1");
+    store.WriteText(kGeneralKey, "AutoSizeGrid", autoSize ? "1" : "0");
     for (int i = 1; i <= 20; ++i)
-        store.writeText(kTokenKey, "token" + std::to_string(i), "Yes,65280,No");
+        store.WriteText(kTokenKey, "token" + std::to_string(i), "Yes,65280,No");
     SystemClock clock;
     qmtest::ScriptedDialogs dialogs;
-    TfrmUDP window(MainWindowServices{store, clock, dialogs, dir.path().string(), true, ""});
+    TfrmUDP window(MainWindowServices{store, clock, dialogs, dir.Path().string(), true, ""});
     window.show();
     PaintCounter counter;
     window.findChild<QTableView*>("grdProcess")->viewport()->installEventFilter(&counter);
