@@ -1,5 +1,6 @@
-// The window's 21 command images (16 by 16, addressed by index) and the
-// application and tray icon, all drawn here so the program needs no files.
+// The window's 21 command images (16 by 16, addressed by index; 9 and 13 are
+// used by nothing and drawn as a plain frame) and the application and tray
+// icon, all drawn here so the program needs no files.
 #pragma once
 
 #include <QIcon>
@@ -18,11 +19,9 @@ enum ImageIndex {
     ImgExit = 6,
     ImgIpFilter = 7,
     ImgIdFilter = 8,
-    ImgSpare9 = 9,
     ImgProcess = 10,
     ImgToken = 11,
     ImgDescribe = 12,
-    ImgSpare13 = 13,
     ImgToolBar = 14,
     ImgStatusBar = 15,
     ImgFilterExplorer = 16,

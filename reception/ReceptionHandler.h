@@ -48,7 +48,6 @@ public:
 
     // The message of the last Handle, finished as far as it got.
     const SyslogMessage& Message() const { return message_; }
-    const Classification& Matched() const { return classification_; }
     const std::string& Failure() const { return failure_; }
     bool Logged() const { return logged_; }
 

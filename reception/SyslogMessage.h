@@ -1,4 +1,4 @@
-// One decoded datagram, and the facility and severity name tables.
+// One decoded datagram, and the texts of its stamp and log day.
 #pragma once
 
 #include "platform/Clock.h"

@@ -187,9 +187,13 @@ std::vector<IdEntry> TakeIdList(ListGrid& ids) {
         Default(ids, r, IdColor, kWhite);
         Default(ids, r, IdUseToken, kNo);
         Default(ids, r, IdPopup, kYes);
-        list.push_back({ids.Trimmed(r, IdNo), ids.Trimmed(r, IdName), ids.Trimmed(r, IdListen),
-                        ids.Trimmed(r, IdToken), ids.Trimmed(r, IdColor), ids.Trimmed(r, IdUseToken),
-                        ids.Trimmed(r, IdPopup)});
+        list.push_back({.IdNumber = ids.Trimmed(r, IdNo),
+                        .Name = ids.Trimmed(r, IdName),
+                        .Listen = ids.Trimmed(r, IdListen),
+                        .Token = ids.Trimmed(r, IdToken),
+                        .Color = ids.Trimmed(r, IdColor),
+                        .UseToken = ids.Trimmed(r, IdUseToken),
+                        .Popup = ids.Trimmed(r, IdPopup)});
     }
     return list;
 }
@@ -199,8 +203,9 @@ std::vector<IpEntry> TakeIpList(ListGrid& ips) {
     for (int r = 0; r < ips.RowCount(); ++r) {
         if (ips.Trimmed(r, IpName).empty()) continue;
         Default(ips, r, IpListen, kNo);
-        list.push_back(
-            {StripBlanks(ips.Cell(r, IpAddress)), ips.Trimmed(r, IpName), ips.Trimmed(r, IpListen)});
+        list.push_back({.Address = StripBlanks(ips.Cell(r, IpAddress)),
+                        .Name = ips.Trimmed(r, IpName),
+                        .Listen = ips.Trimmed(r, IpListen)});
     }
     return list;
 }
@@ -212,8 +217,10 @@ std::vector<TokenEntry> TakeTokenList(ListGrid& tokens) {
         Default(tokens, r, TkUseToken, kNo);
         Default(tokens, r, TkColor, kWhite);
         Default(tokens, r, TkPopup, kYes);
-        list.push_back({tokens.Trimmed(r, TkToken), tokens.Trimmed(r, TkUseToken), tokens.Trimmed(r, TkColor),
-                        tokens.Trimmed(r, TkPopup)});
+        list.push_back({.Token = tokens.Trimmed(r, TkToken),
+                        .UseToken = tokens.Trimmed(r, TkUseToken),
+                        .Color = tokens.Trimmed(r, TkColor),
+                        .Popup = tokens.Trimmed(r, TkPopup)});
     }
     return list;
 }

@@ -103,15 +103,16 @@ Result LoadOptions(KeyStore& store, Options& options) {
         using Fields = std::vector<std::string>;
         loaded.IdListUnreadable = !ReadList(store, kIdKey, 6, kDefaultIdRow, loaded.IdList,
                                             [](IdEntry& e, const std::string& name, Fields& f) {
-                                                e = {name, f[0], f[1], f[2], f[3], f[4], f[5]};
+                                                e = {.IdNumber = name, .Name = f[0], .Listen = f[1], .Token = f[2],
+                                                     .Color = f[3], .UseToken = f[4], .Popup = f[5]};
                                             });
         loaded.IpListUnreadable = !ReadList(store, kIpKey, 2, kDefaultIpRow, loaded.IpList,
                                             [](IpEntry& e, const std::string& name, Fields& f) {
-                                                e = {name, f[0], f[1]};
+                                                e = {.Address = name, .Name = f[0], .Listen = f[1]};
                                             });
         loaded.TokenListUnreadable = !ReadList(store, kTokenKey, 3, kDefaultTokenRow, loaded.TokenList,
                                                [](TokenEntry& e, const std::string& name, Fields& f) {
-                                                   e = {name, f[0], f[1], f[2]};
+                                                   e = {.Token = name, .UseToken = f[0], .Color = f[1], .Popup = f[2]};
                                                });
     });
     if (!result) return result;

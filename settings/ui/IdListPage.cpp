@@ -138,10 +138,7 @@ void IdListPage::BuildPresetMenu() {
 }
 
 void IdListPage::FillListGrid(const std::vector<IdEntry>& entries, int current) {
-    std::vector<std::vector<std::string>> rows;
-    for (const IdEntry& e : entries)
-        rows.push_back({e.Name, e.IdNumber, e.Listen, e.Token, e.Color, e.UseToken, e.Popup});
-    ListPage::FillListGrid(std::move(rows), current);
+    ListPage::FillListGrid(IdGridFrom(entries), current);
 }
 
 void IdListPage::LoadEditPanel() {

@@ -48,10 +48,7 @@ IpListPage::IpListPage(DialogService& dialogs)
 }
 
 void IpListPage::FillListGrid(const std::vector<IpEntry>& entries, int current) {
-    std::vector<std::vector<std::string>> rows;
-    for (const IpEntry& e : entries)
-        rows.push_back({e.Name, e.Address, e.Listen});
-    ListPage::FillListGrid(std::move(rows), current);
+    ListPage::FillListGrid(IpGridFrom(entries), current);
 }
 
 void IpListPage::LoadEditPanel() {

@@ -168,8 +168,8 @@ void ListPage::Reload() {
     SelectCurrentRow();
 }
 
-void ListPage::FillListGrid(std::vector<std::vector<std::string>> rows, int current) {
-    grid_.SetRows(std::move(rows));
+void ListPage::FillListGrid(ListGrid grid, int current) {
+    grid_ = std::move(grid);
     grid_.SetCurrent(current);
     Reload();
 }

@@ -32,7 +32,7 @@ public:
     const ListGrid& Grid() const { return grid_; }
 
     // Replaces the rows and makes `current` the current row (clamped).
-    void FillListGrid(std::vector<std::vector<std::string>> rows, int current);
+    void FillListGrid(ListGrid grid, int current);
     // Shows the current row in the edit panel.
     virtual void LoadEditPanel() = 0;
     // "+" and Ins.

@@ -77,10 +77,7 @@ TokenListPage::TokenListPage(DialogService& dialogs)
 }
 
 void TokenListPage::FillListGrid(const std::vector<TokenEntry>& entries) {
-    std::vector<std::vector<std::string>> rows;
-    for (const TokenEntry& e : entries)
-        rows.push_back({e.Token, e.UseToken, e.Color, e.Popup});
-    ListPage::FillListGrid(std::move(rows), 0);
+    ListPage::FillListGrid(TokenGridFrom(entries), 0);
 }
 
 void TokenListPage::LoadEditPanel() {

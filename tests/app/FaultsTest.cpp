@@ -62,9 +62,15 @@ TEST(Program, SessionEndWhileABoxIsOpen) {
         store->DeleteTree(kSettingsKey);
         store->WriteDword(kGeneralKey, "Port", taken.localPort());
         store->WriteText(kIdKey, "7", "Debug,No,,1,No,Yes");
+        store->WriteText(kGeneralKey, "WriteToLog", "1");
+        store->WriteText(kGeneralKey, "LogDir", (dir / "Log").string());
     }
     const int pid = qmtest::StartProcess({qmtest::BinPath("Ferrowick")}, qmtest::ProgramEnv(dir));
-    qmtest::SleepMs(2000); // the start and its box
+    // The start-up sequence has run once the day's files exist; the box opens
+    // at the event loop's first turn (on Windows: two windows, the box seen).
+    ASSERT_TRUE(qmtest::PollUntil(
+        [&] { return std::filesystem::exists(dir / "Log") && !std::filesystem::is_empty(dir / "Log"); }, 10000));
+    ASSERT_TRUE(qmtest::WaitForWindows(pid, 2));
     qmtest::EndSession(pid);
     EXPECT_EQ(qmtest::WaitProcess(pid, 10000), 0);
     auto store = qmtest::MakeUserStore(dir);

@@ -7,9 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <csignal>
 #include <cstdio>
-#include <unistd.h>
 
 using namespace qm;
 namespace fs = std::filesystem;
@@ -36,27 +34,33 @@ TEST(Program, BurstOf20000DatagramsIsLogged) {
     }
     const int pid = qmtest::StartProcess({qmtest::BinPath("Ferrowick")}, ProgramEnv(dir.Path()));
     // The day's files appear once the start-up sequence has run.
-    for (int i = 0; i < 500 && !(fs::exists(dir / "Log") && !fs::is_empty(dir / "Log")); ++i)
-        usleep(10000);
-    usleep(300000);
+    ASSERT_TRUE(qmtest::PollUntil([&] { return fs::exists(dir / "Log") && !fs::is_empty(dir / "Log"); }, 10000));
     // 20,000 in one second: a burst as fast as the pacing allows.
     auto sent = qmtest::RunProcess(
         {qmtest::BinPath("udp-blast"), "127.0.0.1", port.substr(0, port.find('\n')), "20000", "1", "150"});
     ASSERT_EQ(sent.exitCode, 0);
-    std::size_t lines = 0, last = ~std::size_t{0};
-    for (int i = 0; i < 40 && lines != last; ++i) {
-        usleep(250000);
-        last = lines;
-        lines = 0;
+    const auto lines = [&] {
+        std::size_t n = 0;
         for (const auto& e : fs::directory_iterator(dir / "Log")) {
             const std::string text = qmtest::ReadFile(e.path());
-            lines += static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+            n += static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
         }
-    }
-    kill(pid, SIGTERM);
+        return n;
+    };
+    // Until every line is in, or the count stands still for a second.
+    std::size_t last = 0, stillFor = 0;
+    qmtest::PollUntil(
+        [&] {
+            const std::size_t now = lines();
+            stillFor = now == last ? stillFor + 10 : 0;
+            last = now;
+            return now >= 20000 || stillFor >= 1000;
+        },
+        20000);
+    qmtest::EndSession(pid);
     EXPECT_EQ(qmtest::WaitProcess(pid, 10000), 0);
-    std::printf("[ load ] %zu of 20000 datagrams logged (%.2f%%)\n", lines, lines / 200.0);
-    EXPECT_GE(lines, 19800u);
+    std::printf("[ load ] %zu of 20000 datagrams logged (%.2f%%)\n", last, static_cast<double>(last) / 200.0);
+    EXPECT_GE(last, 19800u);
 }
 
 } // namespace

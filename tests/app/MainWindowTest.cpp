@@ -518,7 +518,7 @@ TEST(Program, SessionEndSavesTheOptionsAndExitsZero) {
     // The day's files appear once the start-up sequence has run.
     ASSERT_TRUE(qmtest::WaitUntil(
         [&] { return std::filesystem::exists(dir / "Log") && !std::filesystem::is_empty(dir / "Log"); }, 10000));
-    qmtest::SleepMs(300); // the window is shown after the start-up sequence
+    ASSERT_TRUE(qmtest::WaitForWindows(pid, 1)); // the window that hears the session's end
     qmtest::EndSession(pid);
     EXPECT_EQ(qmtest::WaitProcess(pid, 10000), 0);
     auto store = qmtest::MakeUserStore(dir);

@@ -55,13 +55,11 @@ TEST(DatagramReader, DrainsTheSocketIntoTheQueueAndWakesTheConsumer) {
     Sender sender(port);
     for (int i = 0; i < 100; ++i)
         sender.Send("<13>a: " + std::to_string(i));
-    for (int i = 0; i < 500 && reader.Counts().received < 100; ++i)
-        qmtest::SleepMs(10);
-    EXPECT_EQ(reader.Counts().received, 100u);
+    ASSERT_TRUE(qmtest::PollUntil([&] { return reader.Counts().received == 100; }));
     EXPECT_GE(wakes.load(), 1);
     const int wakesBefore = wakes;
     sender.Send("<13>a: more"); // not woken again until the consumer says it took them
-    qmtest::SleepMs(100);
+    ASSERT_TRUE(qmtest::PollUntil([&] { return reader.Counts().received == 101; }));
     EXPECT_EQ(wakes.load(), wakesBefore);
     reader.Woken();
     DatagramQueue::Batch batch = queue.TakeAll();
@@ -72,9 +70,7 @@ TEST(DatagramReader, DrainsTheSocketIntoTheQueueAndWakesTheConsumer) {
     EXPECT_EQ(n, 101);
     EXPECT_EQ(d.arrived, clock.Now());
     sender.Send("<13>a: after");
-    for (int i = 0; i < 500 && wakes == wakesBefore; ++i)
-        qmtest::SleepMs(10);
-    EXPECT_EQ(wakes.load(), wakesBefore + 1);
+    EXPECT_TRUE(qmtest::PollUntil([&] { return wakes == wakesBefore + 1; }));
     reader.Stop(); // joins the thread at once, no datagram needed
 }
 
@@ -86,7 +82,6 @@ TEST(DatagramReader, SystemDropsAreCountedWhereTheSystemSaysSo) {
     Sender sender(socket.BoundPort());
     for (int i = 0; i < 200; ++i)
         sender.Send(std::string(1000, 'x'));
-    qmtest::SleepMs(50);
     ReceiveBatch batch;
     int read = 0;
     while (socket.ReadBatch(batch) == UdpSocket::Read::Datagram)
@@ -94,8 +89,7 @@ TEST(DatagramReader, SystemDropsAreCountedWhereTheSystemSaysSo) {
     EXPECT_LT(read, 200);
     // The system tells the count with the next datagram it queues.
     sender.Send("next");
-    qmtest::SleepMs(20);
-    ASSERT_EQ(socket.ReadBatch(batch), UdpSocket::Read::Datagram);
+    ASSERT_TRUE(qmtest::PollUntil([&] { return socket.ReadBatch(batch) == UdpSocket::Read::Datagram; }));
     if (UdpSocket::CountsSystemDrops()) {
         ASSERT_TRUE(batch.systemDrops.has_value());
         EXPECT_EQ(read + static_cast<int>(*batch.systemDrops), 200);

@@ -57,8 +57,7 @@ TEST_F(ReceiverTest, DeliversEveryDatagramInOrderWithTheSender) {
     for (const QByteArray& d : datagrams)
         Send(sender, d);
     Send(sender, QByteArray()); // read and counted, but nothing to hand on
-    for (int i = 0; i < 500 && udp.Counts().received < 5; ++i)
-        QThread::msleep(10);
+    ASSERT_TRUE(qmtest::PollUntil([&] { return udp.Counts().received == 5; }));
     udp.SetListening(false);
     Send(sender, "after");
     WaitFor(5);

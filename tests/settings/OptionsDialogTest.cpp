@@ -260,7 +260,7 @@ TEST_F(OptionsDialogTest, HoldingTheSpinButtonRepeats) {
     QTest::mouseRelease(down, Qt::LeftButton);
     QTest::mouseClick(W<QToolButton>("btnTopDownTop"), Qt::LeftButton);
     EXPECT_EQ(CellText(tokens, 3, TkToken), "t1");
-    QTest::qWait(250);
+    QTest::qWait(250); // longer than two repeat steps
     EXPECT_EQ(CellText(tokens, 3, TkToken), "t1"); // released: no more steps
 }
 

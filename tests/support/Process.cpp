@@ -156,6 +156,27 @@ void EndSession(int pid) {
         SendMessageTimeoutA(w, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, 10000, &answer);
 }
 
+bool WaitForWindows(int pid, int count, int ms) {
+    return PollUntil(
+        [&] {
+            struct Search {
+                DWORD pid;
+                int visible = 0;
+            } search{static_cast<DWORD>(pid)};
+            EnumWindows(
+                [](HWND window, LPARAM data) -> BOOL {
+                    auto* s = reinterpret_cast<Search*>(data);
+                    DWORD owner = 0;
+                    GetWindowThreadProcessId(window, &owner);
+                    if (owner == s->pid && IsWindowVisible(window)) ++s->visible;
+                    return TRUE;
+                },
+                reinterpret_cast<LPARAM>(&search));
+            return search.visible >= count;
+        },
+        ms);
+}
+
 std::string BinPath(const std::string& name) {
     // The tests live in the bin folder too.
     char self[MAX_PATH] = {};
@@ -224,6 +245,10 @@ int WaitProcess(int pid, int ms) {
 
 void EndSession(int pid) {
     kill(pid, SIGTERM);
+}
+
+bool WaitForWindows(int, int, int) {
+    return true;
 }
 
 ProcessResult RunProcess(const std::vector<std::string>& argv,

@@ -27,8 +27,21 @@ void EndSession(int pid);
 // A program built by this project, in the build's bin folder (".exe" added on Windows).
 std::string BinPath(const std::string& name);
 
+// Windows: until `pid` shows `count` top-level windows (the main window, a box
+// over it). Elsewhere the program's windows cannot be seen from outside: true.
+bool WaitForWindows(int pid, int count, int ms = 10000);
+
 void SetEnv(const std::string& name, const std::string& value);
 void UnsetEnv(const std::string& name);
 void SleepMs(int ms);
+
+// Checks `pred` every 10 ms for at most `ms`; whether it came to hold.
+template <typename Pred> bool PollUntil(Pred pred, int ms = 5000) {
+    for (int waited = 0; !pred(); waited += 10) {
+        if (waited >= ms) return false;
+        SleepMs(10);
+    }
+    return true;
+}
 
 } // namespace qmtest
