@@ -350,7 +350,9 @@ void TfrmUDP::closeEvent(QCloseEvent* event) {
     }
     if (!options_.SaveBlocked) {
         SavePlacementStore();
-        if (!loadFailed_) {
+        // At the session's end one failure is enough to know: the next save
+        // would only wait for the same lock again.
+        if (!loadFailed_ && exitStatus_ == 0) {
             if (const Result saved = SaveOptions(services_.store, options_); !saved)
                 CloseFailure(DisplayText(saved.error));
         }
@@ -358,6 +360,13 @@ void TfrmUDP::closeEvent(QCloseEvent* event) {
     ui->Sys->hide();
     event->accept();
     emit Closed(exitStatus_);
+}
+
+bool TfrmUDP::event(QEvent* event) {
+    // Hints are tool-tips here; a status tip would hide the ID/IP counts and
+    // the record count behind a passing message.
+    if (event->type() == QEvent::StatusTip) return true;
+    return QMainWindow::event(event);
 }
 
 void TfrmUDP::showEvent(QShowEvent* event) {

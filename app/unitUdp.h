@@ -67,6 +67,7 @@ signals:
     void Closed(int exitStatus);
 
 protected:
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
 

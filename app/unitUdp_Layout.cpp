@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -41,6 +42,15 @@ QWidget* Page(const char* name, QWidget* content) {
     layout->addWidget(content);
     return page;
 }
+
+// Swallows the tool-tip of the widget it watches.
+class NoTip : public QObject {
+public:
+    explicit NoTip(QWidget* watched) : QObject(watched) { watched->installEventFilter(this); }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        return event->type() == QEvent::ToolTip || QObject::eventFilter(watched, event);
+    }
+};
 
 QListWidget* CheckList(const char* name) {
     auto* list = new QListWidget;
@@ -200,6 +210,8 @@ void TfrmUDP::BuildToolBar() {
     for (QToolButton* b : ui->barTool->findChildren<QToolButton*>()) {
         b->setFixedSize(24, 23);
         b->setFocusPolicy(Qt::NoFocus);
+        // A command without a hint shows no tip (Qt would show its caption).
+        if (b->defaultAction() && b->defaultAction()->statusTip().isEmpty()) new NoTip(b);
     }
     ui->btnPopups->setFixedSize(36, 23);
 }

@@ -133,16 +133,22 @@ Result ValidateLists(const ListGrid& ids, const ListGrid& ips, const ListGrid& t
     // both of its rows.
     std::vector<std::string> report;
     bool idName = false, idNumber = false, ipAddress = false, ipName = false, token = false;
+    // `counts(row)`: whether the row's empty key still counts as a value.
     const auto doubles = [&report](const ListGrid& grid, int row, auto key, auto same, const char* prefix,
-                                   bool& flag) {
+                                   bool& flag, auto counts) {
         const std::string value = key(grid, row);
-        if (value.empty()) return;
+        if (value.empty() && !counts(row)) return;
         for (int other = 0; other < grid.RowCount(); ++other) {
             if (other == row || !same(value, key(grid, other))) continue;
+            if (value.empty() && !counts(other)) continue;
             report.push_back(prefix + value);
             flag = true;
         }
     };
+    const auto never = [](int) { return false; };
+    // Named IP rows with blank addresses would all be saved under one empty
+    // value name, so a blank address counts where the row has a name.
+    const auto named = [&ips](int r) { return !ips.Trimmed(r, IpName).empty(); };
     const auto exact = [](const std::string& a, const std::string& b) { return a == b; };
     const auto column = [](int c) { return [c](const ListGrid& g, int r) { return g.Trimmed(r, c); }; };
     // Addresses and tokens meet in one stored value once blanks, or letter
@@ -150,15 +156,15 @@ Result ValidateLists(const ListGrid& ids, const ListGrid& ips, const ListGrid& t
     const auto address = [](const ListGrid& g, int r) { return StripBlanks(g.Cell(r, IpAddress)); };
     const auto noCase = [](const std::string& a, const std::string& b) { return SameText(a, b); };
     for (int r = 0; r < ids.RowCount(); ++r) {
-        doubles(ids, r, column(IdName), exact, "DoubleValue:UserID-", idName);
-        doubles(ids, r, column(IdNo), exact, "DoubleValue:ID-", idNumber);
+        doubles(ids, r, column(IdName), exact, "DoubleValue:UserID-", idName, never);
+        doubles(ids, r, column(IdNo), exact, "DoubleValue:ID-", idNumber, never);
     }
     for (int r = 0; r < ips.RowCount(); ++r) {
-        doubles(ips, r, address, exact, "DoubleValue:IP-", ipAddress);
-        doubles(ips, r, column(IpName), exact, "DoubleUserValue:IP-", ipName);
+        doubles(ips, r, address, exact, "DoubleValue:IP-", ipAddress, named);
+        doubles(ips, r, column(IpName), exact, "DoubleUserValue:IP-", ipName, never);
     }
     for (int r = 0; r < tokens.RowCount(); ++r)
-        doubles(tokens, r, column(TkToken), noCase, "DoubleValue:Token-", token);
+        doubles(tokens, r, column(TkToken), noCase, "DoubleValue:Token-", token, never);
 
     if (!(idName || idNumber || ipAddress || ipName || token)) return {};
     std::string text = "Error on saving list: \r";

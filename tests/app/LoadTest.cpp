@@ -32,7 +32,7 @@ TEST(Program, BurstOf20000DatagramsIsLogged) {
         store.WriteText(kGeneralKey, "LogDir", (dir / "Log").string());
         store.WriteText(kIdKey, "13", "Bench,Yes,,255,No,Yes");
     }
-    const int pid = qmtest::StartProcess({qmtest::BinPath("Ferrowick")}, ProgramEnv(dir.Path()));
+    qmtest::Running program({qmtest::BinPath("Ferrowick")}, ProgramEnv(dir.Path()));
     // The day's files appear once the start-up sequence has run.
     ASSERT_TRUE(qmtest::PollUntil([&] { return fs::exists(dir / "Log") && !fs::is_empty(dir / "Log"); }, 10000));
     // 20,000 in one second: a burst as fast as the pacing allows.
@@ -57,8 +57,8 @@ TEST(Program, BurstOf20000DatagramsIsLogged) {
             return now >= 20000 || stillFor >= 1000;
         },
         20000);
-    qmtest::EndSession(pid);
-    EXPECT_EQ(qmtest::WaitProcess(pid, 10000), 0);
+    qmtest::EndSession(program.Pid());
+    EXPECT_EQ(program.Wait(10000), 0);
     std::printf("[ load ] %zu of 20000 datagrams logged (%.2f%%)\n", last, static_cast<double>(last) / 200.0);
     EXPECT_GE(last, 19800u);
 }

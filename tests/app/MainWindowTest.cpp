@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QToolTip>
 #include <QWidgetAction>
 
 using namespace qm;
@@ -514,13 +515,13 @@ TEST(Program, SessionEndSavesTheOptionsAndExitsZero) {
         store->WriteText(kGeneralKey, "LogDir", (dir / "Log").string());
         store->WriteText(kIdKey, "5", "Router,Yes,,255,No,Yes");
     }
-    const int pid = qmtest::StartProcess({qmtest::BinPath("Ferrowick")}, qmtest::ProgramEnv(dir));
+    qmtest::Running program({qmtest::BinPath("Ferrowick")}, qmtest::ProgramEnv(dir));
     // The day's files appear once the start-up sequence has run.
     ASSERT_TRUE(qmtest::WaitUntil(
         [&] { return std::filesystem::exists(dir / "Log") && !std::filesystem::is_empty(dir / "Log"); }, 10000));
-    ASSERT_TRUE(qmtest::WaitForWindows(pid, 1)); // the window that hears the session's end
-    qmtest::EndSession(pid);
-    EXPECT_EQ(qmtest::WaitProcess(pid, 10000), 0);
+    ASSERT_TRUE(qmtest::WaitForWindows(program.Pid(), 1)); // the window that hears the session's end
+    qmtest::EndSession(program.Pid());
+    EXPECT_EQ(program.Wait(10000), 0);
     auto store = qmtest::MakeUserStore(dir);
     EXPECT_EQ(store->ReadValue(kGeneralKey, "CloseToSysTray")->text, "1");
     EXPECT_EQ(store->ReadValue(kIdKey, "5")->text, "Router,Yes,,255,No,Yes");
@@ -563,6 +564,34 @@ TEST_F(MainWindowTest, RendersAtDesignSizeWithItsColours) {
     EXPECT_GT(ink(0).first, 0);
     EXPECT_GT(ink(1).second, 0);
     EXPECT_EQ(ink(2).first + ink(2).second, 0);
+}
+
+} // namespace
+
+namespace {
+
+// Tips show only the hints the commands have; hovering never hides the
+// status bar's counts.
+TEST_F(MainWindowTest, HintsOnlyWhereDefinedAndTheCountsStay) {
+    TfrmUDP& w = Start(false);
+    const auto tipOf = [&](const char* action) {
+        for (QToolButton* b : Find<QToolBar>("barTool")->findChildren<QToolButton*>())
+            if (b->defaultAction() && b->defaultAction()->objectName() == action) {
+                QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), b->mapToGlobal(QPoint(5, 5)));
+                QApplication::sendEvent(b, &help);
+                return QToolTip::isVisible() ? QToolTip::text() : QString();
+            }
+        return QString("<no button>");
+    };
+    EXPECT_EQ(tipOf("actHelp"), "");
+    EXPECT_EQ(tipOf("actEditTokenList"), "");
+    EXPECT_EQ(tipOf("actAbout"), "About");
+    QStatusTipEvent hover("Exit");
+    QApplication::sendEvent(&w, &hover);
+    EXPECT_EQ(w.statusBar()->currentMessage(), "");
+    EXPECT_TRUE(Find<QLabel>("statusPanel0")->isVisible());
+    EXPECT_EQ(Panel0(), "ID [0]  :  IP [0]");
+    EXPECT_TRUE(Find<QLabel>("statusPanel1")->isVisible());
 }
 
 } // namespace

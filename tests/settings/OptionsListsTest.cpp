@@ -130,6 +130,16 @@ TEST(ValidateLists, DuplicatesAreListedFromBothRows) {
     EXPECT_TRUE(ValidateLists(Ids({{"A", ""}, {"B", ""}}), Ips({}), Tokens({{"disk"}, {"disk full"}})).ok);
 }
 
+// Named IP rows with blank addresses would meet in one stored value: they
+// are duplicates. A single one, and rows with neither name nor address, pass.
+TEST(ValidateLists, NamedIpRowsWithBlankAddressesAreDuplicates) {
+    const Result two = ValidateLists(Ids({}), Ips({{"Core", ""}, {"Edge", "  "}}), Tokens({}));
+    EXPECT_EQ(two.error, "Error on saving list: \r(IP address list)\rDoubleValue:IP-\rDoubleValue:IP-\r"
+                         "Change values and save result again.");
+    EXPECT_TRUE(ValidateLists(Ids({}), Ips({{"Core", ""}, {"", ""}, {"", ""}}), Tokens({})).ok);
+    EXPECT_TRUE(ValidateLists(Ids({}), Ips({{"Core", ""}, {"Edge", "10.0.0.1"}}), Tokens({})).ok);
+}
+
 TEST(TakeLists, DropIncompleteRowsAndFillDefaults) {
     ListGrid ids = Ids({{" Router ", " 13 ", "", "a b", "", "", ""}, {"NoNumber", ""}, {"", "7"}});
     const std::vector<IdEntry> idList = TakeIdList(ids);

@@ -24,6 +24,28 @@ int WaitProcess(int pid, int ms);
 // on Windows WM_QUERYENDSESSION and WM_ENDSESSION to its top-level windows.
 void EndSession(int pid);
 
+// A started program that a test leaving early does not leave behind.
+class Running {
+public:
+    Running(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env = {})
+        : pid_(StartProcess(argv, env)) {}
+    ~Running() {
+        if (pid_ >= 0) WaitProcess(pid_, 0);
+    }
+    Running(const Running&) = delete;
+    Running& operator=(const Running&) = delete;
+    int Pid() const { return pid_; }
+    // Its exit code, or -1 (killed after `ms`).
+    int Wait(int ms) {
+        const int code = WaitProcess(pid_, ms);
+        pid_ = -1;
+        return code;
+    }
+
+private:
+    int pid_;
+};
+
 // A program built by this project, in the build's bin folder (".exe" added on Windows).
 std::string BinPath(const std::string& name);
 

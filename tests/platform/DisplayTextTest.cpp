@@ -1,0 +1,26 @@
+// Bytes as the operator reads them: UTF-8 where they are UTF-8, else
+// Windows-1252 (the ANSI code page on Windows); and typed text back.
+#include "platform/qt/DisplayText.h"
+
+#include <gtest/gtest.h>
+
+using namespace qm;
+
+namespace {
+
+TEST(DisplayText, ASenderInAnyCommonEncodingReadsRight) {
+    // "café" from a Latin-1 or Windows-1252 sender, never U+FFFD.
+    EXPECT_EQ(DisplayText("caf\xE9"), QString::fromUtf8("caf\xC3\xA9"));
+    EXPECT_EQ(DisplayText("\x80 5"), QString::fromUtf8("\xE2\x82\xAC 5")); // the euro sign of 1252
+    EXPECT_EQ(DisplayText("plain"), "plain");
+    EXPECT_EQ(DisplayText(std::string_view("a\0b", 3)), QString(QStringLiteral("a")) + QChar(0) + "b");
+#ifndef _WIN32
+    EXPECT_EQ(DisplayText("K\xC3\xB6ln"), QString::fromUtf8("K\xC3\xB6ln"));              // valid UTF-8
+    EXPECT_EQ(DisplayText("\xD0\xB6"), QString::fromUtf8("\xD0\xB6"));                    // Cyrillic zhe
+    EXPECT_EQ(DisplayText("K\xC3\xB6ln \xE9"), QString::fromUtf8("K\xC3\x83\xC2\xB6ln \xC3\xA9")); // mixed: all 1252
+    EXPECT_EQ(StoredText(QString::fromUtf8("K\xC3\xB6ln")), "K\xC3\xB6ln");
+#endif
+    EXPECT_EQ(StoredText("Router"), "Router");
+}
+
+} // namespace
