@@ -35,9 +35,13 @@ class KeyStore {
 public:
     virtual ~KeyStore() = default;
 
+    // A transaction that only reads works where writing cannot (a read-only
+    // disk, another process's write lock).
+    enum class Access { Read, Write };
+
     // Groups the following operations into one atomic unit where the backend
     // can (SQLite); the Windows registry applies each operation at once.
-    virtual void Begin() = 0;
+    virtual void Begin(Access access = Access::Write) = 0;
     virtual void Commit() = 0;
     virtual void Rollback() = 0;
 
@@ -64,7 +68,10 @@ public:
 // Runs begin() now and rollback() on scope exit unless commit() was called.
 class KeyStoreTransaction {
 public:
-    explicit KeyStoreTransaction(KeyStore& store) : store_(store) { store_.Begin(); }
+    explicit KeyStoreTransaction(KeyStore& store, KeyStore::Access access = KeyStore::Access::Write)
+        : store_(store) {
+        store_.Begin(access);
+    }
     ~KeyStoreTransaction() {
         if (!done_) {
             try {

@@ -3,7 +3,10 @@
 
 #include "platform/KeyStore.h"
 
+#include <cstdint>
 #include <filesystem>
+#include <map>
+#include <memory>
 
 struct sqlite3;
 
@@ -21,7 +24,7 @@ public:
 
     const std::filesystem::path& File() const { return file_; }
 
-    void Begin() override;
+    void Begin(Access access = Access::Write) override;
     void Commit() override;
     void Rollback() override;
 
@@ -37,18 +40,34 @@ public:
     std::string TakeNotice() override;
 
 private:
+    class Statement;
+    class InUse;
     void EnsureOpen();
     void OpenOrRecover();
+    // Keeps a damaged file aside under a name no other copy has.
+    bool SetAside();
+    void PrepareLayout();
+    void MigrateOldLayout();
     void Close();
-    void Exec(const char* sql);
+    bool Query(const char* sql);
+    InUse Prepared(const char* sql);
+    // The id of the key (0 for the hive itself), made when missing and
+    // `create` is set; -1 when it does not exist.
+    std::int64_t Resolve(const std::string& key, bool create);
+    void InsertValue(std::int64_t node, const std::string& name, int type, const std::string& data);
     void WriteValue(const std::string& key, const std::string& name, int type, const std::string& data);
     [[noreturn]] void Fail(const std::string& what);
 
     std::filesystem::path file_;
     int busyTimeoutMs_;
     sqlite3* db_ = nullptr;
+    bool readOnly_ = false;
     bool inTransaction_ = false;
     std::string notice_;
+    std::map<const char*, std::unique_ptr<Statement>> statements_;
+    // The components of the last key resolved (folded) and their ids.
+    std::vector<std::string> resolved_;
+    std::vector<std::int64_t> resolvedIds_;
 };
 
 // $XDG_CONFIG_HOME/tovrel/registry.sqlite, or ~/.config/tovrel/registry.sqlite

@@ -12,7 +12,7 @@ public:
     explicit WinRegistryKeyStore(std::string root = {});
 
     // The registry applies each operation at once; it has no transactions.
-    void Begin() override {}
+    void Begin(Access) override {}
     void Commit() override {}
     void Rollback() override {}
 

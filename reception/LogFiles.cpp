@@ -28,7 +28,10 @@ std::string IoErrorText(int code) {
         return "File not found";
     if (code == ERROR_ACCESS_DENIED) return "File access denied";
 #else
-    if (code == ENOENT || code == ENOTDIR || code == ENAMETOOLONG) return "File not found";
+    // ELOOP: a symbolic link where the day's file belongs, never followed;
+    // ENXIO: a FIFO there, with nobody reading it.
+    if (code == ENOENT || code == ENOTDIR || code == ENAMETOOLONG || code == ELOOP || code == ENXIO)
+        return "File not found";
     if (code == EACCES || code == EPERM || code == EROFS) return "File access denied";
 #endif
     return "I/O error " + std::to_string(code);
@@ -37,10 +40,18 @@ std::string IoErrorText(int code) {
 Result AppendLogLine(const std::string& path, std::string_view line) {
     const auto failed = [](int code) { return Result::Failed(IoErrorText(code)); };
 #ifdef _WIN32
+    // The reparse point itself, never its target: a link planted under a day
+    // file's name must not carry a sender's text anywhere else.
     HANDLE h =
         CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (h == INVALID_HANDLE_VALUE) return failed(static_cast<int>(GetLastError()));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (GetFileType(h) != FILE_TYPE_DISK || !GetFileInformationByHandle(h, &info) ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY))) {
+        CloseHandle(h);
+        return failed(kNotFound);
+    }
     DWORD written = 0;
     const BOOL ok = WriteFile(h, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
     const int code = ok ? 0 : static_cast<int>(GetLastError());
@@ -57,8 +68,16 @@ Result AppendLogLine(const std::string& path, std::string_view line) {
     if (!CloseHandle(h)) return failed(static_cast<int>(GetLastError()));
     return {};
 #else
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    // Never through a symbolic link, and never into anything but a regular
+    // file: the line's text is the sender's. O_NONBLOCK keeps a FIFO planted
+    // there from holding the program up.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     if (fd < 0) return failed(errno);
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return failed(kNotFound);
+    }
     std::size_t done = 0;
     while (done < line.size()) {
         const ssize_t n = ::write(fd, line.data() + done, line.size() - done);
@@ -102,8 +121,15 @@ void BuildLogLine(const SyslogMessage& m, std::string& line) {
 
 bool IsValidLogName(std::string_view name) {
     if (name == "." || name == "..") return false;
+#ifdef _WIN32
+    // Besides the separators, what Windows refuses in a name, and ':' that
+    // would name a stream of another file.
+    constexpr std::string_view kRefused("/\\\0:*?\"<>|", 10);
+#else
+    constexpr std::string_view kRefused("/\\\0", 3);
+#endif
     for (char c : name)
-        if (c == '/' || c == '\\' || c == '\0') return false;
+        if (kRefused.find(c) != std::string_view::npos) return false;
     return true;
 }
 

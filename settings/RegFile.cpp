@@ -2,6 +2,7 @@
 
 #include "settings/unitAdd_Ins.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 
@@ -54,6 +55,22 @@ std::optional<std::string> ReadQuoted(std::string_view& s) {
         }
     }
     return std::nullopt;
+}
+
+// What the system registry would refuse in a key path below the hive: more
+// than 512 levels, or a key name longer than 255 characters.
+std::string KeyPathRefusal(std::string_view key) {
+    std::size_t levels = 0;
+    std::size_t start = 0;
+    while (start <= key.size()) {
+        const std::size_t cut = std::min(key.find('\\', start), key.size());
+        if (cut - start > kMaxKeyNameLength)
+            return "a key name is longer than " + std::to_string(kMaxKeyNameLength) + " characters";
+        ++levels;
+        start = cut + 1;
+    }
+    if (levels > kMaxKeyDepth) return "keys nest at most " + std::to_string(kMaxKeyDepth) + " levels deep";
+    return {};
 }
 
 std::optional<std::uint32_t> ParseHex32(std::string_view s) {
@@ -150,6 +167,7 @@ Result ParseRegFile(std::string_view bytes, std::vector<RegChange>& changes) {
             if (remove) path.remove_prefix(1);
             const std::optional<std::string> key = UserKeyPath(TrimSpaces(path));
             if (!key) return fail(i, "only keys under HKEY_CURRENT_USER can be written");
+            if (const std::string why = KeyPathRefusal(*key); !why.empty()) return fail(i, why);
             if (remove) {
                 if (key->empty()) return fail(i, "HKEY_CURRENT_USER itself cannot be deleted");
                 found.push_back({RegChange::Kind::DeleteKey, *key, {}, {}, 0});

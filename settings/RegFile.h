@@ -22,8 +22,13 @@ struct RegChange {
     std::uint32_t number = 0;
 };
 
+// The system registry's limits, which the reader keeps to.
+inline constexpr std::size_t kMaxKeyDepth = 512;
+inline constexpr std::size_t kMaxKeyNameLength = 255;
+
 // Reads the whole file into `changes`; nothing is put there unless all of it
-// is valid. The error names the line: "line N: ...".
+// is valid (keys no deeper than the registry allows among it). The error names
+// the line: "line N: ...".
 Result ParseRegFile(std::string_view bytes, std::vector<RegChange>& changes);
 
 // Applies changes in order. Run it inside one transaction of the store.

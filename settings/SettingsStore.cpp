@@ -71,9 +71,10 @@ void WriteList(KeyStore& store, const char* key, const std::vector<Entry>& list,
         store.WriteText(key, std::string(Trim(keyOf(entry))), rowOf(entry));
 }
 
-template <typename Body> Result InTransaction(KeyStore& store, Body body) {
+template <typename Body>
+Result InTransaction(KeyStore& store, Body body, KeyStore::Access access = KeyStore::Access::Write) {
     try {
-        KeyStoreTransaction transaction(store);
+        KeyStoreTransaction transaction(store, access);
         body();
         transaction.Commit();
         return {};
@@ -86,8 +87,10 @@ template <typename Body> Result InTransaction(KeyStore& store, Body body) {
 
 Result LoadOptions(KeyStore& store, Options& options) {
     Options loaded;
+    bool keyExists = true;
+    // Reading only: whatever can be read is used, whatever the disk's state.
     Result result = InTransaction(store, [&] {
-        store.CreateKey(kSettingsKey);
+        keyExists = store.KeyExists(kSettingsKey);
         GeneralOptions& g = loaded.General;
         const GeneralOptions d;
         for (const GeneralField& f : kGeneralFields) {
@@ -114,8 +117,11 @@ Result LoadOptions(KeyStore& store, Options& options) {
                                                [](TokenEntry& e, const std::string& name, Fields& f) {
                                                    e = {.Token = name, .UseToken = f[0], .Color = f[1], .Popup = f[2]};
                                                });
-    });
+    }, KeyStore::Access::Read);
     if (!result) return result;
+    // The first start makes the key; a disk that cannot be written costs
+    // nothing of what was read.
+    if (!keyExists) (void)InTransaction(store, [&] { store.CreateKey(kSettingsKey); });
     options.General = std::move(loaded.General);
     options.IdList = std::move(loaded.IdList);
     options.IpList = std::move(loaded.IpList);

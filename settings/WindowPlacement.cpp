@@ -65,7 +65,7 @@ void SavePlacement(KeyStore& store, const PlacementRecord& r, int screenWidth, i
 
 StoredPlacement LoadPlacement(KeyStore& store, int screenWidth, int screenHeight,
                               const std::vector<std::string>& propertyNames) {
-    KeyStoreTransaction transaction(store);
+    KeyStoreTransaction transaction(store, KeyStore::Access::Read);
     StoredPlacement p;
     if (!store.KeyExists(kPlacementKey)) {
         transaction.Commit();

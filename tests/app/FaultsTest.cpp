@@ -3,6 +3,9 @@
 #include "AppFixture.h"
 #include "platform/ErrorReport.h"
 #include "support/FailingStore.h"
+#ifndef _WIN32
+#include "support/SqliteLock.h"
+#endif
 #include "support/Process.h"
 
 #include <QUdpSocket>
@@ -41,8 +44,7 @@ TEST_F(StoreFaultsTest, DamagedSettingsFileIsKeptAsideAndSaidOnce) {
 TEST_F(StoreFaultsTest, LockedSettingsAreNotOverwrittenWithDefaults) {
     store.WriteText(kGeneralKey, "Port", "0");
     store.WriteText(kIdKey, "13", "Router,Yes,,255,No,Yes");
-    SqliteKeyStore holder(file);
-    holder.Begin();
+    qmtest::SqliteLock holder(file, true); // nobody reads past it
     SqliteKeyStore impatient(file, 100);
     window = std::make_unique<TfrmUDP>(
         MainWindowServices{impatient, clock, dialogs, dir.Path().string(), false, ""});
@@ -51,7 +53,7 @@ TEST_F(StoreFaultsTest, LockedSettingsAreNotOverwrittenWithDefaults) {
     ASSERT_EQ(dialogs.Messages().size(), 1u);
     EXPECT_TRUE(dialogs.Messages()[0].text.contains("locked")) << dialogs.Messages()[0].text.toStdString();
     EXPECT_TRUE(window->CurrentOptions().IdList.empty());
-    holder.Rollback();
+    holder.Release();
     window->Shutdown();
     EXPECT_EQ(store.ReadValue(kIdKey, "13")->text, "Router,Yes,,255,No,Yes");
 }

@@ -84,7 +84,7 @@ namespace {
 class MemoryStore : public qm::KeyStore {
 public:
     std::map<std::string, std::map<std::string, qm::RegValue>> keys;
-    void Begin() override {}
+    void Begin(Access) override {}
     void Commit() override {}
     void Rollback() override {}
     bool KeyExists(const std::string& key) override { return keys.count(qm::FoldCase(key)) > 0; }

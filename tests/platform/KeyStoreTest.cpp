@@ -5,7 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+
+#ifndef _WIN32
+#include <sqlite3.h>
+#endif
 
 using namespace qm;
 
@@ -114,6 +119,72 @@ TEST_F(SqliteKeyStoreTest, CorruptFileIsKeptAsideAndReplaced) {
             EXPECT_EQ(qmtest::ReadFile(entry.path()), "SQLite format 3" + garbage);
         }
     EXPECT_EQ(aside, 1);
+}
+
+// Two damaged files kept aside within one second keep both copies.
+TEST_F(SqliteKeyStoreTest, EveryDamagedCopyIsKeptUnderANameOfItsOwn) {
+    std::filesystem::create_directories(store.File().parent_path());
+    for (const char* garbage : {"first damage", "second damage"}) {
+        qmtest::WriteFile(store.File(), std::string("SQLite format 3") + garbage + std::string(4096, 'x'));
+        SqliteKeyStore started(store.File()); // a start of the program
+        KeyStoreTransaction t(started);
+        started.WriteText("K", "v", "1");
+        t.Commit();
+        EXPECT_NE(started.TakeNotice().find("kept as"), std::string::npos);
+    }
+    std::vector<std::string> kept;
+    for (auto& entry : std::filesystem::directory_iterator(store.File().parent_path()))
+        if (entry.path().filename().string().find(".corrupt-") != std::string::npos)
+            kept.push_back(qmtest::ReadFile(entry.path()).substr(15, 12));
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(kept, (std::vector<std::string>{"first damage", "second damag"}));
+}
+
+// Files written by the earlier layout (whole paths per key) load, in order.
+TEST_F(SqliteKeyStoreTest, AStoreOfTheEarlierLayoutStillLoads) {
+    std::filesystem::create_directories(store.File().parent_path());
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(store.File().c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "CREATE TABLE keys(seq INTEGER PRIMARY KEY AUTOINCREMENT, path_fold BLOB NOT NULL UNIQUE,"
+                           " path BLOB NOT NULL);"
+                           "CREATE TABLE vals(seq INTEGER PRIMARY KEY AUTOINCREMENT, key_fold BLOB NOT NULL,"
+                           " name_fold BLOB NOT NULL, name BLOB NOT NULL, type INTEGER NOT NULL, data BLOB NOT NULL,"
+                           " UNIQUE(key_fold, name_fold));"
+                           "INSERT INTO keys(path_fold, path) VALUES(CAST('software' AS BLOB), CAST('Software' AS BLOB)),"
+                           " (CAST('software\\ids' AS BLOB), CAST('Software\\IDs' AS BLOB));"
+                           "INSERT INTO vals(key_fold, name_fold, name, type, data) VALUES"
+                           " (CAST('software\\ids' AS BLOB), CAST('b' AS BLOB), CAST('b' AS BLOB), 1, CAST('2' AS BLOB)),"
+                           " (CAST('software\\ids' AS BLOB), CAST('a' AS BLOB), CAST('A' AS BLOB), 1, CAST('1' AS BLOB)),"
+                           " (CAST('software\\ids' AS BLOB), CAST('n' AS BLOB), CAST('N' AS BLOB), 4,"
+                           " X'02010000');",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    EXPECT_EQ(store.ValueNames("software\\IDS"), (std::vector<std::string>{"b", "A", "N"}));
+    EXPECT_EQ(store.ReadValue("Software\\IDs", "a")->text, "1");
+    EXPECT_EQ(store.ReadValue("Software\\IDs", "N")->number, 258u);
+    EXPECT_EQ(store.SubKeys("Software"), std::vector<std::string>{"IDs"});
+    store.WriteText("Software\\IDs", "c", "3"); // written in the new layout from then on
+    SqliteKeyStore again(store.File());
+    EXPECT_EQ(again.ValueNames("Software\\IDs"), (std::vector<std::string>{"b", "A", "N", "c"}));
+}
+
+// However deep the keys nest, the store holds each name once: the deepest
+// tree the registry allows, with the longest names, stays small.
+TEST_F(SqliteKeyStoreTest, DeepKeysCostTheirNamesOnly) {
+    std::string path;
+    for (int level = 0; level < 512; ++level)
+        path += (level ? "\\" : "") + std::string(255, static_cast<char>('a' + level % 26));
+    {
+        KeyStoreTransaction t(store);
+        store.WriteText(path, "v", "deep");
+        t.Commit();
+    }
+    EXPECT_EQ(store.ReadValue(path, "v")->text, "deep");
+    EXPECT_LT(std::filesystem::file_size(store.File()), 10u << 20);
+    store.DeleteTree(path.substr(0, 255));
+    EXPECT_FALSE(store.KeyExists(path));
 }
 
 TEST_F(SqliteKeyStoreTest, UnopenableFileRaisesAClearError) {

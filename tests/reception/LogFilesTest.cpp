@@ -154,6 +154,29 @@ TEST_F(LogFilesTest, NamesThatAreNotFileNamesNeverGetAFile) {
     EXPECT_TRUE(fs::is_empty(dir / "Log"));
 }
 
+// Anything but a regular file under a day file's name (a link a hostile
+// user planted, a FIFO) is never written through: it fails like a missing file.
+TEST_F(LogFilesTest, ALinkOrAFifoInPlaceOfADayFileIsNeverWrittenThrough) {
+    options.IdList = {{"5", "Router", "Yes", "", "1", "No", "Yes"}, {"6", "Switch", "Yes", "", "1", "No", "Yes"}};
+    writer->PrepareDayFiles(true);
+    const fs::path target = dir / "outside.txt";
+    qmtest::WriteFile(target, "untouched");
+    fs::remove(File("20261206-Router.log"));
+    std::error_code ec;
+    fs::create_symlink(target, File("20261206-Router.log"), ec);
+    if (ec) GTEST_SKIP() << "no symbolic links here: " << ec.message();
+    EXPECT_EQ(Send("<13>a: planted!"), HandleOutcome::LogFailed);
+    EXPECT_EQ(handler->Failure(), "File not found");
+    EXPECT_EQ(Send("<13>a: again!"), HandleOutcome::LogFailed); // re-making the day's files does not follow it
+    EXPECT_EQ(qmtest::ReadFile(target), "untouched");
+#ifndef _WIN32
+    fs::remove(File("20261206-Switch.log"));
+    ASSERT_EQ(mkfifo(File("20261206-Switch.log").c_str(), 0600), 0);
+    EXPECT_EQ(Send("<14>a: into a pipe!"), HandleOutcome::LogFailed); // at once, not blocked
+    EXPECT_EQ(handler->Failure(), "File not found");
+#endif
+}
+
 TEST_F(LogFilesTest, LogFolderIsMadeButNotItsParents) {
     EXPECT_EQ(writer->PrepareDayFiles(true), LogWriter::Prepared::Ok);
     EXPECT_TRUE(fs::is_directory(dir / "Log"));

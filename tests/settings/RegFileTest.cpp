@@ -80,6 +80,7 @@ TEST_F(RegFileTest, InvalidFilesNameTheLineAndChangeNothing) {
         {"REGEDIT4\n[HKCU\\S]\n\"a\"=\"unclosed\n", "line 3"},
         {"REGEDIT4\n[HKCU\\S]\n\"a\"=dword:123456789\n", "line 3: dword"},
         {"REGEDIT4\n[HKCU\\S\n", "line 2"},
+        {"REGEDIT4\n[HKCU\\S\\" + std::string(256, 'k') + "]\n", "line 2: a key name is longer than 255"},
         {std::string("R\0E", 3), "NUL"},
     };
     for (const Case& c : cases) {
@@ -88,6 +89,24 @@ TEST_F(RegFileTest, InvalidFilesNameTheLineAndChangeNothing) {
         EXPECT_NE(error.find(c.expected), std::string::npos) << error;
     }
     EXPECT_FALSE(store.KeyExists("S"));
+}
+
+// The registry nests keys 512 levels deep at most: a deeper file is refused
+// with its line, the deepest allowed one merges and exports whole.
+TEST_F(RegFileTest, KeysNestAsDeepAsTheRegistryAllowsAndNoDeeper) {
+    const auto nested = [](std::size_t levels) {
+        std::string path = "S";
+        for (std::size_t i = 1; i < levels; ++i)
+            path += "\\" + std::string(3, static_cast<char>('a' + i % 26));
+        return path;
+    };
+    std::string error;
+    EXPECT_FALSE(Merge("REGEDIT4\n; deep\n[HKCU\\" + nested(513) + "]\n", &error));
+    EXPECT_NE(error.find("line 3: keys nest at most 512 levels deep"), std::string::npos) << error;
+    ASSERT_TRUE(Merge("REGEDIT4\n[HKCU\\" + nested(512) + "]\n\"v\"=\"deep\"\n", &error)) << error;
+    EXPECT_EQ(store.ReadValue(nested(512), "v")->text, "deep");
+    const std::string exported = ExportRegKey(store, "S");
+    EXPECT_NE(exported.find("[HKEY_CURRENT_USER\\" + nested(512) + "]\r\n\"v\"=\"deep\"\r\n"), std::string::npos);
 }
 
 #ifndef _WIN32

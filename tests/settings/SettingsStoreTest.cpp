@@ -5,7 +5,13 @@
 #include <gtest/gtest.h>
 
 #ifndef _WIN32
+#include "support/SqliteLock.h"
+
 #include <csignal>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <random>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -177,17 +183,64 @@ protected:
     Options Load() { return LoadedFrom(store); }
 };
 
-TEST_F(SqliteSettingsTest, AStoreLockedByAnotherProcessIsReportedNotWaitedOnForever) {
-    ASSERT_TRUE(SaveOptions(store, Options{}));
-    SqliteKeyStore holder(store.File());
-    holder.Begin(); // holds the write lock
+// Beside another process's write lock the settings are read (and a save
+// waits, then says why); an exclusive lock is reported, not waited on forever.
+TEST_F(SqliteSettingsTest, AStoreLockedByAnotherProcessIsReadWhereItCanBe) {
+    Options stored;
+    stored.General.Port = 1514;
+    ASSERT_TRUE(SaveOptions(store, stored));
     SqliteKeyStore impatient(store.File(), 100);
+    {
+        qmtest::SqliteLock writer(store.File(), false);
+        Options o;
+        ASSERT_TRUE(LoadOptions(impatient, o));
+        EXPECT_EQ(o.General.Port, 1514);
+        const Result saved = SaveOptions(impatient, o);
+        EXPECT_FALSE(saved);
+        EXPECT_NE(saved.error.find("locked"), std::string::npos) << saved.error;
+    }
+    qmtest::SqliteLock exclusive(store.File(), true);
     Options o;
     const Result r = LoadOptions(impatient, o);
     EXPECT_FALSE(r);
     EXPECT_NE(r.error.find("locked"), std::string::npos) << r.error;
-    holder.Rollback();
+    exclusive.Release();
     EXPECT_TRUE(LoadOptions(impatient, o));
+}
+
+// Makes a file or folder unwritable, even for root (who ignores modes):
+// the immutable flag where the file system has one, the mode otherwise.
+bool SetWritable(const std::filesystem::path& path, bool writable) {
+    if (geteuid() != 0) return chmod(path.c_str(), writable ? 0755 : 0555) == 0;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    int flags = 0;
+    bool ok = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = writable ? flags & ~FS_IMMUTABLE_FL : flags | FS_IMMUTABLE_FL;
+    ok = ok && ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    ::close(fd);
+    return ok;
+}
+
+// A full or read-only disk costs nothing of what can be read: the settings
+// load, and a save says why.
+TEST_F(SqliteSettingsTest, AReadOnlyStoreStillLoads) {
+    Options stored;
+    stored.General.Port = 1514;
+    ASSERT_TRUE(SaveOptions(store, stored));
+    const auto folder = store.File().parent_path();
+    if (!SetWritable(store.File(), false) || !SetWritable(folder, false))
+        GTEST_SKIP() << "this file system cannot make a file unwritable";
+    SqliteKeyStore readOnly(store.File());
+    Options o;
+    const Result loaded = LoadOptions(readOnly, o);
+    const Result saved = SaveOptions(readOnly, o);
+    SetWritable(folder, true);
+    SetWritable(store.File(), true);
+    ASSERT_TRUE(loaded) << loaded.error;
+    EXPECT_EQ(o.General.Port, 1514);
+    EXPECT_FALSE(saved);
+    EXPECT_NE(saved.error.find("cannot be written"), std::string::npos) << saved.error;
 }
 
 TEST_F(SqliteSettingsTest, FailedLoadLeavesTheRecordAndReportsWhy) {

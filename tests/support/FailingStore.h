@@ -11,7 +11,7 @@ public:
     explicit FailingStore(qm::KeyStore& inner) : inner_(inner) {}
     bool failWrites = false;
 
-    void Begin() override { inner_.Begin(); }
+    void Begin(Access access) override { inner_.Begin(access); }
     void Commit() override {
         Refuse();
         inner_.Commit();
