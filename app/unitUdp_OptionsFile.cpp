@@ -1,14 +1,13 @@
 // Options export to a file, import through the registry editor, and
 // deleting the options from the registry.
 #include "settings/OptionsExport.h"
+#include "platform/FileAccess.h"
 #include "platform/qt/DisplayText.h"
 #include "platform/qt/RegistryEditor.h"
 #include "settings/SettingsStore.h"
 #include "app/unitUdp_Ui.h"
 
 #include <QAction>
-
-#include <fstream>
 
 namespace qm {
 
@@ -17,15 +16,9 @@ void TfrmUDP::actExportOptionsExecute() {
         this, {"Saving Options from Registry to Quillmere opt file", QString(), "SysLog.qmr",
                "Quillmere opt files (*.qmr)|*.qmr|AllFiles (*.*)|*.*"});
     if (!file) return;
-    const std::string bytes = BuildExportFile(options_);
-    std::ofstream out(StoredText(*file), std::ios::binary | std::ios::trunc);
-    if (!out) {
+    // A full disk or a failed write leaves the file that was there as it was.
+    if (!WriteWholeFile(StoredText(*file), BuildExportFile(options_)))
         ShowErrorBox(services_.dialogs, this, "Cannot create file " + *file);
-        return;
-    }
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) ShowErrorBox(services_.dialogs, this, "Cannot create file " + *file);
 }
 
 void TfrmUDP::actImportOptionsExecute() {

@@ -1,5 +1,7 @@
 #include "platform/UdpSocket.h"
 
+#include "platform/SystemError.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -14,13 +16,8 @@ int LastError() {
     return WSAGetLastError();
 }
 std::string ErrorText(int code) {
-    char text[256] = {};
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                   static_cast<DWORD>(code), 0, text, sizeof text - 1, nullptr);
-    std::string s = text;
-    while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == '.' || s.back() == ' '))
-        s.pop_back();
-    if (!s.empty()) return s;
+    std::string s = qm::SystemErrorText(code);
+    if (s.rfind("system error ", 0) != 0) return s;
     // Some systems (Wine among them) have no text for Winsock's codes.
     switch (code) {
     case WSAEADDRINUSE:
@@ -61,7 +58,7 @@ int LastError() {
     return errno;
 }
 std::string ErrorText(int code) {
-    return std::strerror(code);
+    return qm::SystemErrorText(code);
 }
 bool WouldBlock(int code) {
     return code == EAGAIN || code == EWOULDBLOCK || code == EINTR;

@@ -4,6 +4,8 @@
 
 #include "platform/WinRegistryKeyStore.h"
 
+#include "platform/SystemError.h"
+
 #include <windows.h>
 
 namespace qm {
@@ -26,10 +28,8 @@ private:
 };
 
 [[noreturn]] void Fail(const std::string& key, const char* what, LONG code) {
-    char text[256] = {};
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                   static_cast<DWORD>(code), 0, text, sizeof text - 1, nullptr);
-    throw KeyStoreError("The registry key HKEY_CURRENT_USER\\" + key + " cannot be " + what + ": " + text);
+    throw KeyStoreError("The registry key HKEY_CURRENT_USER\\" + key + " cannot be " + what + ": " +
+                        SystemErrorText(static_cast<int>(code)) + ".");
 }
 
 bool OpenKey(const std::string& key, REGSAM access, Key& out) {

@@ -3,13 +3,11 @@
 //
 //   ferrowick-reg FILE            merge FILE (all of it, or nothing)
 //   ferrowick-reg /e FILE KEY     write KEY and its sub-keys to FILE
+#include "platform/FileAccess.h"
 #include "platform/KeyStore.h"
 #include "settings/RegFile.h"
 
-#include <cstdio>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <string>
 
 namespace {
@@ -29,13 +27,15 @@ std::string UserRelative(std::string key) {
     return {};
 }
 
+// Far beyond any settings file; a bound on what one run holds in memory.
+constexpr std::uint64_t kMaxFileBytes = 64ull * 1024 * 1024;
+
 int Merge(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        std::cerr << "ferrowick-reg: cannot open " << file << "\n";
+    std::string bytes;
+    if (const qm::Result read = qm::ReadWholeFile(file, bytes, kMaxFileBytes); !read) {
+        std::cerr << "ferrowick-reg: cannot read " << file << ": " << read.error << "; nothing was imported\n";
         return 1;
     }
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::vector<qm::RegChange> changes;
     const qm::Result parsed = qm::ParseRegFile(bytes, changes);
     if (!parsed.ok) {
@@ -65,16 +65,16 @@ int Export(const std::string& file, const std::string& keyArg) {
     std::string text;
     try {
         auto store = qm::OpenUserKeyStore();
+        // One read of one state of the tree, however many keys it has.
+        qm::KeyStoreTransaction transaction(*store, qm::KeyStore::Access::Read);
         text = qm::ExportRegKey(*store, key);
+        transaction.Commit();
     } catch (const qm::KeyStoreError& e) {
         std::cerr << "ferrowick-reg: " << e.what() << "\n";
         return 1;
     }
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out << text;
-    out.flush();
-    if (!out) {
-        std::cerr << "ferrowick-reg: cannot write " << file << "\n";
+    if (const qm::Result written = qm::WriteWholeFile(file, text); !written) {
+        std::cerr << "ferrowick-reg: cannot write " << file << ": " << written.error << "\n";
         return 1;
     }
     return 0;

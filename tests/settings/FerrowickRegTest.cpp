@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace qm;
 
 namespace {
@@ -59,9 +61,33 @@ TEST_F(FerrowickRegTest, AFileThatFailsHalfWayChangesNothing) {
     EXPECT_EQ(store.ReadValue(kGeneralKey, "Port")->text, "600");
 }
 
-TEST_F(FerrowickRegTest, MissingFileOrKeyFails) {
-    EXPECT_NE(Reg({(dir / "none.qmr").string()}).exitCode, 0);
-    EXPECT_NE(Reg({"/e", (dir / "x.reg").string(), "HKEY_CURRENT_USER\\Software\\Nothing"}).exitCode, 0);
+// Whatever cannot be read ends in one line naming the file and the reason, a
+// failing status and an untouched store; an export that fails keeps the file
+// that was there.
+TEST_F(FerrowickRegTest, InputThatCannotBeReadEndsInOneLineAndChangesNothing) {
+    const auto good = dir / "good.qmr";
+    qmtest::WriteFile(good, "REGEDIT4\n[HKCU\\Software\\tovrel\\Ferrowick\\General]\n\"Port\"=\"600\"\n");
+    ASSERT_EQ(Reg({good.string()}).exitCode, 0);
+    std::filesystem::create_directory(dir / "folder");
+    ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
+    const std::pair<std::filesystem::path, std::string> inputs[] = {
+        {dir / "none.qmr", "No such file or directory"},
+        {dir / "folder", "it is a folder"},
+        {dir / "fifo", "it is not a regular file"},
+    };
+    for (const auto& [file, reason] : inputs) {
+        const auto r = Reg({file.string()});
+        EXPECT_EQ(r.exitCode, 1) << file;
+        EXPECT_EQ(r.output, "ferrowick-reg: cannot read " + file.string() + ": " + reason +
+                                "; nothing was imported\n");
+    }
+    SqliteKeyStore store(registry);
+    EXPECT_EQ(store.ReadValue(kGeneralKey, "Port")->text, "600");
+
+    const auto earlier = dir / "earlier.reg";
+    qmtest::WriteFile(earlier, "kept");
+    EXPECT_NE(Reg({"/e", earlier.string(), "HKEY_CURRENT_USER\\Software\\Nothing"}).exitCode, 0);
+    EXPECT_EQ(qmtest::ReadFile(earlier), "kept");
     EXPECT_NE(Reg({}).exitCode, 0);
 }
 

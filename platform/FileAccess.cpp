@@ -1,0 +1,183 @@
+#include "platform/FileAccess.h"
+
+#include "platform/SystemError.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace qm {
+
+namespace {
+
+std::string TooLarge(std::uint64_t maxBytes) {
+    return "it is larger than " + std::to_string(maxBytes / (1024 * 1024)) + " MB";
+}
+
+// Names for the new file beside the target that no other writer picks.
+std::string TemporaryName(const std::string& path) {
+    static std::atomic<unsigned> counter{0};
+#ifdef _WIN32
+    const unsigned long pid = GetCurrentProcessId();
+#else
+    const unsigned long pid = static_cast<unsigned long>(getpid());
+#endif
+    return path + ".part-" + std::to_string(pid) + "-" + std::to_string(counter++);
+}
+
+} // namespace
+
+#ifdef _WIN32
+
+Result ReadWholeFile(const std::string& path, std::string& bytes, std::uint64_t maxBytes) {
+    bytes.clear();
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return Result::Failed(SystemErrorText(static_cast<int>(GetLastError())));
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Result::Failed("it is a folder");
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return Result::Failed(SystemErrorText(static_cast<int>(GetLastError())));
+    Result result;
+    LARGE_INTEGER size{};
+    if (GetFileType(h) != FILE_TYPE_DISK) {
+        result = Result::Failed("it is not a regular file");
+    } else if (!GetFileSizeEx(h, &size)) {
+        result = Result::Failed(SystemErrorText(static_cast<int>(GetLastError())));
+    } else if (static_cast<std::uint64_t>(size.QuadPart) > maxBytes) {
+        result = Result::Failed(TooLarge(maxBytes));
+    } else {
+        bytes.resize(static_cast<std::size_t>(size.QuadPart));
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            DWORD got = 0;
+            const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+            if (!ReadFile(h, bytes.data() + done, want, &got, nullptr)) {
+                result = Result::Failed(SystemErrorText(static_cast<int>(GetLastError())));
+                break;
+            }
+            if (got == 0) break; // shrunk meanwhile
+            done += got;
+        }
+        bytes.resize(done);
+    }
+    CloseHandle(h);
+    if (!result) bytes.clear();
+    return result;
+}
+
+Result WriteWholeFile(const std::string& path, std::string_view bytes) {
+    const std::string part = TemporaryName(path);
+    HANDLE h = CreateFileA(part.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return Result::Failed(SystemErrorText(static_cast<int>(GetLastError())));
+    std::size_t done = 0;
+    DWORD code = 0;
+    while (done < bytes.size() && code == 0) {
+        DWORD put = 0;
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+        if (!WriteFile(h, bytes.data() + done, want, &put, nullptr))
+            code = GetLastError();
+        else
+            done += put;
+    }
+    if (code == 0 && !FlushFileBuffers(h)) code = GetLastError();
+    if (!CloseHandle(h) && code == 0) code = GetLastError();
+    if (code == 0 && !MoveFileExA(part.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        code = GetLastError();
+    if (code == 0) return {};
+    DeleteFileA(part.c_str());
+    return Result::Failed(SystemErrorText(static_cast<int>(code)));
+}
+
+#else
+
+Result ReadWholeFile(const std::string& path, std::string& bytes, std::uint64_t maxBytes) {
+    bytes.clear();
+    // O_NONBLOCK: opening a FIFO must not wait for a writer.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return Result::Failed(SystemErrorText(errno));
+    Result result;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        result = Result::Failed(SystemErrorText(errno));
+    } else if (S_ISDIR(info.st_mode)) {
+        result = Result::Failed("it is a folder");
+    } else if (!S_ISREG(info.st_mode)) {
+        result = Result::Failed("it is not a regular file");
+    } else if (static_cast<std::uint64_t>(info.st_size) > maxBytes) {
+        result = Result::Failed(TooLarge(maxBytes));
+    } else {
+        // Read to the end, whatever the size said: the file may grow meanwhile.
+        bytes.resize(static_cast<std::size_t>(info.st_size) + 1);
+        std::size_t done = 0;
+        for (;;) {
+            if (done == bytes.size()) {
+                if (bytes.size() > maxBytes) {
+                    result = Result::Failed(TooLarge(maxBytes));
+                    break;
+                }
+                bytes.resize(std::min<std::uint64_t>(bytes.size() * 2, maxBytes + 1));
+            }
+            const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                result = Result::Failed(SystemErrorText(errno));
+                break;
+            }
+            if (n == 0) break;
+            done += static_cast<std::size_t>(n);
+        }
+        bytes.resize(done);
+    }
+    ::close(fd);
+    if (!result) bytes.clear();
+    return result;
+}
+
+Result WriteWholeFile(const std::string& path, std::string_view bytes) {
+    // A link is replaced in what it points to, not by a file of its own.
+    std::string target = path;
+    struct stat link {};
+    if (::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+        if (char* real = ::realpath(path.c_str(), nullptr)) {
+            target = real;
+            std::free(real);
+        }
+    }
+    const std::string part = TemporaryName(target);
+    const int fd = ::open(part.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) return Result::Failed(SystemErrorText(errno));
+    int code = 0;
+    struct stat old {};
+    // A file replaced keeps who may read it.
+    if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) (void)::fchmod(fd, old.st_mode & 07777);
+    std::size_t done = 0;
+    while (done < bytes.size() && code == 0) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0)
+            code = errno;
+        else
+            done += static_cast<std::size_t>(n);
+    }
+    if (code == 0 && ::fsync(fd) != 0) code = errno;
+    if (::close(fd) != 0 && code == 0) code = errno;
+    if (code == 0 && ::rename(part.c_str(), target.c_str()) != 0) code = errno;
+    if (code == 0) return {};
+    ::unlink(part.c_str());
+    return Result::Failed(SystemErrorText(code));
+}
+
+#endif
+
+} // namespace qm
