@@ -1,17 +1,84 @@
 #include "app/unitMsgViewer.h"
 
 #include "platform/qt/Dialogs.h"
+#include "platform/qt/DisplayText.h"
 
 #include "reception/ProcessTable.h"
 
 #include <QAbstractItemModel>
 #include <QFrame>
 #include <QLabel>
+#include <QMimeData>
 #include <QPlainTextEdit>
+
+#include <algorithm>
+#include <vector>
 
 namespace qm {
 
 namespace {
+
+// The message memo. The text's layout costs time with the square of a
+// paragraph's length, so a long paragraph is shown in blocks of at most
+// kBlockLength characters, cut after a space where there is one; a copy gives
+// back the text as it was, without those cuts.
+constexpr qsizetype kMaxLabelText = 256;
+
+class MessageMemo : public QPlainTextEdit {
+public:
+    using QPlainTextEdit::QPlainTextEdit;
+
+    static constexpr qsizetype kBlockLength = 4096;
+
+    void SetMessage(const QString& text) {
+        text_ = text;
+        cuts_.clear();
+        QString shown;
+        shown.reserve(text.size() + text.size() / kBlockLength + 1);
+        for (qsizetype at = 0; at < text.size();) {
+            const qsizetype end = std::min(at + kBlockLength, text.size());
+            const qsizetype lineEnd = QStringView(text).mid(at, end - at).indexOf(QLatin1Char('\n'));
+            if (lineEnd >= 0 || end == text.size()) { // the paragraph ends within the block
+                const qsizetype next = lineEnd >= 0 ? at + lineEnd + 1 : end;
+                shown += QStringView(text).mid(at, next - at);
+                at = next;
+                continue;
+            }
+            qsizetype cut = end;
+            for (qsizetype i = end; i > at && i > end - 256; --i)
+                if (text[i - 1] == QLatin1Char(' ')) {
+                    cut = i;
+                    break;
+                }
+            if (cut == end && text[cut - 1].isHighSurrogate()) --cut; // never half a character
+            shown += QStringView(text).mid(at, cut - at);
+            cuts_.push_back(shown.size());
+            shown += QLatin1Char('\n');
+            at = cut;
+        }
+        appendPlainText(shown);
+    }
+
+protected:
+    QMimeData* createMimeDataFromSelection() const override {
+        if (cuts_.empty()) return QPlainTextEdit::createMimeDataFromSelection();
+        const QTextCursor cursor = textCursor();
+        const qsizetype from = Original(cursor.selectionStart());
+        const qsizetype to = Original(cursor.selectionEnd());
+        auto* data = new QMimeData;
+        data->setText(text_.mid(from, to - from));
+        return data;
+    }
+
+private:
+    // The position in the message of a position in the shown text.
+    qsizetype Original(qsizetype shown) const {
+        return shown - (std::lower_bound(cuts_.begin(), cuts_.end(), shown) - cuts_.begin());
+    }
+
+    QString text_;
+    std::vector<qsizetype> cuts_; // positions of the breaks added in the shown text
+};
 
 QLabel* Caption(QWidget* parent, const char* text, int y) {
     auto* label = new QLabel(QString::fromLatin1(text), parent);
@@ -59,7 +126,7 @@ TfrmMessageViewer::TfrmMessageViewer(QWidget* parent) : QDialog(parent) {
     labNickName = Value(this, "labNickName", 86);
     labSourcePort = Value(this, "labSourcePort", 105);
 
-    memMessage = new QPlainTextEdit(this);
+    memMessage = new MessageMemo(this);
     memMessage->setObjectName("memMessage");
     memMessage->setGeometry(9, 147, 334, 56);
     memMessage->setFrameShape(QFrame::NoFrame);
@@ -77,13 +144,15 @@ void TfrmMessageViewer::ShowRow(const QAbstractItemModel& model, int row) {
     const auto cell = [&](int column) {
         return row >= 0 && row < model.rowCount() ? model.index(row, column).data().toString() : QString();
     };
-    labUserID->setText(cell(ColName));
-    labDateTime->setText(cell(ColDate));
-    labIPAddress->setText(cell(ColAliasIp));
-    labID_RFC->setText(cell(ColSourceLevel));
-    labNickName->setText(cell(ColTag));
-    labSourcePort->setText(cell(ColPort));
-    memMessage->appendPlainText(cell(ColMessage));
+    // The labels are 140 pixels wide: a field of any length costs what they show.
+    const auto field = [&](int column) { return BoundedText(cell(column), kMaxLabelText); };
+    labUserID->setText(field(ColName));
+    labDateTime->setText(field(ColDate));
+    labIPAddress->setText(field(ColAliasIp));
+    labID_RFC->setText(field(ColSourceLevel));
+    labNickName->setText(field(ColTag));
+    labSourcePort->setText(field(ColPort));
+    static_cast<MessageMemo*>(memMessage)->SetMessage(cell(ColMessage));
 }
 
 } // namespace qm

@@ -1,5 +1,7 @@
 #include "platform/qt/Dialogs.h"
 
+#include "platform/qt/DisplayText.h"
+
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -98,8 +100,11 @@ QFont WindowFont() {
 }
 
 QString ErrorBoxText(const QString& message) {
-    if (message.isEmpty() || message.endsWith(QLatin1Char('.'))) return message;
-    return message + QLatin1Char('.');
+    // Error texts may carry a sender's text of any length; the box must stay
+    // on the screen with its button.
+    const QString text = BoundedText(message, kMaxBoxText);
+    if (text.isEmpty() || text.endsWith(QLatin1Char('.'))) return text;
+    return text + QLatin1Char('.');
 }
 
 void ShowErrorBox(DialogService& dialogs, QWidget* owner, const QString& message) {

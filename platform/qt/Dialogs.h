@@ -59,6 +59,8 @@ inline constexpr const char* kAppTitle = "Quillmere Light";
 // The standard error box: the message with a full stop added when it has
 // none, the caption "Quillmere Light", the error icon and OK.
 QString ErrorBoxText(const QString& message);
+// The longest text an error box shows (a longer one is shortened in the middle).
+inline constexpr qsizetype kMaxBoxText = 500;
 void ShowErrorBox(DialogService& dialogs, QWidget* owner, const QString& message);
 
 // The windows' font: "MS Sans Serif", 8 points, or the nearest sans serif.

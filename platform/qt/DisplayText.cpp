@@ -2,6 +2,8 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
+
 namespace qm {
 
 #ifdef _WIN32
@@ -51,6 +53,16 @@ QString DisplayText(std::string_view bytes) {
 
 std::string StoredText(const QString& text) {
     return text.toLocal8Bit().toStdString();
+}
+
+QString BoundedText(const QString& text, qsizetype max) {
+    if (text.size() <= max) return text;
+    const qsizetype tail = std::min<qsizetype>(40, max / 4);
+    qsizetype head = max - tail - 1;
+    if (head > 0 && text[head - 1].isHighSurrogate()) --head;
+    qsizetype from = text.size() - tail;
+    if (text[from].isLowSurrogate()) ++from;
+    return text.left(head) + QChar(0x2026) + text.mid(from);
 }
 
 } // namespace qm

@@ -15,6 +15,11 @@ namespace qm {
 // (63 61 66 E9) never shows as U+FFFD.
 QString DisplayText(std::string_view bytes);
 
+// `text` whole when it has at most `max` characters; otherwise its beginning,
+// "…" and its last few characters (the end of a sentence around a sender's
+// text), `max` characters in all. Boxes and labels hold any text at this cost.
+QString BoundedText(const QString& text, qsizetype max);
+
 // What the operator typed, in the bytes the program keeps (the system's code
 // page; UTF-8 outside Windows).
 std::string StoredText(const QString& text);

@@ -330,6 +330,21 @@ TEST_F(MainWindowTest, BadDatagramsOpenAtMostOneBoxAndGoodOnesGoOn) {
     EXPECT_EQ(window->ReceptionState().Counts().decodeFailures, 25u);
 }
 
+// A sender's text of any length leaves the box small enough for the screen,
+// its sentence still readable.
+TEST_F(MainWindowTest, AnErrorBoxShowsABoundedPartOfTheSendersText) {
+    Start();
+    Act("actStartProcess")->trigger();
+    Send("<" + QByteArray(65000, 'x') + ">a: x!");
+    ASSERT_TRUE(WaitUntil([&] { return !dialogs.Messages().empty(); }));
+    const QString text = dialogs.Messages()[0].text;
+    EXPECT_LE(text.size(), 501);
+    EXPECT_TRUE(text.startsWith("'xxxxxxxx")) << text.toStdString();
+    EXPECT_TRUE(text.endsWith(QString::fromUtf8("xxx\u2026") + QString(40 - 30, 'x') +
+                              "' is not a valid integer value."))
+        << text.toStdString();
+}
+
 TEST_F(MainWindowTest, UncreatableLogFolderShutsDownOnce) {
     store.WriteText(kGeneralKey, "WriteToLog", "1");
     store.WriteText(kGeneralKey, "LogDir", (dir / "no" / "such" / "Log").string());

@@ -5,7 +5,9 @@
 #include "app/unitDescribe.h"
 #include "app/unitMsgViewer.h"
 
+#include <QClipboard>
 #include <QLabel>
+#include <QUdpSocket>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
@@ -154,6 +156,34 @@ TEST_F(ViewerTest, PropertiesOfTheSelectedRowOfTheActivePage) {
     WithModal<TfrmMessageViewer>([&](TfrmMessageViewer* m) { user = qmtest::Child<QLabel>(m, "labUserID")->text(); },
                                  [&] { Act("actMessageViewer")->trigger(); });
     EXPECT_EQ(user, "");
+}
+
+// A message of any length opens at once; what the operator copies from the
+// memo is the message as it came, whatever the memo did to show it.
+TEST_F(ViewerTest, AHugeMessageOpensAndCopiesWhole) {
+    store.WriteText(kGeneralKey, "AutoListen", "1");
+    TfrmUDP& w = Start();
+    QByteArray message(" ");
+    for (int i = 0; message.size() < 60000; ++i)
+        message += (i % 100 ? "part" : "word ") + QByteArray::number(i); // long runs with few spaces
+    QUdpSocket s;
+    s.writeDatagram("<13>app:" + message + "!", QHostAddress::LocalHost, static_cast<quint16>(w.ListeningPort()));
+    ASSERT_TRUE(WaitUntil([&] { return Records() == 1; }));
+    w.FlushProcessTable();
+    Process()->selectRow(0);
+    QString copied, shown;
+    WithModal<TfrmMessageViewer>(
+        [&](TfrmMessageViewer* m) {
+            auto* memo = qmtest::Child<QPlainTextEdit>(m, "memMessage");
+            shown = memo->toPlainText();
+            QTest::keyClick(memo, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClick(memo, Qt::Key_C, Qt::ControlModifier);
+            copied = QGuiApplication::clipboard()->text();
+        },
+        [&] { Act("actMessageViewer")->trigger(); });
+    EXPECT_EQ(copied, QString::fromLatin1(message));
+    EXPECT_GT(shown.count('\n'), 10); // shown in blocks
+    EXPECT_EQ(shown.remove('\n'), QString::fromLatin1(message));
 }
 
 TEST_F(ViewerTest, DescriptionAndAboutWindows) {
