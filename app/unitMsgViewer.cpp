@@ -4,6 +4,7 @@
 #include "platform/qt/DisplayText.h"
 
 #include "reception/ProcessTable.h"
+#include "reception/qt/TableRowsModel.h"
 
 #include <QAbstractItemModel>
 #include <QFrame>
@@ -142,7 +143,10 @@ TfrmMessageViewer::TfrmMessageViewer(QWidget* parent) : QDialog(parent) {
 
 void TfrmMessageViewer::ShowRow(const QAbstractItemModel& model, int row) {
     const auto cell = [&](int column) {
-        return row >= 0 && row < model.rowCount() ? model.index(row, column).data().toString() : QString();
+        // The whole text: a cell shows a bounded part of it.
+        return row >= 0 && row < model.rowCount()
+                   ? model.index(row, column).data(TableRowsModel::WholeTextRole).toString()
+                   : QString();
     };
     // The labels are 140 pixels wide: a field of any length costs what they show.
     const auto field = [&](int column) { return BoundedText(cell(column), kMaxLabelText); };

@@ -277,7 +277,8 @@ void TfrmUDP::actEditClearProcessGridExecute() {
         FlushProcessTable();
         if (options_.General.AutoSizeGrid) ui->sizer.Reset(ui->grdProcess);
     } else {
-        ui->viewerModel->Clear();
+        if (ui->logLoad) ui->logLoad->Cancel(); // a file still loading would fill it again
+        ClearViewer();
     }
     QApplication::restoreOverrideCursor();
 }

@@ -33,6 +33,8 @@ struct MainWindowServices {
     // The registry editor the import starts (ferrowick-reg beside the program
     // on Linux; regedit.exe on Windows).
     std::string registryEditor;
+    // How long Open Log-file reads before it shows its progress.
+    int logProgressAfterMs = 1000;
 };
 
 class TfrmUDP : public QMainWindow {
@@ -61,6 +63,8 @@ public:
 
     // The view catches up with the rows now, as it does every ~50 ms.
     void FlushProcessTable();
+    // Whether Open Log-file is still reading or measuring a file.
+    bool LoadingLog() const;
 
 signals:
     // A close was granted: the program ends with this status.
@@ -89,6 +93,10 @@ private:
     void actStartProcessExecute();
     void actEditClearProcessGridExecute();
     void actOpenLogExecute();
+    void ShowLogLoadProgress();
+    // The viewer back to one empty row, its memory given back.
+    void ClearViewer();
+    void LogLoadFinished(const QString& file);
     void actMessageViewerExecute();
     void actAboutExecute();
     void actHelpExecute();

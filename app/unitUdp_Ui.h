@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/unitUdp.h"
+#include "reception/qt/LogFileLoad.h"
 #include "reception/qt/ProcessGrid.h"
 #include "reception/qt/TableRowsModel.h"
 
@@ -11,6 +12,7 @@ class QActionGroup;
 class QLabel;
 class QListWidget;
 class QMenu;
+class QProgressDialog;
 class QSplitter;
 class QSystemTrayIcon;
 class QTabWidget;
@@ -51,6 +53,9 @@ struct TfrmUDP::Ui {
     ProcessTableModel* processModel = nullptr;
     LogViewerModel* viewerModel = nullptr;
     IncrementalColumnSizer sizer;
+    // Open Log-file while it runs, and its progress once it takes a while.
+    LogFileLoad* logLoad = nullptr;
+    QProgressDialog* logProgress = nullptr;
 };
 
 // The pages of the two page controls, by index.

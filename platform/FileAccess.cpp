@@ -37,43 +37,81 @@ std::string TemporaryName(const std::string& path) {
 
 } // namespace
 
-#ifdef _WIN32
-
 Result ReadWholeFile(const std::string& path, std::string& bytes, std::uint64_t maxBytes) {
     bytes.clear();
+    ReadableFile file;
+    if (Result opened = file.Open(path); !opened) return opened;
+    if (file.Size() > maxBytes) return Result::Failed(TooLarge(maxBytes));
+    // Read to the end, whatever the size said: the file may grow meanwhile.
+    bytes.resize(static_cast<std::size_t>(file.Size()) + 1);
+    std::size_t done = 0;
+    for (;;) {
+        if (done == bytes.size()) {
+            if (bytes.size() > maxBytes) {
+                bytes.clear();
+                return Result::Failed(TooLarge(maxBytes));
+            }
+            bytes.resize(static_cast<std::size_t>(std::min<std::uint64_t>(bytes.size() * 2, maxBytes + 1)));
+        }
+        std::size_t got = 0;
+        if (Result read = file.Read(bytes.data() + done, bytes.size() - done, got); !read) {
+            bytes.clear();
+            return read;
+        }
+        if (got == 0) break;
+        done += got;
+    }
+    bytes.resize(done);
+    return {};
+}
+
+#ifdef _WIN32
+
+ReadableFile::~ReadableFile() {
+    Close();
+}
+
+void ReadableFile::Close() {
+    if (handle_) CloseHandle(handle_);
+    handle_ = nullptr;
+    size_ = 0;
+}
+
+Result ReadableFile::Open(const std::string& path) {
+    Close();
+    notAFile_ = false;
     const DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return Result::Failed(SystemErrorText(static_cast<int>(GetLastError())));
+    notAFile_ = true;
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Result::Failed("it is a folder");
+    notAFile_ = false;
     HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return Result::Failed(SystemErrorText(static_cast<int>(GetLastError())));
-    Result result;
     LARGE_INTEGER size{};
-    if (GetFileType(h) != FILE_TYPE_DISK) {
+    Result result;
+    notAFile_ = GetFileType(h) != FILE_TYPE_DISK;
+    if (notAFile_)
         result = Result::Failed("it is not a regular file");
-    } else if (!GetFileSizeEx(h, &size)) {
+    else if (!GetFileSizeEx(h, &size))
         result = Result::Failed(SystemErrorText(static_cast<int>(GetLastError())));
-    } else if (static_cast<std::uint64_t>(size.QuadPart) > maxBytes) {
-        result = Result::Failed(TooLarge(maxBytes));
-    } else {
-        bytes.resize(static_cast<std::size_t>(size.QuadPart));
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            DWORD got = 0;
-            const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
-            if (!ReadFile(h, bytes.data() + done, want, &got, nullptr)) {
-                result = Result::Failed(SystemErrorText(static_cast<int>(GetLastError())));
-                break;
-            }
-            if (got == 0) break; // shrunk meanwhile
-            done += got;
-        }
-        bytes.resize(done);
+    if (!result) {
+        CloseHandle(h);
+        return result;
     }
-    CloseHandle(h);
-    if (!result) bytes.clear();
-    return result;
+    handle_ = h;
+    size_ = static_cast<std::uint64_t>(size.QuadPart);
+    return {};
+}
+
+Result ReadableFile::Read(char* into, std::size_t length, std::size_t& got) {
+    DWORD n = 0;
+    got = 0;
+    if (!ReadFile(handle_, into, static_cast<DWORD>(std::min<std::size_t>(length, 1u << 30)), &n, nullptr))
+        return Result::Failed(SystemErrorText(static_cast<int>(GetLastError())));
+    got = n;
+    return {};
 }
 
 Result WriteWholeFile(const std::string& path, std::string_view bytes) {
@@ -101,47 +139,49 @@ Result WriteWholeFile(const std::string& path, std::string_view bytes) {
 
 #else
 
-Result ReadWholeFile(const std::string& path, std::string& bytes, std::uint64_t maxBytes) {
-    bytes.clear();
+ReadableFile::~ReadableFile() {
+    Close();
+}
+
+void ReadableFile::Close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    size_ = 0;
+}
+
+Result ReadableFile::Open(const std::string& path) {
+    Close();
     // O_NONBLOCK: opening a FIFO must not wait for a writer.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return Result::Failed(SystemErrorText(errno));
-    Result result;
     struct stat info {};
+    Result result;
+    notAFile_ = false;
     if (::fstat(fd, &info) != 0) {
         result = Result::Failed(SystemErrorText(errno));
-    } else if (S_ISDIR(info.st_mode)) {
-        result = Result::Failed("it is a folder");
     } else if (!S_ISREG(info.st_mode)) {
-        result = Result::Failed("it is not a regular file");
-    } else if (static_cast<std::uint64_t>(info.st_size) > maxBytes) {
-        result = Result::Failed(TooLarge(maxBytes));
-    } else {
-        // Read to the end, whatever the size said: the file may grow meanwhile.
-        bytes.resize(static_cast<std::size_t>(info.st_size) + 1);
-        std::size_t done = 0;
-        for (;;) {
-            if (done == bytes.size()) {
-                if (bytes.size() > maxBytes) {
-                    result = Result::Failed(TooLarge(maxBytes));
-                    break;
-                }
-                bytes.resize(std::min<std::uint64_t>(bytes.size() * 2, maxBytes + 1));
-            }
-            const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) {
-                result = Result::Failed(SystemErrorText(errno));
-                break;
-            }
-            if (n == 0) break;
-            done += static_cast<std::size_t>(n);
-        }
-        bytes.resize(done);
+        notAFile_ = true;
+        result = Result::Failed(S_ISDIR(info.st_mode) ? "it is a folder" : "it is not a regular file");
     }
-    ::close(fd);
-    if (!result) bytes.clear();
-    return result;
+    if (!result) {
+        ::close(fd);
+        return result;
+    }
+    fd_ = fd;
+    size_ = static_cast<std::uint64_t>(info.st_size);
+    return {};
+}
+
+Result ReadableFile::Read(char* into, std::size_t length, std::size_t& got) {
+    got = 0;
+    for (;;) {
+        const ssize_t n = ::read(fd_, into, length);
+        if (n >= 0) {
+            got = static_cast<std::size_t>(n);
+            return {};
+        }
+        if (errno != EINTR) return Result::Failed(SystemErrorText(errno));
+    }
 }
 
 Result WriteWholeFile(const std::string& path, std::string_view bytes) {

@@ -4,6 +4,7 @@
 
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QMessageBox>
 
 namespace qm {
@@ -31,9 +32,32 @@ QString Displayed(QString text) {
     return text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
 }
 
+// The patterns in the parentheses that end a filter's description.
+QStringList FilterPatterns(const QString& filter) {
+    const qsizetype open = filter.lastIndexOf(QLatin1Char('('));
+    const qsizetype close = filter.lastIndexOf(QLatin1Char(')'));
+    if (open < 0 || close < open) return {};
+    return filter.mid(open + 1, close - open - 1).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
+// "*.*" stands for every file, as it does on Windows, not only for names
+// with a dot in them (messages, syslog). The caption stays as it is.
+void MatchEveryFileForStarDotStar(QFileDialog& dialog) {
+    auto* files = dialog.findChild<QFileSystemModel*>();
+    if (!files) return; // a native dialog, which matches by the system's rules
+    const auto apply = [&dialog, files] {
+        if (FilterPatterns(dialog.selectedNameFilter()).contains(QStringLiteral("*.*")))
+            files->setNameFilters({QStringLiteral("*")});
+    };
+    // Queued: after the dialog has applied the filter's own patterns.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, files, apply, Qt::QueuedConnection);
+    apply();
+}
+
 std::optional<QString> RunFileDialog(QWidget* owner, const FileDialogSetup& setup,
                                      QFileDialog::AcceptMode mode) {
     QFileDialog dialog(owner, setup.title, setup.folder, QtFilter(setup.filter));
+    MatchEveryFileForStarDotStar(dialog);
     dialog.setAcceptMode(mode);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);

@@ -6,15 +6,15 @@
 
 namespace qm {
 
+namespace {
+
 #ifdef _WIN32
 
-QString DisplayText(std::string_view bytes) {
+QString DecodedText(std::string_view bytes) {
     return QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
 #else
-
-namespace {
 
 // Windows-1252 from 0x80 to 0x9F; every other byte is its Latin-1 character.
 // The five bytes Windows leaves undefined keep their C1 code points.
@@ -33,9 +33,7 @@ QString FromWindows1252(std::string_view bytes) {
     return text;
 }
 
-} // namespace
-
-QString DisplayText(std::string_view bytes) {
+QString DecodedText(std::string_view bytes) {
     bool ascii = true;
     for (const char c : bytes)
         if (static_cast<unsigned char>(c) >= 0x80) {
@@ -50,6 +48,22 @@ QString DisplayText(std::string_view bytes) {
 }
 
 #endif
+
+} // namespace
+
+QString DisplayText(std::string_view bytes) {
+    QString text = DecodedText(bytes);
+    // Control bytes are bytes of the text like any other, shown as their
+    // pictures (NUL as U+2400): a NUL would end the text where it is drawn,
+    // and the others would draw as nothing or as boxes. Tabs and line breaks
+    // keep their meaning.
+    for (QChar& c : text) {
+        const char16_t u = c.unicode();
+        if ((u < 0x20 && u != u'\t' && u != u'\n' && u != u'\r') || u == 0x7F)
+            c = QChar(u == 0x7F ? char16_t(0x2421) : char16_t(0x2400 + u));
+    }
+    return text;
+}
 
 std::string StoredText(const QString& text) {
     return text.toLocal8Bit().toStdString();

@@ -9,6 +9,18 @@
 
 namespace qm {
 
+namespace {
+
+// A visible, content-sized row header makes per-row growth expensive.
+void SetupRowHeader(QHeaderView* rows) {
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setMinimumSectionSize(kRowHeight);
+    rows->setDefaultSectionSize(kRowHeight);
+    rows->hide();
+}
+
+} // namespace
+
 void SetupGrid(QTableView* grid, bool resizableColumns) {
     QFont font(QStringLiteral("MS Serif"));
     // A bitmap font Qt cannot draw: the nearest TrueType serif stands in.
@@ -28,12 +40,7 @@ void SetupGrid(QTableView* grid, bool resizableColumns) {
     grid->setTextElideMode(Qt::ElideNone);
     grid->setCornerButtonEnabled(false);
     grid->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    // A visible, content-sized row header makes per-row growth expensive.
-    QHeaderView* rows = grid->verticalHeader();
-    rows->setSectionResizeMode(QHeaderView::Fixed);
-    rows->setMinimumSectionSize(kRowHeight);
-    rows->setDefaultSectionSize(kRowHeight);
-    rows->hide();
+    SetupRowHeader(grid->verticalHeader());
     QHeaderView* columns = grid->horizontalHeader();
     columns->setDefaultSectionSize(kDefaultColumnWidth);
     columns->setMinimumSectionSize(8);
@@ -43,6 +50,14 @@ void SetupGrid(QTableView* grid, bool resizableColumns) {
     columns->setSectionResizeMode(resizableColumns ? QHeaderView::Interactive : QHeaderView::Fixed);
     columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     grid->setItemDelegate(new GridCellPainter(grid));
+}
+
+void ReleaseRowStorage(QTableView* grid) {
+    // The row header keeps room for every row it ever had (Qt's lists keep
+    // their capacity when cleared); a new one starts small.
+    auto* rows = new QHeaderView(Qt::Vertical, grid);
+    SetupRowHeader(rows);
+    grid->setVerticalHeader(rows);
 }
 
 void SelectInsertionRow(QTableView* grid) {
@@ -74,10 +89,6 @@ namespace {
 
 constexpr int kPadding = 15;
 
-int CellWidth(const QFontMetrics& metrics, const QAbstractItemModel* model, int row, int column) {
-    return metrics.horizontalAdvance(model->index(row, column).data(Qt::DisplayRole).toString());
-}
-
 int HeaderWidth(QTableView* grid, int column) {
     const QFontMetrics metrics(grid->horizontalHeader()->font());
     return metrics.horizontalAdvance(
@@ -90,33 +101,26 @@ int LineWidth(QTableView* grid) {
 
 } // namespace
 
-void AutoSizeColumns(QTableView* grid) {
-    const QAbstractItemModel* model = grid->model();
-    if (!model) return;
-    const QFontMetrics metrics(grid->font());
-    for (int c = 0; c < model->columnCount(); ++c) {
-        int w = HeaderWidth(grid, c);
-        for (int r = 0; r < model->rowCount(); ++r)
-            w = std::max(w, CellWidth(metrics, model, r, c));
-        grid->setColumnWidth(c, w + LineWidth(grid) + kPadding);
-    }
+int ColumnWidthFor(QTableView* grid, int column, int widestText) {
+    return std::max(HeaderWidth(grid, column), widestText) + LineWidth(grid) + kPadding;
 }
 
-int IncrementalColumnSizer::Width(const QFontMetrics& metrics, const ProcessTableModel& model, int row,
-                                  int column) {
-    WidthCache& cache = cache_[static_cast<std::size_t>(column)];
-    const std::string_view text = model.CellText(row, column);
-    if (const auto hit = cache.find(text); hit != cache.end()) return hit->second;
-    const int w =
-        metrics.horizontalAdvance(DisplayText(text));
-    if (cache.size() >= 4096) cache.clear(); // bounded: unique texts (messages) would grow it forever
-    cache.emplace(std::string(text), w);
-    return w;
+void AutoSizeColumns(QTableView* grid) {
+    const auto* model = qobject_cast<const TableRowsModel*>(grid->model());
+    if (!model) return;
+    CellTextWidths widths(grid->font());
+    std::array<int, kColumnCount> widest{};
+    WidenToTexts(widest, 0, model->rowCount(), [&](int r, int c) { return model->CellText(r, c); }, widths);
+    for (int c = 0; c < kColumnCount; ++c)
+        grid->setColumnWidth(c, ColumnWidthFor(grid, c, widest[static_cast<std::size_t>(c)]));
+}
+
+int IncrementalColumnSizer::Width(const ProcessTableModel& model, int row, int column) {
+    return widths_->Width(model.CellText(row, column));
 }
 
 void IncrementalColumnSizer::Reset(QTableView* grid) {
-    for (WidthCache& cache : cache_)
-        cache.clear(); // the font may have changed
+    widths_ = std::make_unique<CellTextWidths>(grid->font()); // the font may have changed
     const auto* model = qobject_cast<const ProcessTableModel*>(grid->model());
     if (!model) return;
     for (int c = 0; c < kColumnCount; ++c)
@@ -126,12 +130,11 @@ void IncrementalColumnSizer::Reset(QTableView* grid) {
 }
 
 void IncrementalColumnSizer::MeasureColumn(QTableView* grid, const ProcessTableModel& model, int column) {
-    const QFontMetrics metrics(grid->font());
     width_[static_cast<std::size_t>(column)] = HeaderWidth(grid, column);
     holder_[static_cast<std::size_t>(column)] = -1;
     const int rows = model.rowCount() - 1; // the empty row measures nothing
     for (int r = 0; r < rows; ++r) {
-        const int w = Width(metrics, model, r, column);
+        const int w = Width(model, r, column);
         if (w >= width_[static_cast<std::size_t>(column)] && w > 0) {
             width_[static_cast<std::size_t>(column)] = w;
             holder_[static_cast<std::size_t>(column)] = static_cast<std::int64_t>(model.FirstShown()) + r;
@@ -145,7 +148,6 @@ void IncrementalColumnSizer::Update(QTableView* grid, const ProcessTableModel& m
         return;
     }
     const auto first = static_cast<std::int64_t>(model.FirstShown());
-    const QFontMetrics metrics(grid->font());
     const int rows = model.rowCount() - 1;
     for (int c = 0; c < kColumnCount; ++c) {
         const auto i = static_cast<std::size_t>(c);
@@ -154,7 +156,7 @@ void IncrementalColumnSizer::Update(QTableView* grid, const ProcessTableModel& m
             continue;
         }
         for (int r = std::max(0, rows - inserted); r < rows; ++r) {
-            const int w = Width(metrics, model, r, c);
+            const int w = Width(model, r, c);
             // Ties move to the newer row, which stays longer.
             if (w >= width_[i] && w > 0) {
                 width_[i] = w;
@@ -167,7 +169,7 @@ void IncrementalColumnSizer::Update(QTableView* grid, const ProcessTableModel& m
 
 void IncrementalColumnSizer::Apply(QTableView* grid) {
     for (int c = 0; c < kColumnCount; ++c) {
-        const int w = width_[static_cast<std::size_t>(c)] + LineWidth(grid) + kPadding;
+        const int w = ColumnWidthFor(grid, c, width_[static_cast<std::size_t>(c)]);
         if (grid->columnWidth(c) != w) grid->setColumnWidth(c, w);
     }
 }

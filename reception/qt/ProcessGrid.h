@@ -2,6 +2,7 @@
 // and column auto-sizing.
 #pragma once
 
+#include "reception/qt/CellText.h"
 #include "reception/qt/TableRowsModel.h"
 
 #include <QStyledItemDelegate>
@@ -9,8 +10,8 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <memory>
 #include <string_view>
-#include <unordered_map>
 
 class QTableView;
 
@@ -22,6 +23,10 @@ inline constexpr int kRowHeight = 14;
 // White grid with lines, whole-row selection, fixed 14-pixel rows with the
 // row header hidden, 90-pixel columns; only grdViewer's columns resize by mouse.
 void SetupGrid(QTableView* grid, bool resizableColumns);
+
+// After a table of many rows was cleared: gives back the view's own storage
+// for them (about 8 bytes a row).
+void ReleaseRowStorage(QTableView* grid);
 
 // Selects the empty last row, which scrolls the newest message into view.
 void SelectInsertionRow(QTableView* grid);
@@ -41,6 +46,8 @@ protected:
 // Every column as wide as its widest cell (header and empty row included)
 // plus the grid line and 15 pixels.
 void AutoSizeColumns(QTableView* grid);
+// That width for a column whose widest cell text is `widestText` pixels.
+int ColumnWidthFor(QTableView* grid, int column, int widestText);
 
 // AutoSizeColumns for the live table, kept up to date row by row: new rows
 // widen a column, and a column is measured again only when its widest cell
@@ -53,22 +60,14 @@ public:
     void Update(QTableView* grid, const ProcessTableModel& model, int inserted);
 
 private:
-    struct TextHash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
-    };
-    using WidthCache = std::unordered_map<std::string, int, TextHash, std::equal_to<>>;
-
     void MeasureColumn(QTableView* grid, const ProcessTableModel& model, int column);
     void Apply(QTableView* grid);
-    // Most cells repeat (names, tags, levels, ports, the second of the
-    // stamp), so widths are remembered per column text.
-    int Width(const QFontMetrics& metrics, const ProcessTableModel& model, int row, int column);
+    int Width(const ProcessTableModel& model, int row, int column);
 
     std::array<int, kColumnCount> width_{};
     // Absolute row index of the widest cell; -1 for the header (never leaves).
     std::array<std::int64_t, kColumnCount> holder_{};
-    std::array<WidthCache, kColumnCount> cache_;
+    std::unique_ptr<CellTextWidths> widths_;
     bool valid_ = false;
 };
 

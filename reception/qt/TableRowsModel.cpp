@@ -1,5 +1,6 @@
 #include "reception/qt/TableRowsModel.h"
 #include "platform/qt/DisplayText.h"
+#include "reception/qt/CellText.h"
 
 #include <QTimer>
 
@@ -16,10 +17,10 @@ QVariant TableRowsModel::data(const QModelIndex& index, int role) const {
     if (!HasRow(index.row())) return role == Qt::DisplayRole ? QVariant(QString()) : QVariant();
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::ToolTipRole: {
-        const std::string_view text = CellText(index.row(), index.column());
-        return DisplayText(text);
-    }
+    case Qt::ToolTipRole:
+        return ShownCellText(CellText(index.row(), index.column()));
+    case WholeTextRole:
+        return DisplayText(CellText(index.row(), index.column()));
     case IdColourRole:
         return IdColourOf(index.row());
     case TokenColourRole:
@@ -109,14 +110,19 @@ int LogViewerModel::rowCount(const QModelIndex& parent) const {
 }
 
 std::string_view LogViewerModel::CellText(int row, int column) const {
-    if (column >= kViewerColumns || !HasRow(row)) return {};
-    return content_.Cell(row, column);
+    if (column < 0 || column >= kViewerColumns || !HasRow(row)) return {};
+    if (row != splitRow_) {
+        splitFields_ = content_.Fields(row);
+        splitRow_ = row;
+    }
+    return splitFields_[static_cast<std::size_t>(column)];
 }
 
 void LogViewerModel::SetContent(LogFileContent content) {
     beginResetModel();
     content_ = std::move(content);
     loaded_ = true;
+    splitRow_ = -1;
     endResetModel();
 }
 
@@ -124,6 +130,7 @@ void LogViewerModel::Clear() {
     beginResetModel();
     content_.Clear();
     loaded_ = false;
+    splitRow_ = -1;
     endResetModel();
 }
 

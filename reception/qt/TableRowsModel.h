@@ -16,8 +16,9 @@ namespace qm {
 class TableRowsModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    // The cell colours for the painter, as ints (-1: none).
-    enum Role { IdColourRole = Qt::UserRole + 1, TokenColourRole };
+    // The cell colours for the painter, as ints (-1: none), and a cell's
+    // whole text (the display shows at most kMaxCellText characters).
+    enum Role { IdColourRole = Qt::UserRole + 1, TokenColourRole, WholeTextRole };
 
     using QAbstractTableModel::QAbstractTableModel;
 
@@ -73,7 +74,9 @@ private:
 };
 
 // A loaded log file, one row per line; before the first load and after a
-// clear, one empty row. The colour columns stay empty.
+// clear, one empty row. The colour columns stay empty. A line is split into
+// its fields when it is shown; the last one split is kept, since a row's
+// cells are asked for one after another.
 class LogViewerModel : public TableRowsModel {
     Q_OBJECT
 public:
@@ -85,12 +88,16 @@ public:
 
     // Replaces every row in one reset.
     void SetContent(LogFileContent content);
+    // Back to the one empty row, giving the file's memory back.
     void Clear();
     int RecordCount() const { return content_.RowCount(); }
+    const LogFileContent& Content() const { return content_; }
 
 private:
     LogFileContent content_;
     bool loaded_ = false;
+    mutable int splitRow_ = -1;
+    mutable std::array<std::string_view, kViewerColumns> splitFields_{};
 };
 
 } // namespace qm

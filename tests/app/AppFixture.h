@@ -87,11 +87,13 @@ protected:
         }
     }
 
+    int logProgressAfterMs = 1000;
+
     // `waitExposed` is off for a start that shuts itself down at once.
     qm::TfrmUDP& Start(bool bind = true, bool waitExposed = true) {
         window.reset();
         window = std::make_unique<qm::TfrmUDP>(
-            qm::MainWindowServices{store, clock, dialogs, dir.Path().string(), bind, registryEditor});
+            qm::MainWindowServices{store, clock, dialogs, dir.Path().string(), bind, registryEditor, logProgressAfterMs});
         QObject::connect(window.get(), &qm::TfrmUDP::Closed, [this](int status) {
             ++closedSignals;
             exitStatus = status;
@@ -115,6 +117,13 @@ protected:
 
     template <typename Pred> static bool WaitUntil(Pred pred, int ms = 5000) {
         return qmtest::WaitUntil(pred, ms);
+    }
+
+    // Open Log-file, as Ctrl+O runs it, until the file is read (it is read
+    // off the window's thread).
+    void OpenLog() {
+        QTest::keyClick(window.get(), Qt::Key_O, Qt::ControlModifier);
+        EXPECT_TRUE(WaitUntil([&] { return !window->LoadingLog(); }));
     }
 
     // The window's widgets and commands, by objectName.

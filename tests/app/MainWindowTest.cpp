@@ -215,7 +215,7 @@ TEST_F(MainWindowTest, RecordCountFollowsTabClicksOnly) {
     qmtest::WriteFile(dir / "empty-lines.log", std::string(25, '\n'));
     Start();
     dialogs.files = {QString::fromStdString((dir / "empty-lines.log").string())};
-    Act("actOpenLog")->trigger();
+    OpenLog();
     Find<QTabWidget>("tabMessPage")->setCurrentIndex(0);
     Act("actStartProcess")->trigger();
     for (int i = 0; i < 3; ++i)

@@ -145,21 +145,28 @@ void FuzzRegFile(const std::uint8_t* data, std::size_t size) {
 }
 
 void FuzzViewer(const std::uint8_t* data, std::size_t size) {
-    std::string bytes(reinterpret_cast<const char*>(data), size);
-    const std::size_t nul = bytes.find('\0');
-    const std::size_t readable = nul == std::string::npos ? bytes.size() : nul;
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     qm::LogFileContent content;
-    content.Parse(bytes);
-    Check(static_cast<std::size_t>(content.RowCount()) <= readable + 1, "no more rows than bytes");
-    for (int r = 0; r < content.RowCount(); ++r)
+    Check(content.Parse(bytes) == qm::LogFileContent::End::Loaded, "every file of bytes loads");
+    Check(static_cast<std::size_t>(content.RowCount()) <= bytes.size(), "no more rows than bytes");
+    std::size_t shown = 0; // every byte but the line breaks is in some line
+    for (int r = 0; r < content.RowCount(); ++r) {
+        shown += content.Line(r).size();
+        Check(content.Line(r).find_first_of("\r\n") == std::string_view::npos, "a line holds no break");
         for (int c = 0; c < qm::kViewerColumns; ++c) {
             const std::string_view cell = content.Cell(r, c);
-            Check(cell.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos,
-                  "a cell holds one line");
+            Check(cell.empty() || (cell.data() >= content.Line(r).data() &&
+                                   cell.data() + cell.size() <= content.Line(r).data() + content.Line(r).size()),
+                  "a cell lies within its line");
             Check(cell.empty() || (static_cast<unsigned char>(cell.front()) > 32 &&
                                    static_cast<unsigned char>(cell.back()) > 32),
                   "cells are trimmed");
         }
+    }
+    Check(shown == static_cast<std::size_t>(size - std::count_if(bytes.begin(), bytes.end(), [](char b) {
+                                                 return b == '\r' || b == '\n';
+                                             })),
+          "nothing but line breaks is left out");
 }
 
 } // namespace qmfuzz

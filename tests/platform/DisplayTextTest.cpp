@@ -13,7 +13,9 @@ TEST(DisplayText, ASenderInAnyCommonEncodingReadsRight) {
     EXPECT_EQ(DisplayText("caf\xE9"), QString::fromUtf8("caf\xC3\xA9"));
     EXPECT_EQ(DisplayText("\x80 5"), QString::fromUtf8("\xE2\x82\xAC 5")); // the euro sign of 1252
     EXPECT_EQ(DisplayText("plain"), "plain");
-    EXPECT_EQ(DisplayText(std::string_view("a\0b", 3)), QString(QStringLiteral("a")) + QChar(0) + "b");
+    // Control bytes show as their pictures; tabs and line breaks stay.
+    EXPECT_EQ(DisplayText(std::string_view("a\0b\x1B[0m\x7F\t\n", 10)),
+              QString::fromUtf8("a\xE2\x90\x80" "b\xE2\x90\x9B[0m\xE2\x90\xA1\t\n"));
 #ifndef _WIN32
     EXPECT_EQ(DisplayText("K\xC3\xB6ln"), QString::fromUtf8("K\xC3\xB6ln"));              // valid UTF-8
     EXPECT_EQ(DisplayText("\xD0\xB6"), QString::fromUtf8("\xD0\xB6"));                    // Cyrillic zhe

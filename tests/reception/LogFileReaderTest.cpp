@@ -1,7 +1,13 @@
 #include "reception/LogFileReader.h"
 #include "reception/LogFiles.h"
 
+#include "support/TempDir.h"
+
 #include <gtest/gtest.h>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 using namespace qm;
 using Row = std::array<std::string, kViewerColumns>;
@@ -55,7 +61,8 @@ TEST(LogFileContent, LinesAndFields) {
         {"NoFinalBreak", "a\r\nb", {{"a"}, {"b"}}},
         {"LoneCrAndLf", "a\rb\nc\r\n", {{"a"}, {"b"}, {"c"}}},
         {"BlankLine", "a\r\n\r\nb\r\n", {{"a"}, {}, {"b"}}},
-        {"NulEndsTheReading", std::string("a\r\nbc\0d\r\ne\r\n", 11), {{"a"}, {"bc"}}},
+        {"NulIsAByteOfItsField", std::string("a\r\nbc\0d\r\ne\r\n", 11), {{"a"}, {std::string("bc\0d", 4)}, {"e"}}},
+        {"CrBeforeCrLf", "a\r\r\nb", {{"a"}, {}, {"b"}}},
         {"Empty", "", {}},
         {"MoreThanSevenFieldsDropTheRest",
          Line({"1", "2", "3", "4", "5", "6", "7", "8"}),
@@ -71,14 +78,53 @@ TEST(LogFileContent, LinesAndFields) {
            "Gr\xC3\xB6\xC3\x9F"
            "e \xD0\xB6\xD0\xB8\xD0\xB2",
            "Router", "app", "13", "514"}}},
+        // Before the message too: a sender named K\xC3\xB6ln, a tag with \xC2\xB6 and
+        // \xE2\x80\xB6, a name with \xEF\xB6\x80 (the byte inside a character).
+        {"Utf8BeforeTheMessage",
+         Line({"06.12.26 21:12:19", "K\xC3\xB6ln", "msg \xD0\xB6", "Gr\xEF\xB6\x80", "t\xC2\xB6\xE2\x80\xB6",
+               "13", "514", "255", ""}) +
+             "\r\n",
+         {{"06.12.26 21:12:19", "K\xC3\xB6ln", "msg \xD0\xB6", "Gr\xEF\xB6\x80", "t\xC2\xB6\xE2\x80\xB6", "13",
+           "514"}}},
+        // A line that is not the program's: fewer than eight separators
+        // outside characters, so every separator byte counts as before.
+        {"FewSeparatorsOutsideCharacters",
+         Line({"d", "K\xC3", "L\xC3", "m", "t", "l", "p", "c", "x", "y"}),
+         {{"d", "K\xC3", "L\xC3\xB6m", "t", "l", "p", "c"}}},
     };
     for (const Case& c : cases)
         EXPECT_EQ(Rows(c.bytes), c.rows) << c.name;
 }
 
-TEST(LogFileContent, MissingFileFails) {
+// What cannot be shown is refused, each for its own reason, without waiting
+// on a FIFO; a load stopped half-way leaves nothing.
+TEST(LogFileContent, RefusalsAndCancelLeaveItEmpty) {
+    qmtest::TempDir dir;
+    std::vector<std::pair<std::string, LogFileContent::End>> cases = {
+        {(dir / "missing.log").string(), LogFileContent::End::CannotOpen},
+        {dir.Path().string(), LogFileContent::End::NotAFile},
+    };
+#ifndef _WIN32
+    ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
+    cases.emplace_back((dir / "fifo").string(), LogFileContent::End::NotAFile);
+    cases.emplace_back("/dev/zero", LogFileContent::End::NotAFile);
+#endif
+    for (const auto& [path, end] : cases) {
+        LogFileContent content;
+        EXPECT_EQ(content.Load(path), end) << path;
+        EXPECT_EQ(content.RowCount(), 0);
+    }
+
     LogFileContent content;
-    EXPECT_FALSE(content.Load("/nonexistent/dir/file.log"));
+    const std::string feeds(kMaxViewerLines + 1, '\n');
+    EXPECT_EQ(content.Parse(feeds), LogFileContent::End::TooManyLines);
+    EXPECT_EQ(content.LinesFound(), kMaxViewerLines + 1);
+    EXPECT_EQ(content.RowCount(), 0);
+
+    int calls = 0;
+    EXPECT_EQ(content.Parse(std::string(20u << 20, 'x'), [&](std::uint64_t, std::uint64_t) { return ++calls < 2; }),
+              LogFileContent::End::Cancelled);
+    EXPECT_EQ(content.RowCount(), 0);
 }
 
 } // namespace

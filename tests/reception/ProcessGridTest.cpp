@@ -1,5 +1,6 @@
 // The live table's Qt side: model contract, batching, painter, sizing.
 #include "reception/qt/ProcessGrid.h"
+#include "reception/qt/CellText.h"
 #include "reception/ProcessTable.h"
 #include "reception/qt/TableRowsModel.h"
 
@@ -174,6 +175,36 @@ TEST(IncrementalColumnSizer, AlwaysEqualsAFullMeasurement) {
         AutoSizeColumns(&reference);
         for (int c = 0; c < kColumnCount; ++c)
             ASSERT_EQ(grid.columnWidth(c), reference.columnWidth(c)) << "round " << round << " column " << c;
+    }
+}
+
+// Widths summed from characters and kerned pairs are exactly what text
+// layout gives, for text of every kind a sender or a file can hold: in the
+// grid's font and in a kerned proportional one, across a sweep of random texts.
+TEST(CellTextWidths, EqualTextLayoutForAnyText) {
+    const std::vector<std::string> pieces = {
+        "A", "V", "T", "o", "W", "a", "y", ".", ",", "f", "i", "l", " ", "1", "-", "\t", "\t",
+        "\xC3\xB6", "\xC3\x85", "\xD0\xB6", "\xCE\xA9", "\xE2\x80\x94", "\xE2\x82\xAC", "\xC2\xAD",
+        std::string(1, '\0'), "\x1B", "\x7F", "\xE9", "\x85",                     // controls; Windows-1252 bytes
+        "\xE4\xB8\xAD", "\xF0\x9F\x98\x80", "e\xCC\x81", "\xD8\xB3\xD9\x84", // CJK, emoji, combining, Arabic
+    };
+    QTableView grid;
+    SetupGrid(&grid, true);
+    QFont kerned(QStringLiteral("DejaVu Sans"));
+    kerned.setPixelSize(17);
+    for (const QFont& font : {grid.font(), kerned}) {
+        CellTextWidths widths(font);
+        const QFontMetrics metrics(font);
+        unsigned seed = 12345;
+        const auto next = [&] { return (seed = seed * 1103515245 + 12345) >> 16; };
+        for (int n = 0; n < 3000; ++n) {
+            std::string text;
+            const unsigned length = n < 2990 ? next() % 24 : 1200 + next() % 4000; // a few past what a cell shows
+            while (text.size() < length)
+                text += pieces[next() % pieces.size()];
+            ASSERT_EQ(widths.Width(text), metrics.horizontalAdvance(ShownCellText(text)))
+                << font.family().toStdString() << ": " << QByteArray::fromStdString(text).toHex().left(200).toStdString();
+        }
     }
 }
 
