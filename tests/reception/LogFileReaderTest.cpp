@@ -122,7 +122,10 @@ TEST(LogFileContent, RefusalsAndCancelLeaveItEmpty) {
     EXPECT_EQ(content.RowCount(), 0);
 
     int calls = 0;
-    EXPECT_EQ(content.Parse(std::string(20u << 20, 'x'), [&](std::uint64_t, std::uint64_t) { return ++calls < 2; }),
+    std::string lines;
+    while (lines.size() < (20u << 20))
+        lines += "a line\r\n";
+    EXPECT_EQ(content.Parse(lines, [&](std::uint64_t, std::uint64_t) { return ++calls < 2; }),
               LogFileContent::End::Cancelled);
     EXPECT_EQ(content.RowCount(), 0);
 }
