@@ -173,7 +173,7 @@ LogFileContent::End LogFileContent::Index(const Progress& progress, std::uint64_
         while (lf != end || cr != end) {
             const char* at = std::min(lf, cr);
             if (at == cr) {
-                if (cr + 1 == lf) {
+                if (lf != end && cr + 1 == lf) {
                     at = lf; // CR LF is one break
                     lf = next(lf + 1, '\n');
                 }
