@@ -19,7 +19,21 @@ void TableRow::UpdateColours() {
     tokenColour = CellColour(cells[ColTokenColour]);
 }
 
-void ProcessTable::AddRow(const SyslogMessage& m) {
+namespace {
+
+// Slots are reused so their strings keep their storage; but one that once
+// held a huge message gives it back when a short one takes its place.
+void Assign(std::string& cell, std::string_view text) {
+    constexpr std::size_t kKeep = 1024;
+    if (cell.capacity() > kKeep && text.size() < cell.capacity() / 4)
+        std::string(text).swap(cell);
+    else
+        cell.assign(text);
+}
+
+} // namespace
+
+void ProcessTable::AddRow(const SyslogMessage& m, std::string_view datagram) {
     if (count_ == ring_.size()) {
         // Grow, laying the messages out oldest first again.
         std::vector<TableRow> bigger(ring_.empty() ? 64 : ring_.size() * 2);
@@ -28,19 +42,20 @@ void ProcessTable::AddRow(const SyslogMessage& m) {
         ring_ = std::move(bigger);
         head_ = 0;
     }
-    // Slots are reused, so their strings keep their storage.
     TableRow& row = ring_[(head_ + count_) % ring_.size()];
-    row.cells[ColDate] = m.Stamp;
-    row.cells[ColAliasIp] = m.SenderText;
-    row.cells[ColMessage] = m.MessageText;
-    row.cells[ColName] = m.IdName;
-    row.cells[ColSourceLevel] = m.SourceLevel;
-    row.cells[ColTag] = m.Tag;
+    Assign(row.cells[ColDate], m.Stamp);
+    Assign(row.cells[ColAliasIp], m.SenderText);
+    Assign(row.cells[ColMessage], m.MessageText);
+    Assign(row.cells[ColName], m.IdName);
+    Assign(row.cells[ColSourceLevel], m.SourceLevel);
+    Assign(row.cells[ColTag], m.Tag);
     char port[16];
     const auto r = std::to_chars(port, port + sizeof port, m.SenderPort);
     row.cells[ColPort].assign(port, r.ptr);
-    row.cells[ColIdColour] = m.IdColour;
-    row.cells[ColTokenColour] = m.TokenColour;
+    Assign(row.cells[ColIdColour], m.IdColour);
+    Assign(row.cells[ColTokenColour], m.TokenColour);
+    row.datagramTooLong = datagram.size() > kMaxKeptDatagram;
+    Assign(row.datagram, row.datagramTooLong ? std::string_view() : datagram);
     row.UpdateColours();
     ++count_;
     ++added_;
@@ -60,6 +75,17 @@ void ProcessTable::Clear() {
     removed_ += count_;
     head_ = 0;
     count_ = 0;
+    std::vector<TableRow>().swap(ring_);
+}
+
+std::size_t ProcessTable::BytesHeld() const {
+    std::size_t bytes = ring_.capacity() * sizeof(TableRow);
+    for (const TableRow& row : ring_) {
+        for (const std::string& cell : row.cells)
+            bytes += cell.capacity() > 15 ? cell.capacity() + 1 : 0; // beyond the short-string room
+        bytes += row.datagram.capacity() > 15 ? row.datagram.capacity() + 1 : 0;
+    }
+    return bytes;
 }
 
 } // namespace qm

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qm {
@@ -30,10 +31,16 @@ enum Column {
 // integer), otherwise the 0x00BBGGRR value.
 int CellColour(const std::string& text);
 
+// The longest datagram a row keeps for the structured view.
+inline constexpr std::size_t kMaxKeptDatagram = 8192;
+
 struct TableRow {
     std::array<std::string, kColumnCount> cells;
     int idColour = -1;
     int tokenColour = -1;
+    // The datagram the row came from, when it is at most kMaxKeptDatagram long.
+    std::string datagram;
+    bool datagramTooLong = false;
 
     // Recomputes the two colours from cells 7 and 8.
     void UpdateColours();
@@ -50,11 +57,14 @@ public:
         return ring_[(head_ + static_cast<std::size_t>(i)) % ring_.size()];
     }
 
-    void AddRow(const SyslogMessage& message);
+    void AddRow(const SyslogMessage& message, std::string_view datagram = {});
     // Keeps the newest LimitRows - 2 messages (a limit of 1 or 2 acts as 3);
     // 0 means no limit.
     void TrimProcessTable(int limitRows);
+    // Drops every row and gives their memory back.
     void Clear();
+    // The memory the rows hold, for the statistics.
+    std::size_t BytesHeld() const;
 
     // Running totals since the table was made, for a view that catches up in
     // batches: messages ever added, and ever removed from the top.

@@ -1,5 +1,7 @@
 #include "reception/Reception.h"
 
+#include "settings/unitAdd_Ins.h"
+
 namespace qm {
 
 Reception::Reception(const Options& options, const Clock& clock)
@@ -21,13 +23,25 @@ HandleOutcome Reception::Receive(const Datagram& d) {
         break;
     case HandleOutcome::Undecodable:
         ++counts_.decodeFailures;
+        unlistedPriorities_.Note(kNoPriority, d.arrived); // its priority cannot be read
         break;
     case HandleOutcome::LogFailed:
     case HandleOutcome::Shutdown:
         ++counts_.logFailures;
         break;
     }
+    if (outcome != HandleOutcome::NotListening && outcome != HandleOutcome::Undecodable) NoteUnlisted(d);
     return outcome;
+}
+
+void Reception::NoteUnlisted(const Datagram& d) {
+    const Classification& verdict = handler_.Classified();
+    if (verdict.ipIndex < 0) unlistedSenders_.Note(d.fromIp, d.arrived);
+    if (verdict.idIndex < 0) {
+        const std::string& priority = handler_.Message().PriText;
+        const std::string_view number = Trim(priority);
+        unlistedPriorities_.Note(priority == kUnregistered || number.empty() ? kNoPriority : number, d.arrived);
+    }
 }
 
 } // namespace qm

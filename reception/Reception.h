@@ -10,6 +10,7 @@
 #include "settings/Options.h"
 #include "reception/ProcessTable.h"
 #include "reception/ReceptionHandler.h"
+#include "reception/SeenSenders.h"
 
 #include <cstdint>
 #include <optional>
@@ -42,12 +43,19 @@ public:
     const ProcessTable& Rows() const { return rows_; }
     LogWriter& Log() { return log_; }
     const ReceptionCounts& Counts() const { return counts_; }
+    // Senders no IP entry knows, and priorities no ID entry knows.
+    const SeenList& UnlistedSenders() const { return unlistedSenders_; }
+    const SeenList& UnlistedPriorities() const { return unlistedPriorities_; }
 
 private:
+    void NoteUnlisted(const Datagram& datagram);
+
     LogWriter log_;
     ProcessTable rows_;
     ReceptionHandler handler_;
     ReceptionCounts counts_;
+    SeenList unlistedSenders_;
+    SeenList unlistedPriorities_;
 };
 
 } // namespace qm

@@ -36,7 +36,7 @@ HandleOutcome ReceptionHandler::Handle(const Datagram& d) {
         }
     }
     if (table_) {
-        if (classification_.admitted) table_->AddRow(message_);
+        if (classification_.admitted) table_->AddRow(message_, d.bytes);
         // Trimmed after every message that got this far, admitted or not, so
         // a lowered limit takes effect at once.
         table_->TrimProcessTable(options_.General.LimitRows);

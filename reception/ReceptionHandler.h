@@ -49,6 +49,8 @@ public:
     // The message of the last Handle, finished as far as it got.
     const SyslogMessage& Message() const { return message_; }
     const std::string& Failure() const { return failure_; }
+    // The lists' verdict on the last message that was classified.
+    const Classification& Classified() const { return classification_; }
     bool Logged() const { return logged_; }
 
 private:

@@ -6,6 +6,7 @@
 #include "reception/LogFileReader.h"
 #include "reception/LogFiles.h"
 #include "settings/RegFile.h"
+#include "reception/StructuredSyslog.h"
 #include "reception/SyslogDecoder.h"
 
 #include <cstdio>
@@ -51,6 +52,12 @@ void FuzzDatagram(const std::uint8_t* data, std::size_t size) {
     Check(dotted.find(m.MessageText) != std::string::npos, "message inside the datagram");
     Check(m.Tag == qm::kUnexpected || dotted.find(m.Tag) != std::string::npos, "tag inside the datagram");
     Check(m.PriText == qm::kUnregistered || dotted.find(m.PriText) != std::string::npos, "priority inside");
+    // The structured view's parser: the message it finds is a piece of the datagram.
+    for (const bool priorityMissing : {false, true}) {
+        const qm::StructuredMessage s = qm::ParseStructured(datagram, priorityMissing);
+        Check(s.form == qm::StructuredMessage::Form::None || datagram.find(s.message) != std::string::npos,
+              "structured message inside the datagram");
+    }
 
     qm::Classification c;
     std::string failure;

@@ -43,4 +43,52 @@ TEST(Reception, CountsWhatBecameOfEveryDatagram) {
     EXPECT_EQ(reception.Rows().RecordCount(), 1);
 }
 
+// Who sends that no list knows: the senders no IP entry matched, and the
+// priorities no ID entry matched (by number, name or severity fallback).
+TEST(Reception, NotesTheSendersAndPrioritiesNoListKnows) {
+    qmtest::FakeClock clock;
+    Options options;
+    options.IdList = {{"13", "Router", "Yes", "", "255", "No", "Yes"}};
+    options.IpList = {{.Address = "10.0.0.1", .Name = "gw", .Listen = "Yes"}};
+    Reception reception(options, clock);
+    const auto receive = [&](std::string_view d, std::string_view ip, bool listening = true) {
+        reception.Receive(qmtest::Arrived(d, ip, 514, clock, listening));
+    };
+    receive("<13>a: listed both!", "10.0.0.1");
+    receive("<190>a: unlisted priority!", "10.0.0.1");
+    receive("<13>a: listed priority!", "10.0.0.7");
+    receive("no priority at all", "10.0.0.7");
+    receive("<x>a: unreadable!", "10.0.0.8");
+    receive("<190>a: stopped!", "10.0.0.9", false); // never seen
+    clock.time = DateTime{2026, 12, 6, 21, 12, 24};
+    receive("<190>a: again!", "10.0.0.7");
+
+    std::vector<std::pair<std::string, std::uint64_t>> senders, priorities;
+    for (const SeenEntry& e : reception.UnlistedSenders().Entries())
+        senders.emplace_back(e.key, e.messages);
+    for (const SeenEntry& e : reception.UnlistedPriorities().Entries())
+        priorities.emplace_back(e.key, e.messages);
+    EXPECT_EQ(senders, (std::vector<std::pair<std::string, std::uint64_t>>{{"10.0.0.7", 3}}));
+    EXPECT_EQ(priorities, (std::vector<std::pair<std::string, std::uint64_t>>{{"190", 2}, {"none", 2}}));
+    const SeenEntry first = reception.UnlistedPriorities().Entries().front();
+    EXPECT_EQ(first.last.second, first.first.second + 5);
+}
+
+// At most a thousand of each, the least recently seen dropped first.
+TEST(SeenList, KeepsTheThousandMostRecentlySeen) {
+    SeenList seen;
+    DateTime t;
+    for (int i = 0; i < 1500; ++i)
+        seen.Note("10.0." + std::to_string(i / 256) + "." + std::to_string(i % 256), t);
+    seen.Note("10.0.0.0", t); // gone already: back as new
+    seen.Note("10.0.5.219", t); // the newest: seen twice
+    const std::vector<SeenEntry> entries = seen.Entries();
+    ASSERT_EQ(entries.size(), SeenList::kMaxSeen);
+    EXPECT_EQ(entries[0].key, "10.0.5.219");
+    EXPECT_EQ(entries[0].messages, 2u);
+    EXPECT_EQ(entries[1].key, "10.0.0.0");
+    EXPECT_EQ(entries[1].messages, 1u);
+    EXPECT_EQ(entries.back().key, "10.0.1.245"); // the 502nd: 501 dropped before it
+}
+
 } // namespace
