@@ -40,7 +40,7 @@ double RssMb() {
 // About 100 MB of lines as the program writes them (600,000 lines).
 const std::filesystem::path& DayFile() {
     static qmtest::TempDir dir;
-    static const std::filesystem::path path = [] {
+    static const std::filesystem::path kPath = [] {
         const auto p = dir / "20261207-Router.log";
         std::ofstream out(p, std::ios::binary);
         std::size_t size = 0;
@@ -62,7 +62,7 @@ const std::filesystem::path& DayFile() {
         }
         return p;
     }();
-    return path;
+    return kPath;
 }
 
 void BM_ViewerRead100MB(benchmark::State& state) {
