@@ -4,6 +4,7 @@
 #include "platform/qt/DisplayText.h"
 
 #include "reception/ProcessTable.h"
+#include "reception/StructuredSyslog.h"
 #include "reception/qt/TableRowsModel.h"
 
 #include <QAbstractItemModel>
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QTreeWidget>
 
 #include <algorithm>
 #include <vector>
@@ -137,8 +139,77 @@ TfrmMessageViewer::TfrmMessageViewer(QWidget* parent) : QDialog(parent) {
     QPalette palette = memMessage->palette();
     palette.setColor(QPalette::Text, QColor(0, 0, 128));
     memMessage->setPalette(palette);
+
+    // Below what the window always showed: the fields of a message in one of
+    // the standard forms, for reading only.
+    auto* rule = new QFrame(this);
+    rule->setFrameShape(QFrame::HLine);
+    rule->setFrameShadow(QFrame::Sunken);
+    rule->setGeometry(0, 212, 350, 2);
+    labStructuredForm = new QLabel(this);
+    labStructuredForm->setObjectName("labStructuredForm");
+    labStructuredForm->setGeometry(9, 218, 334, 15);
+    treStructured = new QTreeWidget(this);
+    treStructured->setObjectName("treStructured");
+    treStructured->setGeometry(9, 236, 334, 170);
+    treStructured->setColumnCount(2);
+    treStructured->setHeaderLabels({"Field", "Value"});
+    treStructured->setColumnWidth(0, 110);
+    treStructured->setFocusPolicy(Qt::NoFocus);
+    bevel->setGeometry(0, 0, 350, 414);
+    setFixedSize(350, 414);
+
     // The memo is the only control that takes the focus.
     memMessage->setFocus();
+}
+
+void TfrmMessageViewer::ShowStructured(const std::string& text, bool reconstructed, bool tooLong) {
+    treStructured->clear();
+    if (tooLong) {
+        labStructuredForm->setText("The datagram is too long for the structured view.");
+        return;
+    }
+    const StructuredMessage m = ParseStructured(text, reconstructed);
+    const QString rebuilt = reconstructed ? QString(" (rebuilt from the Tag and Message fields)") : QString();
+    const auto add = [this](QTreeWidgetItem* parent, const char* name, const std::string& value) {
+        auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(treStructured);
+        item->setText(0, QString::fromUtf8(name));
+        item->setText(1, BoundedText(DisplayText(value), kMaxLabelText * 4));
+        return item;
+    };
+    switch (m.form) {
+    case StructuredMessage::Form::None:
+        labStructuredForm->setText(m.problem.empty()
+                                       ? "Not in a standard form" + rebuilt + "."
+                                       : "Not in a standard form" + rebuilt + ": " + DisplayText(m.problem) + ".");
+        return;
+    case StructuredMessage::Form::Rfc5424:
+        labStructuredForm->setText("RFC 5424" + rebuilt);
+        if (!m.priority.empty()) add(nullptr, "Priority", m.priority);
+        add(nullptr, "Version", m.version);
+        add(nullptr, "Timestamp", m.timestamp);
+        add(nullptr, "Host", m.host);
+        add(nullptr, "App-name", m.appName);
+        add(nullptr, "Process ID", m.procId);
+        add(nullptr, "Message ID", m.msgId);
+        for (const SdElement& element : m.data) {
+            QTreeWidgetItem* item = add(nullptr, "Structured data", element.id);
+            for (const auto& [name, value] : element.params)
+                add(item, name.c_str(), value);
+            item->setExpanded(true);
+        }
+        add(nullptr, "Message", m.message);
+        return;
+    case StructuredMessage::Form::Rfc3164:
+        labStructuredForm->setText("RFC 3164" + rebuilt);
+        if (!m.priority.empty()) add(nullptr, "Priority", m.priority);
+        add(nullptr, "Timestamp", m.timestamp);
+        add(nullptr, "Host", m.host);
+        add(nullptr, "Tag", m.tag);
+        add(nullptr, "PID", m.pid);
+        add(nullptr, "Message", m.message);
+        return;
+    }
 }
 
 void TfrmMessageViewer::ShowRow(const QAbstractItemModel& model, int row) {
@@ -157,6 +228,15 @@ void TfrmMessageViewer::ShowRow(const QAbstractItemModel& model, int row) {
     labNickName->setText(field(ColTag));
     labSourcePort->setText(field(ColPort));
     static_cast<MessageMemo*>(memMessage)->SetMessage(cell(ColMessage));
+
+    // A live row keeps the datagram it came from; a log line has only its
+    // fields, from which the text after the priority is rebuilt.
+    if (const auto* live = qobject_cast<const ProcessTableModel*>(&model)) {
+        if (const TableRow* r = live->RowAt(row)) ShowStructured(r->datagram, false, r->datagramTooLong);
+    } else if (const auto* log = qobject_cast<const TableRowsModel*>(&model); log && log->HasRow(row)) {
+        ShowStructured(std::string(log->CellText(row, ColTag)) + ":" + std::string(log->CellText(row, ColMessage)),
+                       true, false);
+    }
 }
 
 } // namespace qm

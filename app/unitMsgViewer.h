@@ -3,9 +3,12 @@
 
 #include <QDialog>
 
+#include <string>
+
 class QLabel;
 class QPlainTextEdit;
 class QAbstractItemModel;
+class QTreeWidget;
 
 namespace qm {
 
@@ -21,6 +24,10 @@ private:
     QLabel *labUserID = nullptr, *labDateTime = nullptr, *labIPAddress = nullptr, *labID_RFC = nullptr,
            *labNickName = nullptr, *labSourcePort = nullptr;
     QPlainTextEdit* memMessage = nullptr;
+    QLabel* labStructuredForm = nullptr;
+    QTreeWidget* treStructured = nullptr;
+
+    void ShowStructured(const std::string& text, bool reconstructed, bool tooLong);
 };
 
 } // namespace qm

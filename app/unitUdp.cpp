@@ -6,6 +6,7 @@
 #include "app/unitMsgViewer.h"
 #include "app/unitUdp_Ui.h"
 #include "platform/ErrorReport.h"
+#include "platform/FreeMemory.h"
 #include "platform/qt/DisplayText.h"
 #include "platform/qt/TNMUDP.h"
 #include "settings/SettingsStore.h"
@@ -80,6 +81,8 @@ TfrmUDP::TfrmUDP(MainWindowServices services, QWidget* parent)
     BuildToolBar();
     BuildClientArea();
     BuildStatusAndTray();
+    BuildHealth();
+    BuildFind();
     ConnectCommands();
     StartUp();
 }
@@ -120,7 +123,7 @@ void TfrmUDP::ConnectCommands() {
     new DoubleClickAnywhere(ui->clbIPFilter->viewport(), ui->actEditIPList);
     connect(ui->processModel, &ProcessTableModel::Flushed, this, [this](int inserted) {
         if (options_.General.AutoSizeGrid) ui->sizer.Update(ui->grdProcess, *ui->processModel, inserted);
-        if (inserted > 0) SelectInsertionRow(ui->grdProcess);
+        if (inserted > 0 && !FindingInProcess()) SelectInsertionRow(ui->grdProcess);
     });
 }
 
@@ -276,6 +279,8 @@ void TfrmUDP::actEditClearProcessGridExecute() {
         reception_->Rows().Clear();
         FlushProcessTable();
         if (options_.General.AutoSizeGrid) ui->sizer.Reset(ui->grdProcess);
+        ReleaseRowStorage(ui->grdProcess); // the view's per-row sizes too
+        ReturnFreeMemory();
     } else {
         if (ui->logLoad) ui->logLoad->Cancel(); // a file still loading would fill it again
         ClearViewer();

@@ -8,15 +8,18 @@
 #include "platform/KeyStore.h"
 #include "platform/qt/Dialogs.h"
 #include "reception/Reception.h"
+#include "reception/ReceptionHealth.h"
 #include "settings/Options.h"
 #include "settings/ui/unitOptions.h"
 
 #include <QMainWindow>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 class QListWidgetItem;
+class QTableView;
 
 namespace qm {
 
@@ -50,8 +53,9 @@ public:
     // The end of the operator's session: the same, but nobody is there to
     // answer a box, so failures go to the error file and the exit status.
     void EndSession();
-    // The options dialog on `page`; OK takes its edits over.
-    void OpenOptionsDialog(TfrmOptions::Page page);
+    // The options dialog on `page`; OK takes its edits over. With `newRow`,
+    // the ID or IP page opens with a new row holding it.
+    void OpenOptionsDialog(TfrmOptions::Page page, const std::optional<std::string>& newRow = std::nullopt);
 
     // What the operator sees and the program runs on.
     const Options& CurrentOptions() const { return options_; }
@@ -65,6 +69,8 @@ public:
     void FlushProcessTable();
     // Whether Open Log-file is still reading or measuring a file.
     bool LoadingLog() const;
+    // Reception's health as the status bar and the statistics show it.
+    ReceptionHealth Health() const;
 
 signals:
     // A close was granted: the program ends with this status.
@@ -85,6 +91,8 @@ private:
     void BuildToolBar();
     void BuildClientArea();
     void BuildStatusAndTray();
+    void BuildHealth();
+    void BuildFind();
     void ConnectCommands();
     void StartUp();
 
@@ -103,6 +111,16 @@ private:
     void actExportOptionsExecute();
     void actImportOptionsExecute();
     void actClearRegistryExecute();
+    void actStatisticsExecute();
+    void actFindExecute();
+    // The next (or previous) match of the find bar in the shown table.
+    void FindNext(bool forward);
+    void PlaceFindBar();
+    QTableView* ShownGrid() const;
+    // The find bar is open on the live table: the selection stays put.
+    bool FindingInProcess() const;
+    // Once a second: the rate, the losses, the statistics window.
+    void SampleHealth();
     void mnuPopup1Click();
     void clbFilterClickCheck(QListWidgetItem* item);
 

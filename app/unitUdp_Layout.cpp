@@ -6,6 +6,7 @@
 #include <QActionGroup>
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QVBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -33,11 +34,12 @@ QAction* MakeAction(QObject* owner, const char* name, const QString& caption, co
     return a;
 }
 
-// A page holding one widget inside a 5-pixel margin.
+// A page holding one widget inside a 5-pixel margin (and the find bar under
+// it while it is open there).
 QWidget* Page(const char* name, QWidget* content) {
     auto* page = new QWidget;
     page->setObjectName(QString::fromLatin1(name));
-    auto* layout = new QHBoxLayout(page);
+    auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(5, 5, 5, 5);
     layout->addWidget(content);
     return page;

@@ -7,7 +7,7 @@
 
 namespace qm {
 
-void TfrmUDP::OpenOptionsDialog(TfrmOptions::Page page) {
+void TfrmUDP::OpenOptionsDialog(TfrmOptions::Page page, const std::optional<std::string>& newRow) {
     // A changed port is bound at OK, before anything is taken over; a port
     // that cannot be listened on leaves the dialog open and the old one bound.
     const auto bindPort = [this](int port) -> std::string {
@@ -19,6 +19,7 @@ void TfrmUDP::OpenOptionsDialog(TfrmOptions::Page page) {
     connect(&dialog, &TfrmOptions::ColourDialogClosed, ui->grdProcess->viewport(),
             qOverload<>(&QWidget::update));
     dialog.SelectPage(page);
+    if (newRow) dialog.AddRowHolding(page, *newRow);
     if (dialog.exec() == QDialog::Accepted) ApplyOptions(dialog.Edit());
 }
 

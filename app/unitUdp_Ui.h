@@ -3,8 +3,12 @@
 #pragma once
 
 #include "app/unitUdp.h"
+#include "reception/ReceptionHealth.h"
+
+#include <QElapsedTimer>
 #include "reception/qt/LogFileLoad.h"
 #include "reception/qt/ProcessGrid.h"
+#include "reception/qt/TableFind.h"
 #include "reception/qt/TableRowsModel.h"
 
 class QAction;
@@ -32,6 +36,7 @@ struct TfrmUDP::Ui {
     QToolBar* barTool = nullptr;
     QLabel* statusPanel0 = nullptr;
     QLabel* statusPanel1 = nullptr;
+    QLabel* statusPanel2 = nullptr; // reception's rate and losses
     QSystemTrayIcon* Sys = nullptr;
     QMenu* popSys = nullptr;
     QMenu* mnuPopups = nullptr;
@@ -44,6 +49,8 @@ struct TfrmUDP::Ui {
     QAction *actViewFilterExplorer = nullptr, *actViewToolBar = nullptr, *actViewStatus = nullptr;
     QAction *actOptions = nullptr, *actExportOptions = nullptr, *actImportOptions = nullptr;
     QAction* actClearRegistry = nullptr;
+    QAction* actStatistics = nullptr;
+    QAction* actFind = nullptr;
     QAction *actAbout = nullptr, *actHelp = nullptr;
     QAction *mnuShowProcessTable = nullptr, *mnuShowViewerTable = nullptr;
     QAction *mnuShowIDFilter = nullptr, *mnuShowIPFilter = nullptr;
@@ -53,6 +60,14 @@ struct TfrmUDP::Ui {
     ProcessTableModel* processModel = nullptr;
     LogViewerModel* viewerModel = nullptr;
     IncrementalColumnSizer sizer;
+    // Reception's health, sampled once a second.
+    RateMeter rate;
+    std::unique_ptr<QElapsedTimer> sinceSample; // since the last sample
+    class TfrmStatistics* statistics = nullptr;
+    class FindBar* findBar = nullptr;
+    TextMatcher findMatcher; // what the find bar highlights
+    bool operatorRowGoing = false; // trimming is taking the row chosen while finding
+
     // Open Log-file while it runs, and its progress once it takes a while.
     LogFileLoad* logLoad = nullptr;
     QProgressDialog* logProgress = nullptr;

@@ -104,6 +104,11 @@ bool AddKeyedRow(ListGrid& grid) {
     return true;
 }
 
+void AddRowHolding(ListGrid& grid, bool (*add)(ListGrid&), int column, const std::string& value) {
+    if (!add(grid)) grid.SetCurrent(grid.RowCount() - 1);
+    grid.SetCell(grid.Current(), column, value);
+}
+
 void AddSeverityPreset(ListGrid& ids, int level) {
     if (level < 0 || level > 7) return;
     // A complete last row gets a new row after it; an incomplete one takes

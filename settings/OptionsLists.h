@@ -62,6 +62,11 @@ extern const std::array<const char*, 8> kSeverityColours;
 bool AddIdRow(ListGrid& ids);
 bool AddKeyedRow(ListGrid& grid); // IP and Token: column 0 decides
 
+// A row holding `value` in `column` (an ID's number, an IP's address), the
+// rest left for the operator: "Add to list..." of the statistics. Like a
+// preset, it goes into an incomplete last row.
+void AddRowHolding(ListGrid& grid, bool (*add)(ListGrid&), int column, const std::string& value);
+
 // The preset of one severity level. The preset never overwrites a complete
 // entry: when the last row is incomplete, it goes into that row (made current).
 void AddSeverityPreset(ListGrid& ids, int level);

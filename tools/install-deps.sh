@@ -8,7 +8,7 @@ packages=(
   cmake make g++ pkg-config
   qt6-base-dev libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  bsdutils
+  bsdutils python3
 )
 [ $# -gt 0 ] && packages=("$@")
 

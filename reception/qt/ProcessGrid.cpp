@@ -70,6 +70,11 @@ void SelectInsertionRow(QTableView* grid) {
 
 void GridCellPainter::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const {
     QStyledItemDelegate::initStyleOption(option, index);
+    if (matcher_ && !matcher_->Empty()) {
+        const auto* model = qobject_cast<const TableRowsModel*>(index.model());
+        if (model && model->HasRow(index.row()) && matcher_->Matches(model->CellText(index.row(), index.column())))
+            option->backgroundBrush = QColor(255, 230, 110);
+    }
     const int column = index.column();
     if (column != ColDate && column != ColMessage && column != ColName) return;
     int colour = index.data(TableRowsModel::IdColourRole).toInt();

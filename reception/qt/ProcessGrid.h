@@ -3,6 +3,7 @@
 #pragma once
 
 #include "reception/qt/CellText.h"
+#include "reception/qt/TableFind.h"
 #include "reception/qt/TableRowsModel.h"
 
 #include <QStyledItemDelegate>
@@ -39,8 +40,14 @@ class GridCellPainter : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
+    // The cells `matcher` matches get a highlight (the find bar); null for none.
+    void HighlightMatches(const TextMatcher* matcher) { matcher_ = matcher; }
+
 protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
+
+private:
+    const TextMatcher* matcher_ = nullptr;
 };
 
 // Every column as wide as its widest cell (header and empty row included)

@@ -1,5 +1,7 @@
 #include "reception/qt/TableRowsModel.h"
+
 #include "platform/qt/DisplayText.h"
+#include "reception/LogFiles.h"
 #include "reception/qt/CellText.h"
 
 #include <QTimer>
@@ -85,6 +87,7 @@ int ProcessTableModel::Flush() {
     // Rows the core has dropped since the last flush leave from the top.
     if (coreFirst > shownFirst_ && shownCount_ > 0) {
         const int drop = static_cast<int>(std::min<std::uint64_t>(coreFirst - shownFirst_, shownCount_));
+        emit Trimming(drop);
         beginRemoveRows({}, 0, drop - 1);
         shownFirst_ += static_cast<std::uint64_t>(drop);
         shownCount_ -= drop;
@@ -116,6 +119,11 @@ std::string_view LogViewerModel::CellText(int row, int column) const {
         splitRow_ = row;
     }
     return splitFields_[static_cast<std::size_t>(column)];
+}
+
+TableRowsModel::RowBytes LogViewerModel::BytesOfRow(int row) const {
+    if (!HasRow(row)) return {};
+    return {content_.Line(row), kLogFieldSeparator};
 }
 
 void LogViewerModel::SetContent(LogFileContent content) {

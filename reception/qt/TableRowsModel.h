@@ -32,6 +32,15 @@ public:
     virtual std::string_view CellText(int row, int column) const = 0;
     virtual int IdColourOf(int /*row*/) const { return -1; }
     virtual int TokenColourOf(int /*row*/) const { return -1; }
+
+    // The bytes a row's cells were cut from, each cell a part of them, where
+    // the model keeps the row so; empty bytes where it does not. A search
+    // rules out a whole row at once with them.
+    struct RowBytes {
+        std::string_view bytes;
+        char separator = 0;
+    };
+    virtual RowBytes BytesOfRow(int /*row*/) const { return {}; }
 };
 
 // The live table: a window onto the ProcessTable core that catches up in
@@ -65,6 +74,8 @@ public:
 signals:
     // After every Flush, with the number of rows inserted.
     void Flushed(int inserted);
+    // Before the top `count` rows leave, while views still show them.
+    void Trimming(int count);
 
 private:
     const ProcessTable& table_;
@@ -85,6 +96,7 @@ public:
     int rowCount(const QModelIndex& parent = {}) const override;
     bool HasRow(int row) const override { return row >= 0 && row < content_.RowCount(); }
     std::string_view CellText(int row, int column) const override;
+    RowBytes BytesOfRow(int row) const override;
 
     // Replaces every row in one reset.
     void SetContent(LogFileContent content);

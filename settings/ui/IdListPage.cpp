@@ -205,4 +205,11 @@ void IdListPage::edtIDNumberExit() {
     asking_ = false;
 }
 
+void IdListPage::AddRowHolding(const std::string& value) {
+    qm::AddRowHolding(Grid(), AddIdRow, IdNo, value);
+    Reload();
+    LoadEditPanel();
+    edtIDName->setFocus(); // the name is the operator's to give
+}
+
 } // namespace qm

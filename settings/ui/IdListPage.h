@@ -25,6 +25,9 @@ public:
     void LoadEditPanel() override;
     // "+" and Ins open the preset menu.
     void AddRow() override;
+    // A row holding `value` in the key column (the ID's number, the IP's
+    // address), the rest left for the operator.
+    void AddRowHolding(const std::string& value);
     // The preset of severity `level` (0..7), or of all eight for -1.
     void AddSeverityPreset(int level);
 

@@ -65,4 +65,11 @@ void IpListPage::AddRow() {
     AddRowFocusing(AddKeyedRow, edtIPName);
 }
 
+void IpListPage::AddRowHolding(const std::string& value) {
+    qm::AddRowHolding(Grid(), AddKeyedRow, IpAddress, value);
+    Reload();
+    LoadEditPanel();
+    edtIPName->setFocus(); // the name is the operator's to give
+}
+
 } // namespace qm

@@ -15,6 +15,9 @@ public:
     void FillListGrid(const std::vector<IpEntry>& entries, int current);
     void LoadEditPanel() override;
     void AddRow() override;
+    // A row holding `value` in the key column (the ID's number, the IP's
+    // address), the rest left for the operator.
+    void AddRowHolding(const std::string& value);
 
 private:
     QLineEdit *edtIPName, *edtIPAddress;

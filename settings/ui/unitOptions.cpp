@@ -294,6 +294,12 @@ void TfrmOptions::SelectPage(Page page) {
     ui->tabPage->setCurrentIndex(page);
 }
 
+void TfrmOptions::AddRowHolding(Page page, const std::string& value) {
+    SelectPage(page);
+    if (page == PageIdList) ui->idPage->AddRowHolding(value);
+    if (page == PageIpList) ui->ipPage->AddRowHolding(value);
+}
+
 void TfrmOptions::tabPageChange(int page) {
     ui->labHint->setVisible(page != PageGeneral);
     if (ListPage* list = ui->CurrentList()) list->Entered();

@@ -49,6 +49,10 @@ public:
     // Selects a page without it counting as the operator's page change.
     void SelectPage(Page page);
 
+    // Opens on the ID or IP page with a new row holding `value` (a priority's
+    // number, a sender's address): "Add to list..." of the statistics.
+    void AddRowHolding(Page page, const std::string& value);
+
     // What OK took, once the dialog was accepted.
     const OptionsEdit& Edit() const { return edit_; }
 

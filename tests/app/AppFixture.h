@@ -19,8 +19,11 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 #include <QUdpSocket>
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace qmtest {
 
@@ -124,6 +127,18 @@ protected:
     void OpenLog() {
         QTest::keyClick(window.get(), Qt::Key_O, Qt::ControlModifier);
         EXPECT_TRUE(WaitUntil([&] { return !window->LoadingLog(); }));
+    }
+
+    // Runs `inside` once the modal window of type T is up, then closes it.
+    template <typename T> T* WithModal(std::function<void(T*)> inside, std::function<void()> open) {
+        T* seen = nullptr;
+        QTimer::singleShot(50, [&] {
+            seen = qobject_cast<T*>(QApplication::activeModalWidget());
+            if (seen) inside(seen);
+            if (QWidget* still = QApplication::activeModalWidget()) still->close();
+        });
+        open();
+        return seen;
     }
 
     // The window's widgets and commands, by objectName.

@@ -20,6 +20,10 @@
 #include <QTableView>
 #include <QTextEdit>
 #include <QTimer>
+#include <QTreeWidget>
+
+#include <filesystem>
+#include <vector>
 
 using namespace qm;
 
@@ -45,17 +49,6 @@ protected:
     }
     QString Cell(int row, int column) { return qmtest::CellText(Viewer(), row, column); }
 
-    // Runs `inside` once the modal window of type T is up, then closes it with `key`.
-    template <typename T> T* WithModal(std::function<void(T*)> inside, std::function<void()> open) {
-        T* seen = nullptr;
-        QTimer::singleShot(50, [&] {
-            seen = qobject_cast<T*>(QApplication::activeModalWidget());
-            if (seen) inside(seen);
-            if (QWidget* still = QApplication::activeModalWidget()) still->close();
-        });
-        open();
-        return seen;
-    }
 };
 
 TEST_F(ViewerTest, LoadsAFileIntoTheViewer) {
@@ -236,6 +229,72 @@ TEST_F(ViewerTest, PropertiesOfTheSelectedRowOfTheActivePage) {
     WithModal<TfrmMessageViewer>([&](TfrmMessageViewer* m) { user = qmtest::Child<QLabel>(m, "labUserID")->text(); },
                                  [&] { Act("actMessageViewer")->trigger(); });
     EXPECT_EQ(user, "");
+}
+
+// A message in a standard form shows its fields below the message: from the
+// datagram of a live row, rebuilt from the Tag and Message of a log line.
+TEST_F(ViewerTest, StandardFormsShowTheirFields) {
+    if (!std::filesystem::exists("/usr/bin/logger")) GTEST_SKIP() << "util-linux logger is not at hand";
+    store.WriteText(kGeneralKey, "WriteToLog", "1");
+    store.WriteText(kGeneralKey, "LogDir", (dir / "Log").string());
+    store.WriteText(kGeneralKey, "AutoListen", "1");
+    store.WriteText(kIdKey, "12", "Disk,Yes,,255,No,Yes");
+    store.WriteText(kIdKey, "13", "App,Yes,,255,No,Yes");
+    TfrmUDP& w = Start();
+    const std::string port = std::to_string(w.ListeningPort());
+    for (const std::vector<std::string>& form :
+         {std::vector<std::string>{"--rfc5424", "--sd-id", "probe@32473", "--sd-param", "zone=\"eu\"", "--msgid", "ID47"},
+          std::vector<std::string>{"--rfc3164"}}) {
+        std::vector<std::string> args{"/usr/bin/logger", "-n", "127.0.0.1", "-P", port, "-d", "-t", "disk", "-p", "user.warning"};
+        args.insert(args.end(), form.begin(), form.end());
+        args.push_back("disk almost full");
+        auto r = qmtest::RunProcess(args);
+        ASSERT_EQ(r.exitCode, 0) << r.output;
+        ASSERT_TRUE(WaitUntil([&] { return Records() == (form.size() > 1 ? 1 : 2); }));
+    }
+    QUdpSocket s;
+    s.writeDatagram("<13>app: plain!", QHostAddress::LocalHost, static_cast<quint16>(w.ListeningPort()));
+    ASSERT_TRUE(WaitUntil([&] { return Records() == 3; }));
+    w.FlushProcessTable();
+
+    // Each field as "name=value", the structured data's parameters indented.
+    const auto fieldsOf = [&](QTableView* grid, int row) {
+        QStringList fields;
+        QString form;
+        grid->setFocus();
+        grid->selectRow(row);
+        WithModal<TfrmMessageViewer>(
+            [&](TfrmMessageViewer* m) {
+                form = qmtest::Child<QLabel>(m, "labStructuredForm")->text();
+                auto* tree = qmtest::Child<QTreeWidget>(m, "treStructured");
+                for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+                    const QTreeWidgetItem* item = tree->topLevelItem(i);
+                    fields << item->text(0) + "=" + item->text(1);
+                    for (int c = 0; c < item->childCount(); ++c)
+                        fields << "  " + item->child(c)->text(0) + "=" + item->child(c)->text(1);
+                }
+            },
+            [&] { Act("actMessageViewer")->trigger(); });
+        return form + "|" + fields.join("|");
+    };
+    const QString rfc5424 = fieldsOf(Process(), 0);
+    EXPECT_TRUE(rfc5424.startsWith("RFC 5424|Priority=12|Version=1|Timestamp=20")) << rfc5424.toStdString();
+    EXPECT_TRUE(rfc5424.contains("|App-name=disk|Process ID=-|Message ID=ID47|")) << rfc5424.toStdString();
+    EXPECT_TRUE(rfc5424.endsWith("|Structured data=probe@32473|  zone=eu|Message=disk almost full"))
+        << rfc5424.toStdString();
+    const QString rfc3164 = fieldsOf(Process(), 1);
+    EXPECT_TRUE(rfc3164.startsWith("RFC 3164|Priority=12|Timestamp=")) << rfc3164.toStdString();
+    EXPECT_TRUE(rfc3164.endsWith("|Tag=disk|PID=|Message=disk almost full")) << rfc3164.toStdString();
+    EXPECT_EQ(fieldsOf(Process(), 2), "Not in a standard form.|");
+
+    // The log line keeps the Tag and Message fields only (the last byte of
+    // the datagram is never logged).
+    dialogs.files = {QString::fromStdString((dir / "Log" / "20261206-Disk.log").string())};
+    Act("actOpenLog")->trigger(); // (the modal windows above took the key focus from the window)
+    ASSERT_TRUE(WaitUntil([&] { return !window->LoadingLog() && qmtest::Rows(Viewer()) == 2; }));
+    const QString rebuilt = fieldsOf(Viewer(), 1);
+    EXPECT_TRUE(rebuilt.startsWith("RFC 3164 (rebuilt from the Tag and Message fields)|Timestamp=")) << rebuilt.toStdString();
+    EXPECT_TRUE(rebuilt.endsWith("|Tag=disk|PID=|Message=disk almost ful")) << rebuilt.toStdString();
 }
 
 // A message of any length opens at once; what the operator copies from the

@@ -9,6 +9,7 @@
 #include "reception/qt/LogFileLoad.h"
 #include "reception/qt/ProcessGrid.h"
 #include "reception/qt/TableRowsModel.h"
+#include "reception/qt/TableFind.h"
 #include "support/TempDir.h"
 
 #include <QApplication>
@@ -123,6 +124,23 @@ void BM_ViewerOpenAutoSized100MB(benchmark::State& state) {
     state.counters["widths_exact"] = WidthsAreExact(view, model);
 }
 BENCHMARK(BM_ViewerOpenAutoSized100MB)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// Find through the 100 MB file: a text in no cell (every cell read once,
+// the worst case) and one in the last line only, case folded.
+void BM_ViewerFind100MB(benchmark::State& state) {
+    LogViewerModel model;
+    LogFileContent content;
+    if (content.Load(DayFile().string()) != LogFileContent::End::Loaded) state.SkipWithError("load failed");
+    model.SetContent(std::move(content));
+    const TextMatcher matcher(state.range(0) ? QString("SEQ %1").arg(model.RecordCount() - 1) : QString("no such text"),
+                              false);
+    FoundCell found;
+    for (auto _ : state)
+        found = FindCell(model, matcher, -1, 0, true);
+    state.counters["lines"] = model.RecordCount();
+    state.counters["found_row"] = found.row;
+}
+BENCHMARK(BM_ViewerFind100MB)->ArgName("in_last_line")->DenseRange(0, 1)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // 100 MB files of every shape: memory while shown (against the file's size
 // plus 16 bytes a line) and after Clear, both above the idle program.

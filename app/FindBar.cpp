@@ -1,0 +1,93 @@
+#include "app/FindBar.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QToolButton>
+
+namespace qm {
+
+FindBar::FindBar(QWidget* parent) : QWidget(parent) {
+    setObjectName("barFind");
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(5, 2, 5, 2);
+    auto* caption = new QLabel("Find:");
+    edtFind = new QLineEdit;
+    edtFind->setObjectName("edtFind");
+    edtFind->setClearButtonEnabled(true);
+    caption->setBuddy(edtFind);
+    chkMatchCase = new QCheckBox("Match case");
+    chkMatchCase->setObjectName("chkMatchCase");
+    const auto button = [this](const char* name, const QString& text, const QString& tip) {
+        auto* b = new QToolButton(this);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setText(text);
+        b->setToolTip(tip);
+        b->setAutoRaise(true);
+        return b;
+    };
+    QToolButton* previous = button("btnFindPrevious", QString::fromUtf8("\u25B2"), "Previous match (Shift+Enter)");
+    QToolButton* next = button("btnFindNext", QString::fromUtf8("\u25BC"), "Next match (Enter)");
+    QToolButton* close = button("btnFindClose", QString::fromUtf8("\u2715"), "Close (Esc)");
+    labFindNote = new QLabel;
+    labFindNote->setObjectName("labFindNote");
+    layout->addWidget(caption);
+    layout->addWidget(edtFind, 1);
+    layout->addWidget(previous);
+    layout->addWidget(next);
+    layout->addWidget(chkMatchCase);
+    layout->addWidget(labFindNote, 1);
+    layout->addWidget(close);
+    connect(previous, &QToolButton::clicked, this, [this] { emit Search(false); });
+    connect(next, &QToolButton::clicked, this, [this] { emit Search(true); });
+    connect(close, &QToolButton::clicked, this, [this] {
+        hide();
+        emit Closed();
+    });
+    connect(edtFind, &QLineEdit::textChanged, this, [this] {
+        labFindNote->clear();
+        emit Changed();
+    });
+    connect(chkMatchCase, &QCheckBox::toggled, this, &FindBar::Changed);
+    for (QWidget* w : std::initializer_list<QWidget*>{edtFind, chkMatchCase})
+        w->installEventFilter(this);
+    hide();
+}
+
+void FindBar::Open() {
+    show();
+    edtFind->setFocus();
+    edtFind->selectAll();
+}
+
+QString FindBar::Text() const {
+    return edtFind->text();
+}
+
+bool FindBar::MatchCase() const {
+    return chkMatchCase->isChecked();
+}
+
+void FindBar::SetNote(const QString& note) {
+    labFindNote->setText(note);
+}
+
+bool FindBar::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            emit Search(!(key->modifiers() & Qt::ShiftModifier));
+            return true;
+        }
+        if (key->key() == Qt::Key_Escape) {
+            hide();
+            emit Closed();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace qm

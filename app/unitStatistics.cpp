@@ -1,0 +1,162 @@
+#include "app/unitStatistics.h"
+
+#include "platform/qt/Dialogs.h"
+#include "platform/qt/DisplayText.h"
+
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace qm {
+
+namespace {
+
+QString Number(std::uint64_t n) {
+    return QString::number(n);
+}
+
+QString Moment(const DateTime& t) {
+    return QString::asprintf("%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
+}
+
+QTableWidget* SeenTable(const char* name, const char* key) {
+    auto* table = new QTableWidget(0, 4);
+    table->setObjectName(QString::fromLatin1(name));
+    table->setHorizontalHeaderLabels({QString::fromLatin1(key), "Messages", "First seen", "Last seen"});
+    table->verticalHeader()->hide();
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->horizontalHeader()->setStretchLastSection(true);
+    table->setMinimumHeight(120);
+    return table;
+}
+
+// The key of the selected row, or empty.
+std::string SelectedKey(const QTableWidget* table) {
+    const QList<QTableWidgetItem*> selected = table->selectedItems();
+    if (selected.isEmpty()) return {};
+    return StoredText(table->item(selected.front()->row(), 0)->text());
+}
+
+} // namespace
+
+TfrmStatistics::TfrmStatistics(QWidget* parent) : QDialog(parent, Qt::Window) {
+    setObjectName("frmStatistics");
+    setWindowTitle("Reception statistics");
+    setFont(WindowFont());
+    auto* layout = new QVBoxLayout(this);
+    auto* form = new QFormLayout;
+    const std::pair<const char*, const char*> rows[] = {
+        {"labReceived", "Datagrams received"},
+        {"labBytes", "Bytes received"},
+        {"labAdmitted", "Admitted"},
+        {"labRejected", "Rejected by the filters"},
+        {"labLogged", "Lines logged"},
+        {"labLogFailures", "Log failures"},
+        {"labDecodeFailures", "Decoding failures"},
+        {"labDroppedStopped", "Dropped while stopped"},
+        {"labSystemDrops", "Dropped by the system (receive buffer full)"},
+        {"labProgramDrops", "Dropped by the program (queue full)"},
+        {"labRate", "Rate"},
+        {"labPeakRate", "Peak rate"},
+        {"labReceiveBuffer", "Receive buffer"},
+        {"labLastDatagram", "Last datagram"},
+    };
+    for (const auto& [name, caption] : rows)
+        form->addRow(QString::fromLatin1(caption), Figure(name));
+    layout->addLayout(form);
+
+    grdUnlistedSenders = SeenTable("grdUnlistedSenders", "Address");
+    grdUnlistedPriorities = SeenTable("grdUnlistedPriorities", "Priority");
+    btnAddSender = new QPushButton(QString::fromUtf8("Add to list\u2026"));
+    btnAddSender->setObjectName("btnAddSender");
+    btnAddPriority = new QPushButton(QString::fromUtf8("Add to list\u2026"));
+    btnAddPriority->setObjectName("btnAddPriority");
+    const auto section = [&](const char* title, QTableWidget* table, QPushButton* add) {
+        auto* box = new QGroupBox(QString::fromLatin1(title));
+        auto* inner = new QVBoxLayout(box);
+        inner->addWidget(table);
+        auto* buttons = new QHBoxLayout;
+        buttons->addStretch(1);
+        buttons->addWidget(add);
+        inner->addLayout(buttons);
+        layout->addWidget(box);
+        add->setEnabled(false);
+        connect(table, &QTableWidget::itemSelectionChanged, add, [table, add] {
+            const std::string key = SelectedKey(table);
+            add->setEnabled(!key.empty() && key != kNoPriority); // "none" is no number to list
+        });
+    };
+    section("Senders in no IP entry", grdUnlistedSenders, btnAddSender);
+    section("Priorities in no ID entry", grdUnlistedPriorities, btnAddPriority);
+    connect(btnAddSender, &QPushButton::clicked, this,
+            [this] { emit AddToList(TfrmOptions::PageIpList, SelectedKey(grdUnlistedSenders)); });
+    connect(btnAddPriority, &QPushButton::clicked, this,
+            [this] { emit AddToList(TfrmOptions::PageIdList, SelectedKey(grdUnlistedPriorities)); });
+    resize(520, 640);
+}
+
+QLabel* TfrmStatistics::Figure(const char* name) {
+    auto* label = new QLabel;
+    label->setObjectName(QString::fromLatin1(name));
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    figures_[name] = label;
+    return label;
+}
+
+void TfrmStatistics::Refresh(const ReceptionHealth& h, const SeenList& senders, const SeenList& priorities) {
+    const ReceptionCounts& c = h.counts;
+    figures_["labReceived"]->setText(Number(h.reader.received));
+    figures_["labBytes"]->setText(Number(h.reader.bytes));
+    figures_["labAdmitted"]->setText(Number(c.admitted));
+    figures_["labRejected"]->setText(Number(c.rejected));
+    figures_["labLogged"]->setText(Number(c.logged));
+    figures_["labLogFailures"]->setText(Number(c.logFailures));
+    figures_["labDecodeFailures"]->setText(Number(c.decodeFailures));
+    figures_["labDroppedStopped"]->setText(Number(c.droppedWhileStopped));
+    // The system may not say (Windows): "n/a", never a 0 that would claim none.
+    figures_["labSystemDrops"]->setText(h.reader.systemDrops ? Number(*h.reader.systemDrops) : QString("n/a"));
+    figures_["labProgramDrops"]->setText(Number(h.reader.queueDrops));
+    figures_["labRate"]->setText(QString::number(qRound64(h.rate)) + " msg/s");
+    figures_["labPeakRate"]->setText(QString::number(qRound64(h.peakRate)) + " msg/s");
+    figures_["labReceiveBuffer"]->setText(h.receiveBuffer > 0 ? QString::number(h.receiveBuffer) + " bytes"
+                                                                : QString("n/a"));
+    figures_["labLastDatagram"]->setText(c.lastDatagram ? Moment(*c.lastDatagram) : QString("none yet"));
+    FillSeen(grdUnlistedSenders, senders);
+    FillSeen(grdUnlistedPriorities, priorities);
+}
+
+void TfrmStatistics::FillSeen(QTableWidget* table, const SeenList& seen) {
+    // The selection follows its key, wherever the refresh puts it.
+    const std::string selected = SelectedKey(table);
+    const std::vector<SeenEntry> entries = seen.Entries();
+    table->setRowCount(static_cast<int>(entries.size()));
+    int reselect = -1;
+    for (int r = 0; r < static_cast<int>(entries.size()); ++r) {
+        const SeenEntry& e = entries[static_cast<std::size_t>(r)];
+        const QString cells[] = {DisplayText(e.key), Number(e.messages), Moment(e.first), Moment(e.last)};
+        for (int c = 0; c < 4; ++c) {
+            QTableWidgetItem* item = table->item(r, c);
+            if (!item) table->setItem(r, c, item = new QTableWidgetItem);
+            item->setText(cells[c]);
+        }
+        if (e.key == selected) reselect = r;
+    }
+    table->clearSelection();
+    if (reselect >= 0) table->selectRow(reselect);
+}
+
+QString HealthPanelText(const ReceptionHealth& health) {
+    QString text = QString::number(qRound64(health.rate)) + " msg/s";
+    if (const std::uint64_t lost = health.Lost())
+        text += QString(", <span style=\"color:#c00000\">lost %1</span>").arg(lost);
+    return text;
+}
+
+} // namespace qm

@@ -1,0 +1,42 @@
+// Reception's health as the operator sees it: what became of the datagrams,
+// what the reader and the system dropped, and the rate.
+#pragma once
+
+#include "platform/DatagramReader.h"
+#include "reception/Reception.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace qm {
+
+// The current and the peak rate, from a running total sampled about once a
+// second.
+class RateMeter {
+public:
+    void Sample(std::uint64_t total, double seconds) {
+        if (seconds <= 0) return;
+        rate_ = total >= last_ ? static_cast<double>(total - last_) / seconds : 0;
+        last_ = total;
+        peak_ = std::max(peak_, rate_);
+    }
+    double Rate() const { return rate_; }
+    double Peak() const { return peak_; }
+
+private:
+    std::uint64_t last_ = 0;
+    double rate_ = 0;
+    double peak_ = 0;
+};
+
+struct ReceptionHealth {
+    ReceptionCounts counts;
+    ReaderCounts reader;
+    double rate = 0;     // datagrams a second, over the last second
+    double peakRate = 0;
+    int receiveBuffer = 0; // bytes the system granted the socket
+    // The program's drops and, where the system says, the system's.
+    std::uint64_t Lost() const { return reader.queueDrops + reader.systemDrops.value_or(0); }
+};
+
+} // namespace qm

@@ -1,0 +1,104 @@
+// Find without filtering: Ctrl+F, Enter and Shift+Enter, wrapping, Match
+// case, Esc; and the live table's selection staying put while the bar is open.
+#include "AppFixture.h"
+#include "reception/LogFiles.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+
+using namespace qm;
+
+namespace {
+
+class FindTest : public qmtest::AppFixture {
+protected:
+    QLineEdit* Field() { return Find<QLineEdit>("edtFind"); }
+    QString Note() { return Find<QLabel>("labFindNote")->text(); }
+    int CurrentRow(QTableView* grid) { return grid->currentIndex().row(); }
+    void Send(const QByteArray& datagram) {
+        QUdpSocket s;
+        s.writeDatagram(datagram, QHostAddress::LocalHost, static_cast<quint16>(window->ListeningPort()));
+    }
+};
+
+TEST_F(FindTest, FindsEveryMatchInTurnAndWraps) {
+    Start(false);
+    std::string text;
+    for (const char* message : {"alpha one", "beta", "Alpha two", "gamma", "ALPHA three"}) {
+        text += "06.12.26 21:12:10";
+        for (const std::string f : {std::string("10.0.0.9"), std::string(message), std::string("Router"),
+                                    std::string("app"), std::string("13"), std::string("514"), std::string("255"),
+                                    std::string("0")})
+            text += kLogFieldSeparator + f;
+        text += "\r\n";
+    }
+    qmtest::WriteFile(dir / "find.log", text);
+    dialogs.files = {QString::fromStdString((dir / "find.log").string())};
+    OpenLog();
+    Viewer()->setCurrentIndex(Viewer()->model()->index(0, 0));
+
+    QTest::keyClick(Viewer(), Qt::Key_F, Qt::ControlModifier);
+    ASSERT_TRUE(Find<QWidget>("barFind")->isVisible());
+    EXPECT_TRUE(Field()->hasFocus());
+    QTest::keyClicks(Field(), "alpha");
+    QTest::keyClick(Field(), Qt::Key_Return);
+    EXPECT_EQ(CurrentRow(Viewer()), 0); // the next match after the first cell of row 0
+    EXPECT_EQ(Viewer()->currentIndex().column(), ColMessage);
+    QTest::keyClick(Field(), Qt::Key_Return);
+    EXPECT_EQ(CurrentRow(Viewer()), 2); // case folded
+    QTest::keyClick(Field(), Qt::Key_Return);
+    EXPECT_EQ(CurrentRow(Viewer()), 4);
+    EXPECT_EQ(Note(), "");
+    QTest::keyClick(Field(), Qt::Key_Return);
+    EXPECT_EQ(CurrentRow(Viewer()), 0);
+    EXPECT_EQ(Note(), "Passed the end: went on from the top");
+    QTest::keyClick(Field(), Qt::Key_Return, Qt::ShiftModifier);
+    EXPECT_EQ(CurrentRow(Viewer()), 4);
+    EXPECT_EQ(Note(), "Passed the top: went on from the end");
+
+    Find<QCheckBox>("chkMatchCase")->click();
+    QTest::keyClick(Field(), Qt::Key_Return);
+    EXPECT_EQ(CurrentRow(Viewer()), 0); // only "alpha one" has this case
+    QTest::keyClick(Field(), Qt::Key_Return);
+    EXPECT_EQ(CurrentRow(Viewer()), 0);
+    Field()->setText("delta");
+    QTest::keyClick(Field(), Qt::Key_Return);
+    EXPECT_EQ(Note(), "No match");
+
+    QTest::keyClick(Field(), Qt::Key_Escape);
+    EXPECT_FALSE(Find<QWidget>("barFind")->isVisible());
+    EXPECT_TRUE(Viewer()->hasFocus());
+}
+
+// While the bar is open on the live table, new messages arrive and trim,
+// but the selection stays on the operator's row; once that row is trimmed
+// away nothing is selected. Closing the bar follows the newest row again.
+TEST_F(FindTest, TheLiveTableKeepsTheOperatorsRowWhileFinding) {
+    store.WriteText(kGeneralKey, "AutoListen", "1");
+    store.WriteText(kGeneralKey, "LimitRows", "7"); // five messages
+    TfrmUDP& w = Start();
+    for (int i = 0; i < 3; ++i)
+        Send("<13>app: first " + QByteArray::number(i) + "!");
+    ASSERT_TRUE(WaitUntil([&] { return Records() == 3; }));
+    w.FlushProcessTable();
+    Act("actFind")->trigger();
+    Process()->selectRow(1);
+    Send("<13>app: more!");
+    ASSERT_TRUE(WaitUntil([&] { return Records() == 4; }));
+    w.FlushProcessTable();
+    EXPECT_EQ(CurrentRow(Process()), 1);
+    EXPECT_EQ(qmtest::CellText(Process(), 1, ColMessage), " first 1");
+
+    for (int i = 0; i < 3; ++i)
+        Send("<13>app: trimming " + QByteArray::number(i) + "!");
+    ASSERT_TRUE(WaitUntil([&] { return window->Health().reader.received == 7; }));
+    Pump(30);
+    w.FlushProcessTable();
+    EXPECT_TRUE(Process()->selectionModel()->selectedRows().isEmpty()); // "first 1" is gone
+
+    QTest::keyClick(Field(), Qt::Key_Escape);
+    EXPECT_EQ(CurrentRow(Process()), qmtest::Rows(Process()) - 1); // the empty last row again
+}
+
+} // namespace
