@@ -234,12 +234,12 @@ TEST_F(ViewerTest, PropertiesOfTheSelectedRowOfTheActivePage) {
 // A message in a standard form shows its fields below the message: from the
 // datagram of a live row, rebuilt from the Tag and Message of a log line.
 TEST_F(ViewerTest, StandardFormsShowTheirFields) {
-    if (!std::filesystem::exists("/usr/bin/logger")) GTEST_SKIP() << "util-linux logger is not at hand";
+    if (!std::filesystem::exists("/usr/bin/logger") || !std::filesystem::exists("/usr/bin/python3"))
+        GTEST_SKIP() << "util-linux logger and Python are the senders";
     store.WriteText(kGeneralKey, "WriteToLog", "1");
     store.WriteText(kGeneralKey, "LogDir", (dir / "Log").string());
     store.WriteText(kGeneralKey, "AutoListen", "1");
     store.WriteText(kIdKey, "12", "Disk,Yes,,255,No,Yes");
-    store.WriteText(kIdKey, "13", "App,Yes,,255,No,Yes");
     TfrmUDP& w = Start();
     const std::string port = std::to_string(w.ListeningPort());
     for (const std::vector<std::string>& form :
@@ -252,8 +252,13 @@ TEST_F(ViewerTest, StandardFormsShowTheirFields) {
         ASSERT_EQ(r.exitCode, 0) << r.output;
         ASSERT_TRUE(WaitUntil([&] { return Records() == (form.size() > 1 ? 1 : 2); }));
     }
-    QUdpSocket s;
-    s.writeDatagram("<13>app: plain!", QHostAddress::LocalHost, static_cast<quint16>(w.ListeningPort()));
+    // Python's logging sends the priority and the text only.
+    auto py = qmtest::RunProcess({"/usr/bin/python3", "-c",
+                                  "import logging, logging.handlers, sys\n"
+                                  "h = logging.handlers.SysLogHandler(('127.0.0.1', int(sys.argv[1])))\n"
+                                  "h.emit(logging.makeLogRecord({'msg': 'from python', 'levelno': 30, 'levelname': 'WARNING'}))\n",
+                                  port});
+    ASSERT_EQ(py.exitCode, 0) << py.output;
     ASSERT_TRUE(WaitUntil([&] { return Records() == 3; }));
     w.FlushProcessTable();
 
@@ -286,12 +291,13 @@ TEST_F(ViewerTest, StandardFormsShowTheirFields) {
     EXPECT_TRUE(rfc3164.startsWith("RFC 3164|Priority=12|Timestamp=")) << rfc3164.toStdString();
     EXPECT_TRUE(rfc3164.endsWith("|Tag=disk|PID=|Message=disk almost full")) << rfc3164.toStdString();
     EXPECT_EQ(fieldsOf(Process(), 2), "Not in a standard form.|");
+    EXPECT_TRUE(qmtest::CellText(Process(), 2, ColMessage).contains("from python")); // the table keeps its own decoding
 
     // The log line keeps the Tag and Message fields only (the last byte of
     // the datagram is never logged).
     dialogs.files = {QString::fromStdString((dir / "Log" / "20261206-Disk.log").string())};
     Act("actOpenLog")->trigger(); // (the modal windows above took the key focus from the window)
-    ASSERT_TRUE(WaitUntil([&] { return !window->LoadingLog() && qmtest::Rows(Viewer()) == 2; }));
+    ASSERT_TRUE(WaitUntil([&] { return !window->LoadingLog() && qmtest::Rows(Viewer()) == 3; }));
     const QString rebuilt = fieldsOf(Viewer(), 1);
     EXPECT_TRUE(rebuilt.startsWith("RFC 3164 (rebuilt from the Tag and Message fields)|Timestamp=")) << rebuilt.toStdString();
     EXPECT_TRUE(rebuilt.endsWith("|Tag=disk|PID=|Message=disk almost ful")) << rebuilt.toStdString();
