@@ -6,17 +6,25 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 namespace qm {
 
 FindBar::FindBar(QWidget* parent) : QWidget(parent) {
     setObjectName("barFind");
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(5, 2, 5, 2);
+    // The controls in a row, the note (when there is one) under them, so
+    // that a narrow table leaves every control its room.
+    auto* rows = new QVBoxLayout(this);
+    rows->setContentsMargins(5, 2, 5, 2);
+    rows->setSpacing(1);
+    auto* layout = new QHBoxLayout;
+    layout->setContentsMargins(0, 0, 0, 0);
+    rows->addLayout(layout);
     auto* caption = new QLabel("Find:");
     edtFind = new QLineEdit;
     edtFind->setObjectName("edtFind");
     edtFind->setClearButtonEnabled(true);
+    edtFind->setMinimumWidth(110);
     caption->setBuddy(edtFind);
     chkMatchCase = new QCheckBox("Match case");
     chkMatchCase->setObjectName("chkMatchCase");
@@ -33,13 +41,15 @@ FindBar::FindBar(QWidget* parent) : QWidget(parent) {
     QToolButton* close = button("btnFindClose", QString::fromUtf8("\u2715"), "Close (Esc)");
     labFindNote = new QLabel;
     labFindNote->setObjectName("labFindNote");
+    labFindNote->hide();
     layout->addWidget(caption);
-    layout->addWidget(edtFind, 1);
+    layout->addWidget(edtFind, 2);
     layout->addWidget(previous);
     layout->addWidget(next);
     layout->addWidget(chkMatchCase);
-    layout->addWidget(labFindNote, 1);
+    layout->addStretch(0);
     layout->addWidget(close);
+    rows->addWidget(labFindNote);
     connect(previous, &QToolButton::clicked, this, [this] { emit Search(false); });
     connect(next, &QToolButton::clicked, this, [this] { emit Search(true); });
     connect(close, &QToolButton::clicked, this, [this] {
@@ -72,6 +82,7 @@ bool FindBar::MatchCase() const {
 
 void FindBar::SetNote(const QString& note) {
     labFindNote->setText(note);
+    labFindNote->setVisible(!note.isEmpty());
 }
 
 bool FindBar::eventFilter(QObject* watched, QEvent* event) {

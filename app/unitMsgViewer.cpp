@@ -154,7 +154,7 @@ TfrmMessageViewer::TfrmMessageViewer(QWidget* parent) : QDialog(parent) {
     treStructured->setGeometry(9, 236, 334, 170);
     treStructured->setColumnCount(2);
     treStructured->setHeaderLabels({"Field", "Value"});
-    treStructured->setColumnWidth(0, 110);
+    treStructured->setColumnWidth(0, 130);
     treStructured->setFocusPolicy(Qt::NoFocus);
     bevel->setGeometry(0, 0, 350, 414);
     setFixedSize(350, 414);

@@ -33,6 +33,11 @@ QTableWidget* SeenTable(const char* name, const char* key) {
     table->setSelectionMode(QAbstractItemView::SingleSelection);
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->horizontalHeader()->setStretchLastSection(true);
+    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
+    table->setWordWrap(false);
+    table->setColumnWidth(0, 110);
+    table->setColumnWidth(1, 80);
+    table->setColumnWidth(2, 150); // a whole time stamp
     table->setMinimumHeight(120);
     return table;
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Pictures of the real program for docs/screenshots/: the main window with a
-# few messages and the options dialog, on Linux (Xvfb, xcb) and as the
+# few messages, the options dialog, find, a message's properties and the
+# reception statistics, on Linux (Xvfb, xcb) and as the
 # Windows program under Wine (the windows platform in Wine's virtual desktop,
 # which draws Windows frames, a task bar and the tray).
 #
@@ -47,6 +48,14 @@ grab() {
     DISPLAY=$1 import -window root "$3"
   fi
 }
+# Keys $3... to the window named $2 on display $1.
+press() {
+  local display=$1 name=$2 wid
+  shift 2
+  wid=$(DISPLAY=$display xdotool search --sync --onlyvisible --name "$name" | tail -n 1)
+  DISPLAY=$display xdotool windowactivate --sync "$wid" 2>/dev/null || DISPLAY=$display xdotool windowfocus "$wid"
+  DISPLAY=$display xdotool key "$@"
+}
 
 linux() {
   local display port
@@ -65,6 +74,17 @@ linux() {
   DISPLAY=$display xdotool search --name "Quillmere Light" windowfocus --sync key F9
   sleep 1
   grab $display "Options" "$shots/linux-options.png"
+  press :93 Options Escape; sleep 0.5
+  # Find, the properties of the found message, the statistics. (Without a
+  # window manager the keyboard goes where it is sent.)
+  press :93 "Quillmere Light" ctrl+f; sleep 0.3
+  DISPLAY=$display xdotool type backup; press :93 "Quillmere Light" Return; sleep 1.2
+  grab $display "Quillmere Light" "$shots/linux-find.png"
+  press :93 "Quillmere Light" F12; sleep 1
+  grab $display "Message Viewer" "$shots/linux-properties.png"
+  press :93 "Message Viewer" Escape; sleep 0.5
+  press :93 "Quillmere Light" alt+v i; sleep 1.2
+  grab $display "Reception statistics" "$shots/linux-statistics.png"
   kill -TERM "$program"; wait "$program" || true
   kill "$xvfb"
 }
@@ -88,6 +108,14 @@ windows() {
   DISPLAY=$DISPLAY xdotool key F9
   sleep 1.5
   grab "$DISPLAY" "Quillmere - Wine desktop" "$shots/windows-options.png"
+  DISPLAY=$DISPLAY xdotool key Escape; sleep 0.5
+  DISPLAY=$DISPLAY xdotool key ctrl+f; DISPLAY=$DISPLAY xdotool type backup; DISPLAY=$DISPLAY xdotool key Return; sleep 1.5
+  grab "$DISPLAY" "Quillmere - Wine desktop" "$shots/windows-find.png"
+  DISPLAY=$DISPLAY xdotool key F12; sleep 1.5
+  grab "$DISPLAY" "Quillmere - Wine desktop" "$shots/windows-properties.png"
+  DISPLAY=$DISPLAY xdotool key Escape; sleep 0.5
+  DISPLAY=$DISPLAY xdotool key alt+v; DISPLAY=$DISPLAY xdotool key i; sleep 1.5
+  grab "$DISPLAY" "Quillmere - Wine desktop" "$shots/windows-statistics.png"
   wine_session_stop
 }
 
