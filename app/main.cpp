@@ -8,6 +8,12 @@
 #include "app/unitUdp.h"
 
 #include <QApplication>
+#include <QTimer>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
 
 int main(int argc, char** argv) {
     // First of all: the end of the session must never cut the start short.
@@ -30,5 +36,12 @@ int main(int argc, char** argv) {
     qm::SessionEnd sessionEnd;
     QObject::connect(&sessionEnd, &qm::SessionEnd::Ending, &window, &qm::TfrmUDP::EndSession);
     window.show();
+    // The load test only: QM_TEST_BLOCK_WINDOW="<after ms>:<for ms>" holds the
+    // window's thread once, as a long paint or a slow disk would.
+    if (const char* block = std::getenv("QM_TEST_BLOCK_WINDOW")) {
+        int afterMs = 0, forMs = 0;
+        if (std::sscanf(block, "%d:%d", &afterMs, &forMs) == 2)
+            QTimer::singleShot(afterMs, &window, [forMs] { std::this_thread::sleep_for(std::chrono::milliseconds(forMs)); });
+    }
     return app.exec();
 }

@@ -108,7 +108,7 @@ int main(int argc, char** argv) {
     const int seconds = std::getenv("UI_BENCH_SECONDS") ? std::atoi(std::getenv("UI_BENCH_SECONDS")) : 5;
     std::printf("%8s %10s %9s %9s %12s %10s\n", "rate", "AutoSize", "sent", "rows", "stall_ms", "paints/s");
     for (bool autoSize : {false, true})
-        for (int rate : {5000, 20000, 50000})
+        for (int rate : {5000, 20000, 50000, 100000})
             Run(rate, autoSize, seconds);
     return 0;
 }
