@@ -19,6 +19,9 @@ using namespace qm;
 namespace {
 
 TEST(FileDialogTest, EveryFileFilterListsNamesWithoutADot) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows shows its own file dialog, where *.* lists every file";
+#endif
     qmtest::TempDir dir;
     for (const char* name : {"messages", "20261206-Router.log"})
         qmtest::WriteFile(dir / name, "x");
