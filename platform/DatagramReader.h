@@ -28,6 +28,9 @@ struct ReaderCounts {
 
 class DatagramReader {
 public:
+    // How long the reader lets datagrams gather after emptying the socket.
+    static constexpr int kGatherUs = 500;
+
     // `wake` runs on the reader's thread when datagrams were queued and the
     // consumer has not been woken since it last called Woken().
     DatagramReader(const Clock& clock, DatagramQueue& queue, std::function<void()> wake);

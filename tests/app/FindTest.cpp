@@ -27,7 +27,7 @@ TEST_F(FindTest, FindsEveryMatchInTurnAndWraps) {
     std::string text;
     for (const char* message : {"alpha one", "beta", "Alpha two", "gamma", "ALPHA three"}) {
         text += "06.12.26 21:12:10";
-        for (const std::string f : {std::string("10.0.0.9"), std::string(message), std::string("Router"),
+        for (const std::string& f : {std::string("10.0.0.9"), std::string(message), std::string("Router"),
                                     std::string("app"), std::string("13"), std::string("514"), std::string("255"),
                                     std::string("0")})
             text += kLogFieldSeparator + f;

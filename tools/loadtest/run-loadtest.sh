@@ -82,7 +82,7 @@ send() { # sender rate port -> prints messages sent
 run_ours() { # sender rate
   local sender=$1 rate=$2 port cfg logdir pid sent got before after
   port=$(free_port)
-  cfg="$work/ours-$rate-$sender"; logdir="$cfg/Log"
+  cfg="$work/${ours_name:-ours}-$rate-$sender"; logdir="$cfg/Log"
   mkdir -p "$cfg/config"
   {
     printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\tovrel\\Ferrowick\\General]\r\n'
