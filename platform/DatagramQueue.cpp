@@ -114,6 +114,7 @@ DatagramQueue::Batch::~Batch() {
 void DatagramQueue::Batch::Release() {
     if (!queue_) return;
     for (auto& block : blocks_) {
+        if (!block) continue; // given back already
         queue_->held_.fetch_sub(block->used, std::memory_order_relaxed);
         queue_->Recycle(std::move(block));
     }
@@ -129,6 +130,12 @@ bool DatagramQueue::Batch::Empty() const {
 
 bool DatagramQueue::Batch::Next(Datagram& out) {
     while (block_ < blocks_.size() && offset_ >= blocks_[block_]->used) {
+        // A block read to its end goes back at once: a long batch taken after
+        // a busy spell must not keep the room new datagrams need.
+        if (queue_) {
+            queue_->held_.fetch_sub(blocks_[block_]->used, std::memory_order_relaxed);
+            queue_->Recycle(std::move(blocks_[block_]));
+        }
         ++block_;
         offset_ = 0;
     }

@@ -35,7 +35,8 @@ public:
         Batch(Batch&&) noexcept;
         Batch& operator=(Batch&&) noexcept;
         ~Batch();
-        // The next datagram, or false at the end; its views live as long as the batch.
+        // The next datagram, or false at the end; its views live until the
+        // next call (a block read to its end is given back then).
         bool Next(Datagram& out);
         bool Empty() const;
 

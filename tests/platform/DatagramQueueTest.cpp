@@ -77,6 +77,28 @@ TEST(DatagramQueue, TheLargestDatagramFitsAndLeavesNoMemoryBehind) {
     EXPECT_EQ(q.HeldBytes(), 0u);
 }
 
+// A long batch, as after a busy spell, gives each block back once it is
+// read, so new datagrams find room while the rest is still being handled.
+TEST(DatagramQueue, ABatchGivesBackWhatItHasReadWhileItIsRead) {
+    const std::string big(65507, 'b');
+    DatagramQueue q(40 * DatagramQueue::EntrySize(big.size()));
+    for (int i = 0; i < 40; ++i)
+        ASSERT_TRUE(q.Push(big, "1.1.1.1", i, kAt, true));
+    EXPECT_FALSE(q.Push("x", "1.1.1.1", 1, kAt, true)); // full
+    DatagramQueue::Batch batch = q.TakeAll();
+    Datagram d;
+    for (int i = 0; i < 30; ++i)
+        ASSERT_TRUE(batch.Next(d));
+    EXPECT_TRUE(q.Push("x", "1.1.1.1", 1, kAt, true)); // room from the blocks read
+    int rest = 0;
+    while (batch.Next(d))
+        ++rest;
+    EXPECT_EQ(rest, 10);
+    batch = DatagramQueue::Batch();
+    EXPECT_EQ(Drain(q), std::vector<std::string>{"x"});
+    EXPECT_EQ(q.HeldBytes(), 0u);
+}
+
 TEST(DatagramQueue, AProducerThreadAndAConsumerMeetInOrder) {
     DatagramQueue q(1 << 16); // small: the producer often finds it full
     std::atomic<bool> done{false};
