@@ -93,7 +93,7 @@ TEST_F(FindTest, TheLiveTableKeepsTheOperatorsRowWhileFinding) {
     for (int i = 0; i < 3; ++i)
         Send("<13>app: trimming " + QByteArray::number(i) + "!");
     ASSERT_TRUE(WaitUntil([&] { return window->Health().reader.received == 7; }));
-    Pump(30);
+    ASSERT_TRUE(WaitUntil([&] { return window->ReceptionState().Counts().admitted == 7; }));
     w.FlushProcessTable();
     EXPECT_TRUE(Process()->selectionModel()->selectedRows().isEmpty()); // "first 1" is gone
 
