@@ -75,6 +75,7 @@ TfrmUDP::TfrmUDP(MainWindowServices services, QWidget* parent)
     oUdp = new TNMUDP(services_.clock, this);
     oUdp->setObjectName("oUdp");
     oUdp->OnDataReceived = [this](const Datagram& d) { oUdpDataReceived(d); };
+    oUdp->OnRunEnded = [this] { oUdpRunEnded(); };
 
     BuildActions();
     BuildMenus();
@@ -187,21 +188,29 @@ void TfrmUDP::actStartProcessExecute() {
 }
 
 void TfrmUDP::oUdpDataReceived(const Datagram& datagram) {
-    switch (reception_->Receive(datagram)) {
-    case HandleOutcome::NotListening:
-        break;
-    case HandleOutcome::Admitted:
-    case HandleOutcome::Rejected:
-        ui->processModel->RowsChanged();
-        break;
-    case HandleOutcome::Undecodable:
-    case HandleOutcome::LogFailed:
-        ReportError(DisplayText(reception_->Failure()));
-        break;
-    case HandleOutcome::Shutdown:
-        LogDirectoryFailed();
-        break;
+    reception_->Receive(datagram);
+}
+
+void TfrmUDP::oUdpRunEnded() {
+    bool rows = false;
+    for (const Settled& settled : reception_->EndRun()) {
+        switch (settled.outcome) {
+        case HandleOutcome::NotListening:
+            break;
+        case HandleOutcome::Admitted:
+        case HandleOutcome::Rejected:
+            rows = true;
+            break;
+        case HandleOutcome::Undecodable:
+        case HandleOutcome::LogFailed:
+            ReportError(DisplayText(settled.failure));
+            break;
+        case HandleOutcome::Shutdown:
+            LogDirectoryFailed();
+            break;
+        }
     }
+    if (rows) ui->processModel->RowsChanged();
 }
 
 void TfrmUDP::FlushProcessTable() {

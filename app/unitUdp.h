@@ -96,8 +96,10 @@ private:
     void ConnectCommands();
     void StartUp();
 
-    // The receiver's handler: one datagram, start to end.
+    // The receiver's handler: one datagram of a run, as far as its log line.
     void oUdpDataReceived(const Datagram& datagram);
+    // The run's end: its lines written, its rows shown, its failures reported.
+    void oUdpRunEnded();
     void actStartProcessExecute();
     void actEditClearProcessGridExecute();
     void actOpenLogExecute();

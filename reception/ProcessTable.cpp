@@ -33,7 +33,7 @@ void Assign(std::string& cell, std::string_view text) {
 
 } // namespace
 
-void ProcessTable::AddRow(const SyslogMessage& m, std::string_view datagram) {
+void ProcessTable::AddRow(const SyslogMessage& m, std::string_view datagram, bool datagramTooLong) {
     if (count_ == ring_.size()) {
         // Grow, laying the messages out oldest first again.
         std::vector<TableRow> bigger(ring_.empty() ? 64 : ring_.size() * 2);
@@ -54,7 +54,7 @@ void ProcessTable::AddRow(const SyslogMessage& m, std::string_view datagram) {
     row.cells[ColPort].assign(port, r.ptr);
     Assign(row.cells[ColIdColour], m.IdColour);
     Assign(row.cells[ColTokenColour], m.TokenColour);
-    row.datagramTooLong = datagram.size() > kMaxKeptDatagram;
+    row.datagramTooLong = datagramTooLong || datagram.size() > kMaxKeptDatagram;
     Assign(row.datagram, row.datagramTooLong ? std::string_view() : datagram);
     row.UpdateColours();
     ++count_;

@@ -57,7 +57,9 @@ public:
         return ring_[(head_ + static_cast<std::size_t>(i)) % ring_.size()];
     }
 
-    void AddRow(const SyslogMessage& message, std::string_view datagram = {});
+    // `datagramTooLong`: the datagram was longer than kMaxKeptDatagram and is
+    // not given.
+    void AddRow(const SyslogMessage& message, std::string_view datagram = {}, bool datagramTooLong = false);
     // Keeps the newest LimitRows - 2 messages (a limit of 1 or 2 acts as 3);
     // 0 means no limit.
     void TrimProcessTable(int limitRows);

@@ -1,12 +1,12 @@
-// The body of the main window's datagram handler: stamp, decode, classify,
-// log, admit. Qt-free, so tests run it without a socket or a window.
+// The first half of the main window's datagram handler: stamp, decode,
+// classify. Logging and admission follow for the whole run (Reception).
+// Qt-free, so tests run it without a socket or a window.
 #pragma once
 
 #include "reception/Classification.h"
 #include "platform/Clock.h"
 #include "platform/Datagram.h"
 #include "settings/Options.h"
-#include "reception/ProcessTable.h"
 #include "reception/SyslogMessage.h"
 
 #include <string>
@@ -14,23 +14,10 @@
 
 namespace qm {
 
-// Where classified messages are logged.
-class MessageLog {
-public:
-    enum class Appended {
-        Written,
-        Skipped,           // nothing to write (no ID match, unknown IDs not logged)
-        Failed,            // the I/O error text is in `failure`
-        LogDirUnavailable, // the log folder cannot be created: the program shuts down
-    };
-    virtual ~MessageLog() = default;
-    virtual Appended AppendMessage(const SyslogMessage& message, std::string& failure) = 0;
-};
-
 enum class HandleOutcome {
     NotListening, // dropped unseen
-    Undecodable,  // the priority is not a number; Failure() holds the text for the error box
-    LogFailed,    // the log line could not be appended; Failure() holds the text
+    Undecodable,  // the priority is not a number; the failure holds the text for the error box
+    LogFailed,    // the log line could not be appended; the failure holds the text
     Rejected,     // classified (and logged when logging is on), not admitted
     Admitted,     // to be added to the process table
     Shutdown,     // the log folder cannot be created
@@ -38,30 +25,25 @@ enum class HandleOutcome {
 
 class ReceptionHandler {
 public:
-    // `table` receives admitted messages and is trimmed to LimitRows; without
-    // one, the caller does both.
-    ReceptionHandler(const Options& options, MessageLog& log, ProcessTable* table = nullptr)
-        : options_(options), log_(log), table_(table) {}
+    explicit ReceptionHandler(const Options& options) : options_(options) {}
 
-    // One datagram, start to end; its stamp and log day are those of its arrival.
-    HandleOutcome Handle(const Datagram& datagram);
+    // One datagram, stamped (its arrival's time), decoded and classified into
+    // `message`: NotListening, Undecodable, or whether the filters admit it.
+    HandleOutcome Handle(const Datagram& datagram, SyslogMessage& message);
+    // The same into Message().
+    HandleOutcome Handle(const Datagram& datagram) { return Handle(datagram, message_); }
 
-    // The message of the last Handle, finished as far as it got.
     const SyslogMessage& Message() const { return message_; }
     const std::string& Failure() const { return failure_; }
     // The lists' verdict on the last message that was classified.
     const Classification& Classified() const { return classification_; }
-    bool Logged() const { return logged_; }
 
 private:
     const Options& options_;
-    MessageLog& log_;
-    ProcessTable* table_;
     SyslogMessage message_;
     Classification classification_;
     std::string failure_;
     std::string work_;
-    bool logged_ = false;
 };
 
 // Stamp and LogDay for a message received at `now`: the operator's chosen

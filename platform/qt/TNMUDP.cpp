@@ -48,6 +48,9 @@ void TNMUDP::Drain() {
     QElapsedTimer slice;
     slice.start();
     Datagram d;
+    int inRun = 0;
+    std::size_t runBytes = 0;
+    bool more = false;
     for (int handed = 0;; ++handed) {
         if (!batch_.Next(d)) {
             batch_ = DatagramQueue::Batch(); // gives its memory back to the queue
@@ -56,15 +59,22 @@ void TNMUDP::Drain() {
             if (!batch_.Next(d)) break;
         }
         // Empty datagrams carry nothing to decode.
-        if (!d.bytes.empty() && OnDataReceived) OnDataReceived(d);
-        if ((handed & 63) == 63 && slice.elapsed() >= kSliceMs) {
-            // The rest after the event loop's turn, still in order.
-            if (!drainPosted_) {
-                drainPosted_ = true;
-                QTimer::singleShot(0, this, &TNMUDP::Drain);
-            }
+        if (!d.bytes.empty() && OnDataReceived) {
+            OnDataReceived(d);
+            ++inRun;
+            runBytes += d.bytes.size();
+        }
+        if (inRun >= kRunDatagrams || runBytes >= kRunBytes ||
+            ((handed & 63) == 63 && slice.elapsed() >= kSliceMs)) {
+            more = true;
             break;
         }
+    }
+    if (inRun > 0 && OnRunEnded) OnRunEnded();
+    // The rest after the event loop's turn, still in order.
+    if (more && !drainPosted_) {
+        drainPosted_ = true;
+        QTimer::singleShot(0, this, &TNMUDP::Drain);
     }
     draining_ = false;
 }

@@ -131,8 +131,7 @@ TEST_F(ReceiverTest, ChangingThePortRebinds) {
 // util-linux logger, both message forms, decoded by the real handler.
 TEST_F(ReceiverTest, LoggerDatagramsDecode) {
     Options options;
-    qmtest::RecordingLog log;
-    ReceptionHandler handler(options, log);
+    ReceptionHandler handler(options);
     const std::string port = std::to_string(udp.BoundPort());
     for (const char* form : {"--rfc3164", "--rfc5424"}) {
         auto r = qmtest::RunProcess({"/usr/bin/logger", "-n", "127.0.0.1", "-P", port, "-d", form, "-t",

@@ -1,5 +1,6 @@
 #include "reception/Classification.h"
 #include "support/Fakes.h"
+#include "reception/ReceptionHandler.h"
 
 #include <gtest/gtest.h>
 
@@ -61,8 +62,7 @@ class HandlerTest : public ::testing::Test {
 protected:
     Options options;
     qmtest::FakeClock clock;
-    qmtest::RecordingLog log;
-    ReceptionHandler handler{options, log};
+    ReceptionHandler handler{options};
 
     HandleOutcome Send(const std::string& datagram, const std::string& from = "10.0.0.9") {
         return handler.Handle(qmtest::Arrived(datagram, from, 1025, clock));
@@ -77,20 +77,15 @@ TEST_F(HandlerTest, DefaultsAdmitEverythingUncoloured) {
     EXPECT_EQ(M().TokenColour, "");
 }
 
-TEST_F(HandlerTest, NothingAdmittedWithoutUnregisteredIdsButStillLogged) {
+TEST_F(HandlerTest, NothingAdmittedWithoutUnregisteredIds) {
     options.General.ListenUnregisteredID = false;
-    options.General.WriteToLog = true;
     options.IpList = {{"10.0.0.9", "Core", "Yes"}};
     EXPECT_EQ(Send("<13>app: hello"), HandleOutcome::Rejected);
-    EXPECT_TRUE(handler.Logged());
-    ASSERT_EQ(log.lines.size(), 1u);
-    EXPECT_EQ(log.lines[0].SenderText, "Core");
+    EXPECT_EQ(M().SenderText, "Core");
 }
 
 TEST_F(HandlerTest, StoppedDropsUnseen) {
-    options.General.WriteToLog = true;
     EXPECT_EQ(handler.Handle(qmtest::Arrived("<13>app: hello", "1.2.3.4", 9, clock, false)), HandleOutcome::NotListening);
-    EXPECT_TRUE(log.lines.empty());
 }
 
 TEST_F(HandlerTest, SeverityFallbackAndSenderListen) {
@@ -163,17 +158,6 @@ TEST_F(HandlerTest, AddressesCompareAsTextSoLeadingZerosNeverMatch) {
     options.IpList = {{"010.000.000.001", "Zeros", "Yes"}, {"10.0.0.1", "Plain", "Yes"}};
     Send("<13>app: hello", "10.0.0.1");
     EXPECT_EQ(M().SenderText, "Plain");
-}
-
-TEST_F(HandlerTest, LogFailureAbandonsTheMessage) {
-    options.General.WriteToLog = true;
-    log.next = MessageLog::Appended::Failed;
-    EXPECT_EQ(Send("<13>app: hello"), HandleOutcome::LogFailed);
-    EXPECT_EQ(handler.Failure(), "File not found");
-    log.next = MessageLog::Appended::LogDirUnavailable;
-    EXPECT_EQ(Send("<13>app: hello"), HandleOutcome::Shutdown);
-    log.next = MessageLog::Appended::Written;
-    EXPECT_EQ(Send("<13>app: hello"), HandleOutcome::Admitted);
 }
 
 } // namespace

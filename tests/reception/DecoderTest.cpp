@@ -1,4 +1,5 @@
 #include "support/Fakes.h"
+#include "reception/ReceptionHandler.h"
 #include "reception/SyslogDecoder.h"
 #include "settings/unitAdd_Ins.h"
 
@@ -22,8 +23,7 @@ TEST_P(DecodeTest, GivesTheFields) {
     const DecodeCase& c = GetParam();
     Options options;
     qmtest::FakeClock clock;
-    qmtest::RecordingLog log;
-    ReceptionHandler handler(options, log);
+    ReceptionHandler handler(options);
     ASSERT_EQ(handler.Handle(qmtest::Arrived(c.datagram, "10.0.0.9", 1025, clock)), HandleOutcome::Admitted)
         << handler.Failure();
     const SyslogMessage& m = handler.Message();
@@ -99,15 +99,12 @@ TEST(Decode, PriorityComparedAsReceived) {
 TEST(Decode, HandlerRefusesPrioritiesThatAreNotIntegers) {
     Options options;
     qmtest::FakeClock clock;
-    qmtest::RecordingLog log;
-    options.General.WriteToLog = true;
-    ReceptionHandler handler(options, log);
+    ReceptionHandler handler(options);
     for (const std::string datagram :
          {"<abc>a: xy", "<13 no close", "<0x10>a: xy", "<99999999999>a: b", "< 13>a: xy"}) {
         EXPECT_EQ(handler.Handle(qmtest::Arrived(datagram, "1.2.3.4", 5, clock)), HandleOutcome::Undecodable) << datagram;
         EXPECT_EQ(handler.Failure(), "'" + handler.Message().PriText + "' is not a valid integer value");
     }
-    EXPECT_TRUE(log.lines.empty());
     // An ID numbered like the odd text makes it a registered priority.
     options.IdList = {{"abc", "Odd", "Yes", "", "1", "No", "Yes"}};
     EXPECT_EQ(handler.Handle(qmtest::Arrived("<abc>a: xy", "1.2.3.4", 5, clock)), HandleOutcome::Admitted);
@@ -143,8 +140,7 @@ TEST(Decode, HostileBytesStayInsideTheDatagram) {
     Options options;
     options.IdList = {{"5", "Five", "Yes", "x", "255", "Yes", "Yes"}};
     qmtest::FakeClock clock;
-    qmtest::RecordingLog log;
-    ReceptionHandler handler(options, log);
+    ReceptionHandler handler(options);
     std::string all;
     for (int b = 0; b < 256; ++b)
         all.push_back(static_cast<char>(b));

@@ -1,4 +1,5 @@
 #include "reception/LogFiles.h"
+#include "reception/Reception.h"
 #include "support/Fakes.h"
 #include "support/TempDir.h"
 
@@ -22,27 +23,40 @@ protected:
     qmtest::TempDir dir;
     Options options;
     qmtest::FakeClock clock;
-    std::unique_ptr<LogWriter> writer;
-    std::unique_ptr<ReceptionHandler> handler;
-    ProcessTable table;
+    qmtest::CountingDayFiles files;
+    std::unique_ptr<Reception> reception;
+    std::string failure; // of the last Send
 
     void SetUp() override {
         options.General.LogDir = (dir / "Log").string();
         options.General.WriteToLog = true;
         clock.time = {2026, 12, 6, 21, 12, 19};
-        writer = std::make_unique<LogWriter>(options, clock);
-        handler = std::make_unique<ReceptionHandler>(options, *writer, &table);
+        reception = std::make_unique<Reception>(options, clock, files);
     }
+    LogWriter& Writer() { return reception->Log(); }
     fs::path File(const std::string& name) const { return dir / "Log" / name; }
+    void Receive(const std::string& d, const std::string& from = "10.0.0.9") {
+        reception->Receive(qmtest::Arrived(d, from, 514, clock));
+    }
+    // A run of one datagram.
     HandleOutcome Send(const std::string& d, const std::string& from = "10.0.0.9") {
-        return handler->Handle(qmtest::Arrived(d, from, 514, clock));
+        Receive(d, from);
+        const Settled settled = reception->EndRun().front();
+        failure = settled.failure;
+        return settled.outcome;
+    }
+    std::vector<HandleOutcome> EndRun() {
+        std::vector<HandleOutcome> outcomes;
+        for (const Settled& s : reception->EndRun())
+            outcomes.push_back(s.outcome);
+        return outcomes;
     }
 };
 
 TEST_F(LogFilesTest, LineIsWrittenByteForByte) {
     options.General.WriteToLogUnknownID = true;
     options.IpList = {{"10.0.0.9", "Router", "Yes"}};
-    ASSERT_EQ(writer->PrepareDayFiles(true), LogWriter::Prepared::Ok);
+    ASSERT_EQ(Writer().PrepareDayFiles(true), LogWriter::Prepared::Ok);
     EXPECT_EQ(Send("<13>Dec  6 21:12:19 host app: hello"), HandleOutcome::Admitted);
     EXPECT_EQ(qmtest::ReadFile(File("20261206-Unknw.log")), "06.12.26 21:12:19\xB6Router\xB6"
                                                             "12:19 host app: hell\xB6Unknw\xB6"
@@ -54,7 +68,7 @@ TEST_F(LogFilesTest, LineIsWrittenByteForByte) {
 TEST_F(LogFilesTest, ColoursAndOddBytesAreWrittenUnchanged) {
     options.IdList = {{"5", "Router", "No", "", "255", "No", "Yes"}};
     options.TokenList = {{"disk", "Yes", "65280", "No"}};
-    writer->PrepareDayFiles(true);
+    Writer().PrepareDayFiles(true);
     EXPECT_EQ(Send("<13>a: disk\r\xB6 x!"), HandleOutcome::Rejected); // rejected, still logged
     EXPECT_EQ(qmtest::ReadFile(File("20261206-Router.log")), "06.12.26 21:12:19\xB6"
                                                              "10.0.0.9\xB6 disk\r\xB6 x\xB6Router\xB6"
@@ -70,7 +84,7 @@ TEST_F(LogFilesTest, DayFilesAreCreatedEmptyAndExistingOnesKept) {
                       {"2", "Switch", "Yes", "", "1", "No", "Yes"}};
     fs::create_directory(dir / "Log");
     qmtest::WriteFile(File("20261206-Switch.log"), "old\r\n");
-    ASSERT_EQ(writer->PrepareDayFiles(true), LogWriter::Prepared::Ok);
+    ASSERT_EQ(Writer().PrepareDayFiles(true), LogWriter::Prepared::Ok);
     EXPECT_TRUE(fs::exists(File("20261206-Router.log")));
     EXPECT_EQ(fs::file_size(File("20261206-Router.log")), 0u);
     EXPECT_EQ(qmtest::ReadFile(File("20261206-Switch.log")), "old\r\n");
@@ -78,22 +92,22 @@ TEST_F(LogFilesTest, DayFilesAreCreatedEmptyAndExistingOnesKept) {
 }
 
 TEST_F(LogFilesTest, UnknownIdsAreLoggedOnlyWhenAsked) {
-    writer->PrepareDayFiles(true);
+    Writer().PrepareDayFiles(true);
     EXPECT_EQ(Send("<13>a: hello"), HandleOutcome::Admitted); // still shown
-    EXPECT_FALSE(handler->Logged());
+    EXPECT_EQ(reception->Counts().logged, 0u);
     EXPECT_FALSE(fs::exists(File("20261206-Unknw.log")));
     options.General.WriteToLogUnknownID = true;
-    writer->PrepareDayFiles(true);
+    Writer().PrepareDayFiles(true);
     Send("<13>a: hello");
-    EXPECT_TRUE(handler->Logged());
+    EXPECT_EQ(reception->Counts().logged, 1u);
 }
 
 TEST_F(LogFilesTest, MidnightStartsTheNextDaysFilesAtItsFirstMessage) {
     options.General.WriteToLogUnknownID = true;
     options.IdList = {{"1", "Router", "Yes", "", "1", "No", "Yes"}};
     clock.time = {2026, 12, 6, 23, 59, 59};
-    writer->SetLastLogDay("20261206");
-    writer->PrepareDayFiles(true);
+    Writer().SetLastLogDay("20261206");
+    Writer().PrepareDayFiles(true);
     Send("<13>a: one!");
     clock.time = {2026, 12, 7, 0, 0, 1};
     EXPECT_FALSE(fs::exists(File("20261207-Router.log")));
@@ -101,14 +115,14 @@ TEST_F(LogFilesTest, MidnightStartsTheNextDaysFilesAtItsFirstMessage) {
     EXPECT_TRUE(fs::exists(File("20261207-Router.log")));
     EXPECT_NE(qmtest::ReadFile(File("20261206-Unknw.log")).find(" one"), std::string::npos);
     EXPECT_NE(qmtest::ReadFile(File("20261207-Unknw.log")).find("07.12.26 00:00:01"), std::string::npos);
-    EXPECT_EQ(writer->LastLogDay(), "20261207");
+    EXPECT_EQ(Writer().LastLogDay(), "20261207");
 }
 
 TEST_F(LogFilesTest, ChosenDateNamesTheFilesAndStopsDayChanges) {
     options.General.WriteToLogUnknownID = true;
     options.UseUserDate = true;
     options.UserDate = {2025, 1, 1, 0, 0, 0};
-    writer->PrepareDayFiles(true);
+    Writer().PrepareDayFiles(true);
     clock.time = {2026, 12, 6, 14, 3, 7};
     Send("<13>a: one!");
     clock.time = {2026, 12, 7, 0, 0, 1};
@@ -121,11 +135,11 @@ TEST_F(LogFilesTest, ChosenDateNamesTheFilesAndStopsDayChanges) {
 
 TEST_F(LogFilesTest, DeletedDayFileCostsOneMessage) {
     options.IdList = {{"5", "Router", "Yes", "", "1", "No", "Yes"}};
-    writer->PrepareDayFiles(true);
+    Writer().PrepareDayFiles(true);
     fs::remove(File("20261206-Router.log"));
     EXPECT_EQ(Send("<13>a: lost!"), HandleOutcome::LogFailed);
-    EXPECT_EQ(handler->Failure(), "File not found");
-    EXPECT_EQ(table.RecordCount(), 0); // not shown either
+    EXPECT_EQ(failure, "File not found");
+    EXPECT_EQ(reception->Rows().RecordCount(), 0); // not shown either
     EXPECT_EQ(Send("<13>a: next!"), HandleOutcome::Admitted);
     EXPECT_EQ(qmtest::ReadFile(File("20261206-Router.log")).find(" lost"), std::string::npos);
     EXPECT_NE(qmtest::ReadFile(File("20261206-Router.log")).find(" next"), std::string::npos);
@@ -135,19 +149,19 @@ TEST_F(LogFilesTest, DeletedDayFileCostsOneMessage) {
 TEST_F(LogFilesTest, ReadOnlyFileIsAccessDenied) {
     if (geteuid() == 0) GTEST_SKIP() << "root ignores file permissions";
     options.IdList = {{"5", "Router", "Yes", "", "1", "No", "Yes"}};
-    writer->PrepareDayFiles(true);
+    Writer().PrepareDayFiles(true);
     chmod(File("20261206-Router.log").c_str(), 0444);
     EXPECT_EQ(Send("<13>a: x!"), HandleOutcome::LogFailed);
-    EXPECT_EQ(handler->Failure(), "File access denied");
+    EXPECT_EQ(failure, "File access denied");
 }
 #endif
 
 TEST_F(LogFilesTest, NamesThatAreNotFileNamesNeverGetAFile) {
     options.IdList = {{"5", "../escape", "Yes", "", "1", "No", "Yes"},
                       {"6", "..", "Yes", "", "1", "No", "Yes"}};
-    writer->PrepareDayFiles(true);
+    Writer().PrepareDayFiles(true);
     EXPECT_EQ(Send("<13>a: x!"), HandleOutcome::LogFailed);
-    EXPECT_EQ(handler->Failure(), "File not found");
+    EXPECT_EQ(failure, "File not found");
     EXPECT_EQ(Send("<14>a: x!"), HandleOutcome::LogFailed);
     EXPECT_FALSE(fs::exists(dir / "20261206-.log"));
     EXPECT_FALSE(fs::exists(dir / "escape.log"));
@@ -158,7 +172,7 @@ TEST_F(LogFilesTest, NamesThatAreNotFileNamesNeverGetAFile) {
 // user planted, a FIFO) is never written through: it fails like a missing file.
 TEST_F(LogFilesTest, ALinkOrAFifoInPlaceOfADayFileIsNeverWrittenThrough) {
     options.IdList = {{"5", "Router", "Yes", "", "1", "No", "Yes"}, {"6", "Switch", "Yes", "", "1", "No", "Yes"}};
-    writer->PrepareDayFiles(true);
+    Writer().PrepareDayFiles(true);
     const fs::path target = dir / "outside.txt";
     qmtest::WriteFile(target, "untouched");
     fs::remove(File("20261206-Router.log"));
@@ -166,27 +180,137 @@ TEST_F(LogFilesTest, ALinkOrAFifoInPlaceOfADayFileIsNeverWrittenThrough) {
     fs::create_symlink(target, File("20261206-Router.log"), ec);
     if (ec) GTEST_SKIP() << "no symbolic links here: " << ec.message();
     EXPECT_EQ(Send("<13>a: planted!"), HandleOutcome::LogFailed);
-    EXPECT_EQ(handler->Failure(), "File not found");
+    EXPECT_EQ(failure, "File not found");
     EXPECT_EQ(Send("<13>a: again!"), HandleOutcome::LogFailed); // re-making the day's files does not follow it
     EXPECT_EQ(qmtest::ReadFile(target), "untouched");
 #ifndef _WIN32
     fs::remove(File("20261206-Switch.log"));
     ASSERT_EQ(mkfifo(File("20261206-Switch.log").c_str(), 0600), 0);
     EXPECT_EQ(Send("<14>a: into a pipe!"), HandleOutcome::LogFailed); // at once, not blocked
-    EXPECT_EQ(handler->Failure(), "File not found");
+    EXPECT_EQ(failure, "File not found");
 #endif
 }
 
 TEST_F(LogFilesTest, LogFolderIsMadeButNotItsParents) {
-    EXPECT_EQ(writer->PrepareDayFiles(true), LogWriter::Prepared::Ok);
+    EXPECT_EQ(Writer().PrepareDayFiles(true), LogWriter::Prepared::Ok);
     EXPECT_TRUE(fs::is_directory(dir / "Log"));
 
     options.General.LogDir = (dir / "missing" / "Log").string();
-    LogWriter other(options, clock);
-    EXPECT_EQ(other.PrepareDayFiles(true), LogWriter::Prepared::LogDirUnavailable);
-    ReceptionHandler h(options, other);
-    EXPECT_EQ(h.Handle(qmtest::Arrived("<13>a: x!", "1.1.1.1", 1, clock)), HandleOutcome::Shutdown);
+    Reception other(options, clock);
+    EXPECT_EQ(other.Log().PrepareDayFiles(true), LogWriter::Prepared::LogDirUnavailable);
+    other.Receive(qmtest::Arrived("<13>a: x!", "1.1.1.1", 1, clock));
+    EXPECT_EQ(other.EndRun().front().outcome, HandleOutcome::Shutdown);
     EXPECT_FALSE(fs::exists(dir / "missing"));
+}
+
+// A run's lines share one open per file, in the order of each file's first
+// line, and land in arrival order, byte for byte.
+TEST_F(LogFilesTest, ARunOpensEachDayFileOnce) {
+    options.General.WriteToLogUnknownID = true;
+    options.IdList = {{"13", "Router", "Yes", "", "255", "No", "Yes"}, {"14", "Switch", "Yes", "", "", "No", "Yes"}};
+    Writer().PrepareDayFiles(true);
+    for (const char* d : {"<14>a: s1!", "<13>a: r1!", "<99>a: u1!", "<14>a: s2!", "<13>a: r2!", "<14>a: s3!"})
+        Receive(d);
+    EXPECT_EQ(reception->Rows().RecordCount(), 0); // nothing shown before its line is written
+    EXPECT_EQ(files.Opens(), 0);
+    EXPECT_EQ(EndRun(), std::vector<HandleOutcome>(6, HandleOutcome::Admitted));
+    EXPECT_EQ(files.opens, (std::map<std::string, int>{{File("20261206-Router.log").string(), 1},
+                                                       {File("20261206-Switch.log").string(), 1},
+                                                       {File("20261206-Unknw.log").string(), 1}}));
+    // A registered priority shows its number; a matched ID without a token colour gives "0".
+    const auto line = [](const char* text, const char* name, const char* level, const char* colours) {
+        return std::string("06.12.26 21:12:19\xB6" "10.0.0.9\xB6 ") + text + "\xB6" + name + "\xB6" "a\xB6" +
+               level + "\xB6" "514\xB6" + colours + "\r\n";
+    };
+    EXPECT_EQ(qmtest::ReadFile(File("20261206-Switch.log")),
+              line("s1", "Switch", "14", "\xB6" "0") + line("s2", "Switch", "14", "\xB6" "0") +
+                  line("s3", "Switch", "14", "\xB6" "0"));
+    EXPECT_EQ(qmtest::ReadFile(File("20261206-Router.log")),
+              line("r1", "Router", "13", "255\xB6" "0") + line("r2", "Router", "13", "255\xB6" "0"));
+    EXPECT_EQ(qmtest::ReadFile(File("20261206-Unknw.log")), line("u1", "Unknw", "12 (NTP)/3", "\xB6"));
+    EXPECT_EQ(reception->Rows().RecordCount(), 6);
+    EXPECT_EQ(reception->Rows().Message(0).cells[ColMessage], " s1");
+    EXPECT_EQ(reception->Counts().logged, 6u);
+}
+
+// A run across midnight: the old day's lines are written first, the new
+// day's files are made at its first line.
+TEST_F(LogFilesTest, ARunAcrossMidnightWritesEachDayToItsFiles) {
+    options.General.WriteToLogUnknownID = true;
+    options.IdList = {{"13", "Router", "Yes", "", "", "No", "Yes"}, {"14", "Switch", "Yes", "", "", "No", "Yes"}};
+    clock.time = {2026, 12, 6, 23, 59, 58};
+    Writer().PrepareDayFiles(true);
+    Receive("<13>a: late!");
+    Receive("<99>a: late too!");
+    clock.time = {2026, 12, 7, 0, 0, 1};
+    Receive("<13>a: early!");
+    EXPECT_EQ(EndRun(), std::vector<HandleOutcome>(3, HandleOutcome::Admitted));
+    EXPECT_NE(qmtest::ReadFile(File("20261206-Router.log")).find(" late\xB6"), std::string::npos);
+    EXPECT_NE(qmtest::ReadFile(File("20261206-Unknw.log")).find(" late too\xB6"), std::string::npos);
+    EXPECT_NE(qmtest::ReadFile(File("20261207-Router.log")).find("07.12.26 00:00:01"), std::string::npos);
+    EXPECT_TRUE(fs::exists(File("20261207-Switch.log"))); // the new day's files, all of them
+    EXPECT_TRUE(fs::exists(File("20261207-Unknw.log")));
+    EXPECT_EQ(files.opens[File("20261207-Router.log").string()], 1);
+    EXPECT_EQ(Writer().LastLogDay(), "20261207");
+
+    // With Set Date in force the operator's day names every file, and no
+    // new day's files appear at midnight.
+    options.UseUserDate = true;
+    options.UserDate = {2025, 1, 1, 0, 0, 0};
+    Writer().PrepareDayFiles(true); // as the options' OK does
+    clock.time = {2026, 12, 7, 23, 59, 59};
+    Receive("<13>a: one!");
+    clock.time = {2026, 12, 8, 0, 0, 1};
+    Receive("<13>a: two!");
+    EndRun();
+    EXPECT_EQ(files.opens[File("20250101-Router.log").string()], 1);
+    const std::string chosen = qmtest::ReadFile(File("20250101-Router.log"));
+    EXPECT_NE(chosen.find("01.01.25 23:59:59"), std::string::npos);
+    EXPECT_NE(chosen.find("01.01.25 00:00:01"), std::string::npos);
+    EXPECT_FALSE(fs::exists(File("20261208-Router.log")));
+}
+
+// A day file deleted before a run costs its first line; the day's files are
+// made again and the rest of the run is written.
+TEST_F(LogFilesTest, ADeletedDayFileCostsOneLineOfTheRun) {
+    options.General.WriteToLogUnknownID = true;
+    options.IdList = {{"13", "Router", "Yes", "", "", "No", "Yes"}};
+    Writer().PrepareDayFiles(true);
+    fs::remove(File("20261206-Router.log"));
+    for (const char* d : {"<99>a: u1!", "<13>a: lost!", "<13>a: r2!", "<13>a: r3!"})
+        Receive(d);
+    const std::vector<Settled> settled = reception->EndRun();
+    ASSERT_EQ(settled.size(), 4u);
+    EXPECT_EQ(settled[1].outcome, HandleOutcome::LogFailed);
+    EXPECT_EQ(settled[1].failure, "File not found");
+    for (const std::size_t i : {0u, 2u, 3u})
+        EXPECT_EQ(settled[i].outcome, HandleOutcome::Admitted) << i;
+    const std::string router = qmtest::ReadFile(File("20261206-Router.log"));
+    EXPECT_EQ(router.find(" lost"), std::string::npos);
+    EXPECT_LT(router.find(" r2"), router.find(" r3"));
+    EXPECT_EQ(reception->Rows().RecordCount(), 3);
+    EXPECT_EQ(reception->Counts().logFailures, 1u);
+    EXPECT_EQ(reception->Counts().logged, 3u);
+}
+
+// A write cut short in the middle of a file's buffer: the whole lines count,
+// the partial one is cut back, the rest fail (the disk stays full).
+TEST_F(LogFilesTest, AShortWriteKeepsTheWholeLinesOnly) {
+    options.General.WriteToLogUnknownID = true;
+    Writer().PrepareDayFiles(true);
+    Send("<13>a: first!");
+    const std::string one = qmtest::ReadFile(File("20261206-Unknw.log"));
+    files.shortWriteAfter = one.size() + 10; // the next line and ten bytes of the one after
+    files.staysFull = true;
+    for (const char* d : {"<13>a: secon!", "<13>a: third!", "<13>a: forth!"})
+        Receive(d);
+    EXPECT_EQ(EndRun(), (std::vector<HandleOutcome>{HandleOutcome::Admitted, HandleOutcome::LogFailed,
+                                                    HandleOutcome::LogFailed}));
+    const std::string after = qmtest::ReadFile(File("20261206-Unknw.log"));
+    EXPECT_EQ(after.size(), one.size() * 2);
+    EXPECT_NE(after.find(" secon\xB6"), std::string::npos);
+    EXPECT_EQ(reception->Rows().RecordCount(), 2);
+    EXPECT_EQ(reception->Counts().logFailures, 2u);
 }
 
 TEST_F(LogFilesTest, IoErrorTexts) {
@@ -207,10 +331,10 @@ namespace {
 
 TEST_F(LogFilesTest, RemovedLogFolderCostsOneMessage) {
     options.General.WriteToLogUnknownID = true;
-    writer->PrepareDayFiles(true);
+    Writer().PrepareDayFiles(true);
     std::filesystem::remove_all(dir / "Log");
     EXPECT_EQ(Send("<13>a: lost!"), HandleOutcome::LogFailed);
-    EXPECT_EQ(handler->Failure(), "File not found");
+    EXPECT_EQ(failure, "File not found");
     EXPECT_EQ(Send("<13>a: kept!"), HandleOutcome::Admitted); // the folder and the day's files are made again
     EXPECT_NE(qmtest::ReadFile(File("20261206-Unknw.log")).find(" kept"), std::string::npos);
 }
@@ -218,9 +342,9 @@ TEST_F(LogFilesTest, RemovedLogFolderCostsOneMessage) {
 #ifndef _WIN32
 // A write that fills the file system part way leaves no partial line behind.
 // RLIMIT_FSIZE stands in for a full disk: the write stops at the limit.
-TEST_F(LogFilesTest, APartialWriteIsCutBack) {
+TEST_F(LogFilesTest, AFullDiskKeepsTheWholeLinesAndCutsThePartOneBack) {
     options.General.WriteToLogUnknownID = true;
-    writer->PrepareDayFiles(true);
+    Writer().PrepareDayFiles(true);
     Send("<13>a: first line!");
     const auto file = File("20261206-Unknw.log");
     const std::string before = qmtest::ReadFile(file);
@@ -228,15 +352,23 @@ TEST_F(LogFilesTest, APartialWriteIsCutBack) {
     ASSERT_GE(pid, 0);
     if (pid == 0) {
         signal(SIGXFSZ, SIG_IGN);
-        rlimit limit{static_cast<rlim_t>(before.size() + 20), static_cast<rlim_t>(before.size() + 20)};
-        setrlimit(RLIMIT_FSIZE, &limit);
-        const Result r = AppendLogLine(file.string(), std::string(200, 'x') + "\r\n");
-        _exit(!r.ok && r.error == "I/O error " + std::to_string(EFBIG) ? 0 : 1);
+        // Room for the next line and half of the one after.
+        const rlim_t limit = before.size() * 2 + 30;
+        rlimit r{limit, limit};
+        setrlimit(RLIMIT_FSIZE, &r);
+        for (const char* d : {"<13>a: second line!", "<13>a: third line!", "<13>a: fourth line!"})
+            Receive(d);
+        const std::vector<HandleOutcome> got = EndRun();
+        const std::vector<HandleOutcome> want = {HandleOutcome::Admitted, HandleOutcome::LogFailed,
+                                                 HandleOutcome::LogFailed};
+        _exit(got == want && reception->Rows().RecordCount() == 2 ? 0 : 1);
     }
     int status = 0;
     waitpid(pid, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    EXPECT_EQ(qmtest::ReadFile(file), before);
+    const std::string after = qmtest::ReadFile(file);
+    ASSERT_EQ(after.size(), before.size() * 2 + 1); // the second line whole, the third cut back
+    EXPECT_NE(after.find(" second line\xB6"), std::string::npos);
 }
 #endif
 

@@ -1,4 +1,5 @@
 #include "reception/ProcessTable.h"
+#include "reception/Reception.h"
 #include "support/Fakes.h"
 
 #include <gtest/gtest.h>
@@ -87,19 +88,20 @@ TEST(ProcessTable, ColourCells) {
     }
 }
 
-TEST(ProcessTable, HandlerAddsAdmittedAndTrimsAfterEveryMessage) {
+TEST(ProcessTable, ReceptionAddsAdmittedAndTrimsAfterEveryMessage) {
     Options options;
     qmtest::FakeClock clock;
-    qmtest::RecordingLog log;
-    ProcessTable table;
-    ReceptionHandler handler(options, log, &table);
+    Reception reception(options, clock);
     for (int i = 0; i < 5; ++i)
-        handler.Handle(qmtest::Arrived("<13>a: hello", "1.2.3.4", 9, clock));
-    EXPECT_EQ(table.RecordCount(), 5);
+        reception.Receive(qmtest::Arrived("<13>a: hello", "1.2.3.4", 9, clock));
+    EXPECT_EQ(reception.Rows().RecordCount(), 0); // shown at the run's end
+    reception.EndRun();
+    EXPECT_EQ(reception.Rows().RecordCount(), 5);
     options.General.ListenUnregisteredID = false;
     options.General.LimitRows = 4;
-    EXPECT_EQ(handler.Handle(qmtest::Arrived("<13>a: hello", "1.2.3.4", 9, clock)), HandleOutcome::Rejected);
-    EXPECT_EQ(table.RecordCount(), 2); // the lowered limit applied on a rejected message
+    reception.Receive(qmtest::Arrived("<13>a: hello", "1.2.3.4", 9, clock));
+    EXPECT_EQ(reception.EndRun().front().outcome, HandleOutcome::Rejected);
+    EXPECT_EQ(reception.Rows().RecordCount(), 2); // the lowered limit applied on a rejected message
 }
 
 } // namespace

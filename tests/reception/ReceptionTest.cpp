@@ -19,8 +19,12 @@ TEST(Reception, CountsWhatBecameOfEveryDatagram) {
     options.IdList = {{"13", "Router", "Yes", "", "255", "No", "Yes"}, {"14", "Muted", "No", "", "1", "No", "Yes"}};
     Reception reception(options, clock);
     ASSERT_EQ(reception.Log().PrepareDayFiles(true), LogWriter::Prepared::Ok);
+    std::string failure;
     const auto receive = [&](std::string_view d, bool listening = true) {
-        return reception.Receive(qmtest::Arrived(d, "10.0.0.9", 514, clock, listening));
+        reception.Receive(qmtest::Arrived(d, "10.0.0.9", 514, clock, listening));
+        const Settled settled = reception.EndRun().front();
+        failure = settled.failure;
+        return settled.outcome;
     };
     EXPECT_EQ(receive("<13>a: shown!"), HandleOutcome::Admitted);
     EXPECT_EQ(receive("<14>a: muted!"), HandleOutcome::Rejected);
@@ -29,7 +33,7 @@ TEST(Reception, CountsWhatBecameOfEveryDatagram) {
     clock.time = DateTime{2026, 12, 6, 23, 0, 0};
     std::filesystem::remove(dir / "Log" / "20261206-Router.log"); // gone: one failure
     EXPECT_EQ(receive("<13>a: lost!"), HandleOutcome::LogFailed);
-    EXPECT_EQ(reception.Failure(), "File not found");
+    EXPECT_EQ(failure, "File not found");
 
     const ReceptionCounts& c = reception.Counts();
     EXPECT_EQ(c.admitted, 1u);
@@ -53,6 +57,7 @@ TEST(Reception, NotesTheSendersAndPrioritiesNoListKnows) {
     Reception reception(options, clock);
     const auto receive = [&](std::string_view d, std::string_view ip, bool listening = true) {
         reception.Receive(qmtest::Arrived(d, ip, 514, clock, listening));
+        reception.EndRun();
     };
     receive("<13>a: listed both!", "10.0.0.1");
     receive("<190>a: unlisted priority!", "10.0.0.1");

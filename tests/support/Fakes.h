@@ -2,25 +2,54 @@
 #pragma once
 
 #include "support/FakeClock.h"
-#include "reception/ReceptionHandler.h"
+#include "platform/DayFiles.h"
 
+#include <map>
+#include <optional>
 #include <string>
-#include <vector>
 
 namespace qmtest {
 
-// Records what would have been logged; can be told to fail.
-class RecordingLog : public qm::MessageLog {
+// The system's day files, with every open counted, and a write that can be
+// cut short as a full disk cuts it.
+class CountingDayFiles : public qm::DayFileSystem {
 public:
-    std::vector<qm::SyslogMessage> lines;
-    Appended next = Appended::Written;
-    std::string failureText = "File not found";
+    std::map<std::string, int> opens; // by path
+    // The next write stops after this many bytes and fails.
+    std::optional<std::size_t> shortWriteAfter;
+    // From the short write on, every write fails (the disk stays full).
+    bool staysFull = false;
 
-    Appended AppendMessage(const qm::SyslogMessage& message, std::string& failure) override {
-        if (next == Appended::Failed) failure = failureText;
-        if (next == Appended::Written) lines.push_back(message);
-        return next;
+    int Opens() const {
+        int n = 0;
+        for (const auto& [path, count] : opens)
+            n += count;
+        return n;
     }
+
+    qm::Result MakeFolder(const std::string& path) override { return real_.MakeFolder(path); }
+    void CreateIfMissing(const std::string& path) override { real_.CreateIfMissing(path); }
+    qm::Result Open(const std::string& path) override {
+        ++opens[path];
+        return real_.Open(path);
+    }
+    qm::Result Write(std::string_view bytes, std::size_t& written) override {
+        if (full_) {
+            written = 0;
+            return qm::Result::Failed("I/O error 28");
+        }
+        if (!shortWriteAfter || *shortWriteAfter >= bytes.size()) return real_.Write(bytes, written);
+        const qm::Result r = real_.Write(bytes.substr(0, *shortWriteAfter), written);
+        shortWriteAfter.reset();
+        full_ = staysFull;
+        return r ? qm::Result::Failed("I/O error 28") : r;
+    }
+    void CutBack(std::size_t bytes) override { real_.CutBack(bytes); }
+    void Close() override { real_.Close(); }
+
+private:
+    qm::SystemDayFiles real_;
+    bool full_ = false;
 };
 
 } // namespace qmtest

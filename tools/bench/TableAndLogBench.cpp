@@ -1,5 +1,5 @@
 // Adding a row with its trim at two limits (the cost must not grow with the
-// limit), and one log append (open, write, close).
+// limit), and log appends in runs.
 #include "support/Fakes.h"
 #include "reception/LogFiles.h"
 #include "reception/ProcessTable.h"
@@ -42,23 +42,33 @@ void BM_AddAndTrim(benchmark::State& state) {
 }
 BENCHMARK(BM_AddAndTrim)->Arg(1000)->Arg(9999);
 
+// Log appends in runs of range(0) lines over range(1) day files: a run of
+// one is the defined one open, write and close per message.
 void BM_LogAppend(benchmark::State& state) {
+    const auto run = static_cast<int>(state.range(0));
+    const auto fileCount = static_cast<int>(state.range(1));
     qmtest::TempDir dir;
     Options options;
     options.General.LogDir = dir.Path().string();
-    options.IdList = {{"1", "Router", "Yes", "", "255", "No", "Yes"}};
+    for (int i = 0; i < fileCount; ++i)
+        options.IdList.push_back({std::to_string(i), "Router" + std::to_string(i), "Yes", "", "255", "No", "Yes"});
     qmtest::FakeClock clock;
     clock.time = {2026, 12, 7, 21, 12, 19};
-    LogWriter writer(options, clock);
+    SystemDayFiles files;
+    LogWriter writer(options, clock, files);
     writer.PrepareDayFiles(true);
-    const SyslogMessage m = Typical();
-    std::string failure;
+    std::vector<SyslogMessage> messages(static_cast<std::size_t>(fileCount), Typical());
+    for (int i = 0; i < fileCount; ++i)
+        messages[static_cast<std::size_t>(i)].IdName = "Router" + std::to_string(i);
     for (auto _ : state) {
-        if (writer.AppendMessage(m, failure) != MessageLog::Appended::Written)
-            state.SkipWithError(failure.c_str());
+        writer.StartRun();
+        for (int i = 0; i < run; ++i)
+            writer.Collect(messages[static_cast<std::size_t>(i % fileCount)]);
+        writer.WriteRun();
+        if (writer.State(run - 1) != LogWriter::LineState::Written) state.SkipWithError("not written");
     }
-    state.SetItemsProcessed(state.iterations());
+    state.SetItemsProcessed(state.iterations() * run);
 }
-BENCHMARK(BM_LogAppend);
+BENCHMARK(BM_LogAppend)->Args({1, 1})->Args({64, 1})->Args({1024, 1})->Args({64, 10})->Args({1024, 10});
 
 } // namespace

@@ -1,0 +1,15 @@
+// Windows only: the program's 8-bit text (the ANSI code page) and the wide
+// text of the system's W calls, so that every file the program names is
+// opened through the wide API.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace qm {
+
+std::wstring AnsiToWide(std::string_view text);
+// Nothing when a character has no form in the ANSI code page.
+bool WideToAnsi(std::wstring_view text, std::string& out);
+
+} // namespace qm
