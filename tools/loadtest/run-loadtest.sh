@@ -2,10 +2,14 @@
 # End-to-end load test: the real Ferrowick and rsyslog, side by side, fed
 # over 127.0.0.1 by loggen (bursty start) and udp-blast (paced), at a sweep
 # of rates. Counts the lines that reach the log files against the messages
-# sent, and reports loss, CPU per message and peak memory.
+# sent, and reports loss, CPU per message and peak memory. "udp-blast-10ids"
+# spreads the priorities over ten ID entries, so both receivers write ten
+# files (rsyslog one per priority); the other senders fill one file.
 #
 #   tools/loadtest/run-loadtest.sh [BUILD_BIN]
-#   LOADTEST_RATES="20000 ... 400000" LOADTEST_SECONDS=10 LOADTEST_SENDERS="udp-blast loggen"
+#   LOADTEST_RATES="20000 ... 400000" LOADTEST_SECONDS=10
+#   LOADTEST_SENDERS="udp-blast udp-blast-10ids loggen"
+#   LOADTEST_ROUNDS=1   sweeps each sender this many times
 #   LOADTEST_BUSY=0     leaves out the busy-window run (5 s blocked at 50,000/s)
 #   LOADTEST_MEMORY=0   leaves out the 60 s memory run at the top lossless rate
 set -euo pipefail
@@ -18,7 +22,10 @@ seconds=${LOADTEST_SECONDS:-10}
 # rsyslog gets the receive buffer Ferrowick asks for: 32 MiB where the user
 # may go past the kernel's cap (root), 4 MiB otherwise.
 if [ "$(id -u)" -eq 0 ]; then rcvbuf=32m; else rcvbuf=4m; fi
-senders=${LOADTEST_SENDERS:-"udp-blast loggen"}
+senders=${LOADTEST_SENDERS:-"udp-blast udp-blast-10ids loggen"}
+rounds=${LOADTEST_ROUNDS:-1}
+# The priorities of ID entries 1, 10, ..., 82 (the set-up below numbers them so).
+ten_ids="1,10,19,28,37,46,55,64,73,82"
 work=$(mktemp -d /tmp/quillmere-load-XXXXXX)
 cache="$root/build/loadtest"
 pids=()
@@ -73,6 +80,8 @@ send() { # sender rate port -> prints messages sent
     timeout $((seconds * 4 + 10)) loggen --dgram --inet --rate "$rate" --number "$count" --size 150 127.0.0.1 "$port" \
       2>"$work/loggen.err" >/dev/null || true
     grep -o 'count=[0-9]*' "$work/loggen.err" | tail -n 1 | cut -d= -f2
+  elif [ "$sender" = udp-blast-10ids ]; then
+    timeout $((seconds * 4 + 10)) "$bin/udp-blast" 127.0.0.1 "$port" "$rate" "$seconds" 150 "$ten_ids"
   else
     timeout $((seconds * 4 + 10)) "$bin/udp-blast" 127.0.0.1 "$port" "$rate" "$seconds" 150
   fi
@@ -113,11 +122,16 @@ run_rsyslog() { # sender rate
   local sender=$1 rate=$2 port dir pid sent got before after
   port=$(free_port)
   dir="$work/rsyslog-$rate-$sender"; mkdir -p "$dir/work"
+  local action="action(type=\"omfile\" file=\"$dir/out.log\")"
+  if [ "$sender" = udp-blast-10ids ]; then
+    action="template(name=\"perPriority\" type=\"string\" string=\"$dir/out-%pri%.log\")
+action(type=\"omfile\" dynaFile=\"perPriority\")"
+  fi
   cat >"$dir/rsyslog.conf" <<EOF
 global(workDirectory="$dir/work")
 module(load="imudp")
 input(type="imudp" address="127.0.0.1" port="$port" rcvbufSize="$rcvbuf")
-action(type="omfile" file="$dir/out.log")
+$action
 EOF
   "$rsyslogd" -n -f "$dir/rsyslog.conf" -i "$dir/rsyslogd.pid" -M "$rsmods" >/dev/null 2>&1 &
   pid=$!; pids+=("$pid")
@@ -125,7 +139,7 @@ EOF
   sleep 1
   before=$(cpu_ticks "$pid")
   sent=$(send "$sender" "$rate" "$port")
-  got=$(settle "$dir/out.log")
+  got=$(settle "$dir"/out*.log)
   after=$(cpu_ticks "$pid")
   report rsyslog "$sender" "$rate" "$sent" "$got" $((after - before)) "$(peak_kb "$pid")"
   kill -TERM "$pid"; wait "$pid" 2>/dev/null || true
@@ -137,25 +151,41 @@ report() { # who sender rate sent got ticks peak_kb
   local loss cpu
   loss=$(awk -v s="$4" -v g="$5" 'BEGIN { if (s > 0) printf "%.2f", (s - g) * 100 / s; else print "n/a" }')
   cpu=$(awk -v t="$6" -v h="$ticks_per_s" -v g="$5" 'BEGIN { if (g > 0) printf "%.2f", t * 1e6 / h / g; else print "n/a" }')
-  printf '%-8s %-9s %7s %9s %9s %7s%% %9s %8s\n' "$1" "$2" "$3" "$4" "$5" "$loss" "$cpu" $(($7 / 1024)) | tee -a "$results"
+  printf '%-8s %-15s %7s %9s %9s %7s%% %9s %8s\n' "$1" "$2" "$3" "$4" "$5" "$loss" "$cpu" $(($7 / 1024)) | tee -a "$results"
 }
 
 echo "Load test: ${seconds}s per rate, 150-byte datagrams over 127.0.0.1"
-printf '%-8s %-9s %7s %9s %9s %8s %9s %8s\n' receiver sender rate sent logged loss us/msg peakMB
-for sender in $senders; do
-  for rate in $rates; do
-    run_ours "$sender" "$rate"
-    run_rsyslog "$sender" "$rate"
+printf '%-8s %-15s %7s %9s %9s %8s %9s %8s\n' receiver sender rate sent logged loss us/msg peakMB
+for round in $(seq 1 "$rounds"); do
+  [ "$rounds" -gt 1 ] && echo "round $round"
+  for sender in $senders; do
+    for rate in $rates; do
+      run_ours "$sender" "$rate"
+      run_rsyslog "$sender" "$rate"
+    done
   done
 done
 
+# The highest rate at which a receiver, and every lower rate tried, lost at
+# most 0.1 %, per round, with the rate the sender really sent there (loggen
+# tops out below the rates asked for, so its ratio is judged on that).
 echo
-echo "Highest rate with no more than 0.1% loss:"
+echo "Highest lossless rate (<= 0.1 % lost there and at every lower rate), per round:"
+nrates=$(echo $rates | wc -w)
+verdict() { # receiver sender round -> "rate asked" "rate sent"
+  awk -v who="$1" -v s="$2" -v round="$3" -v n="$nrates" -v secs="$seconds" '
+    $1 == who && $2 == s { k++; if (int((k - 1) / n) + 1 != round) next
+      if (!broken && $6 + 0 <= 0.1) { r = $3; sent = $4 / secs } else broken = 1 }
+    END { printf "%d %d\n", r, sent }' "$results"
+}
 for sender in $senders; do
-  ours=$(awk -v s="$sender" '$1=="ours" && $2==s && $6+0 <= 0.1 {r=$3} END {print r+0}' "$results")
-  theirs=$(awk -v s="$sender" '$1=="rsyslog" && $2==s && $6+0 <= 0.1 {r=$3} END {print r+0}' "$results")
-  ratio=$(awk -v a="$ours" -v b="$theirs" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "n/a" }')
-  printf '  %-9s ours %7s   rsyslog %7s   ours/rsyslog %s\n' "$sender" "$ours" "$theirs" "$ratio"
+  for round in $(seq 1 "$rounds"); do
+    read -r ours ours_sent < <(verdict ours "$sender" "$round")
+    read -r theirs theirs_sent < <(verdict rsyslog "$sender" "$round")
+    ratio=$(awk -v a="$ours_sent" -v b="$theirs_sent" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "n/a" }')
+    printf '  %-15s round %d: ours %6s/s (sent %6s/s)   rsyslog %6s/s (sent %6s/s)   ratio %s\n' \
+      "$sender" "$round" "$ours" "$ours_sent" "$theirs" "$theirs_sent" "$ratio"
+  done
 done
 
 # A window busy for 5 s (from 3 s after start, while 50,000/s arrive for
@@ -169,7 +199,7 @@ fi
 # Peak memory over 60 s at the highest rate ours was lossless at with the
 # paced sender, against the same at 10 s: flat when they match.
 if [ "${LOADTEST_MEMORY:-1}" = 1 ]; then
-  top=$(awk '$1=="ours" && $2=="udp-blast" && $6+0 <= 0.1 {r=$3} END {print r+0}' "$results")
+  top=$(verdict ours udp-blast 1 | cut -d' ' -f1)
   if [ "$top" -gt 0 ]; then
     echo
     echo "Memory over 60 s at $top/s (udp-blast):"

@@ -1,8 +1,9 @@
 // A paced UDP syslog sender for load tests: exactly RATE x SECONDS datagrams
 // of SIZE bytes to HOST:PORT, sent with sendmmsg in 1 ms slices so the rate
-// is sustained rather than a burst. Loopback targets only.
+// is sustained rather than a burst. Loopback targets only. PRIORITIES, a
+// comma-separated list, are used in turn (default 13).
 //
-//   udp-blast HOST PORT RATE SECONDS [SIZE]
+//   udp-blast HOST PORT RATE SECONDS [SIZE [PRIORITIES]]
 //   udp-blast --free-port
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -33,7 +34,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (argc < 5) {
-        std::fprintf(stderr, "usage: udp-blast HOST PORT RATE SECONDS [SIZE]\n");
+        std::fprintf(stderr, "usage: udp-blast HOST PORT RATE SECONDS [SIZE [PRIORITIES]]\n");
         return 2;
     }
     const std::string host = argv[1];
@@ -41,6 +42,14 @@ int main(int argc, char** argv) {
     const long rate = std::atol(argv[3]);
     const long seconds = std::atol(argv[4]);
     const std::size_t size = argc > 5 ? static_cast<std::size_t>(std::atol(argv[5])) : 150;
+    std::vector<std::string> priorities;
+    for (std::string list = argc > 6 ? argv[6] : "13", item; !list.empty();) {
+        const std::size_t comma = list.find(',');
+        item = list.substr(0, comma);
+        if (!item.empty()) priorities.push_back("<" + item + ">");
+        list = comma == std::string::npos ? "" : list.substr(comma + 1);
+    }
+    if (priorities.empty()) return 2;
     sockaddr_in to{};
     to.sin_family = AF_INET;
     to.sin_port = htons(static_cast<unsigned short>(port));
@@ -70,7 +79,8 @@ int main(int argc, char** argv) {
             const int n = static_cast<int>(std::min<long>(kBatch, due - sent));
             for (int i = 0; i < n; ++i) {
                 std::string& p = payloads[static_cast<std::size_t>(i)];
-                p = "<13>Dec  7 21:12:19 loadhost bench[42]: seq " + std::to_string(sent + i) + " ";
+                p = priorities[static_cast<std::size_t>(sent + i) % priorities.size()] +
+                    "Dec  7 21:12:19 loadhost bench[42]: seq " + std::to_string(sent + i) + " ";
                 p.resize(size, 'x');
                 iov[static_cast<std::size_t>(i)] = {p.data(), p.size()};
                 msgs[static_cast<std::size_t>(i)] = {};
