@@ -4,7 +4,10 @@
 #include "platform/qt/Dialogs.h"
 #include "platform/KeyStore.h"
 #include "platform/qt/ProgramPaths.h"
+#include "platform/InstanceName.h"
 #include "platform/qt/SessionEnd.h"
+#include "platform/qt/SingleInstance.h"
+#include "platform/SessionSignals.h"
 #include "app/unitUdp.h"
 
 #include <QApplication>
@@ -18,23 +21,36 @@
 int main(int argc, char** argv) {
     // First of all: the end of the session must never cut the start short.
     qm::SessionEnd::Install();
+    qm::IgnoreFileSizeSignal();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(qm::kAppTitle));
     // The tray keeps the program alive while its window is hidden.
     QApplication::setQuitOnLastWindowClosed(false);
     // Ended before the window exists: nothing has been loaded, nothing to save.
     if (qm::SessionEnd::Requested()) return 0;
+    // One copy per user: a second start brings the first forward and ends
+    // before it reads or writes anything.
+    qm::SingleInstance single(QString::fromStdString(qm::UserInstanceName()));
+    if (!single.Claim()) return 0;
 
     auto store = qm::OpenUserKeyStore();
     qm::SystemClock clock;
     qm::QtDialogService dialogs;
-    qm::MainWindowServices services{*store, clock, dialogs, qm::ProgramDir(), true, qm::RegistryEditorPath()};
+    const qm::ProgramFolder program = qm::LocateProgram();
+    qm::MainWindowServices services{.store = *store,
+                                    .clock = clock,
+                                    .dialogs = dialogs,
+                                    .programDir = program.dir,
+                                    .registryEditor = qm::RegistryEditorPath(),
+                                    .defaultLogDir = program.defaultLogDir,
+                                    .logDirProblem = program.problem};
     qm::TfrmUDP window(services);
     QObject::connect(
         &window, &qm::TfrmUDP::Closed, &app, [](int status) { QCoreApplication::exit(status); },
         Qt::QueuedConnection);
     qm::SessionEnd sessionEnd;
     QObject::connect(&sessionEnd, &qm::SessionEnd::Ending, &window, &qm::TfrmUDP::EndSession);
+    QObject::connect(&single, &qm::SingleInstance::ComeForward, &window, &qm::TfrmUDP::ComeForward);
     window.show();
     // The load test only: QM_TEST_BLOCK_WINDOW="<after ms>:<for ms>" holds the
     // window's thread once, as a long paint or a slow disk would.

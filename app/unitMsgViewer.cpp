@@ -26,6 +26,8 @@ namespace {
 // kBlockLength characters, cut after a space where there is one; a copy gives
 // back the text as it was, without those cuts.
 constexpr qsizetype kMaxLabelText = 256;
+// A reason quotes the sender's text: a few lines of it, whole, are enough.
+constexpr qsizetype kMaxReasonText = 120;
 
 class MessageMemo : public QPlainTextEdit {
 public:
@@ -148,22 +150,33 @@ TfrmMessageViewer::TfrmMessageViewer(QWidget* parent) : QDialog(parent) {
     rule->setGeometry(0, 212, 350, 2);
     labStructuredForm = new QLabel(this);
     labStructuredForm->setObjectName("labStructuredForm");
+    labStructuredForm->setWordWrap(true); // a reason is read whole
     labStructuredForm->setGeometry(9, 218, 334, 15);
     treStructured = new QTreeWidget(this);
     treStructured->setObjectName("treStructured");
-    treStructured->setGeometry(9, 236, 334, 170);
+    treStructured->setGeometry(9, 236, 334, 134);
     treStructured->setColumnCount(2);
     treStructured->setHeaderLabels({"Field", "Value"});
     treStructured->setColumnWidth(0, 130);
     treStructured->setFocusPolicy(Qt::NoFocus);
-    bevel->setGeometry(0, 0, 350, 414);
-    setFixedSize(350, 414);
+    // Short enough for a 1366 x 768 screen at twice the pixels.
+    bevel->setGeometry(0, 0, 350, 378);
+    setFixedSize(350, 378);
 
     // The memo is the only control that takes the focus.
     memMessage->setFocus();
 }
 
 void TfrmMessageViewer::ShowStructured(const std::string& text, bool reconstructed, bool tooLong) {
+    ShowStructuredFields(text, reconstructed, tooLong);
+    // The form and its reason take the lines they need; the tree the rest.
+    constexpr int kTop = 218, kBottom = 370, kWidth = 334;
+    const int height = std::max(15, labStructuredForm->heightForWidth(kWidth));
+    labStructuredForm->setGeometry(9, kTop, kWidth, height);
+    treStructured->setGeometry(9, kTop + height + 3, kWidth, kBottom - (kTop + height + 3));
+}
+
+void TfrmMessageViewer::ShowStructuredFields(const std::string& text, bool reconstructed, bool tooLong) {
     treStructured->clear();
     if (tooLong) {
         labStructuredForm->setText("The datagram is too long for the structured view.");
@@ -181,7 +194,8 @@ void TfrmMessageViewer::ShowStructured(const std::string& text, bool reconstruct
     case StructuredMessage::Form::None:
         labStructuredForm->setText(m.problem.empty()
                                        ? "Not in a standard form" + rebuilt + "."
-                                       : "Not in a standard form" + rebuilt + ": " + DisplayText(m.problem) + ".");
+                                       : "Not in a standard form" + rebuilt + ": " +
+                                             BoundedText(DisplayText(m.problem), kMaxReasonText) + ".");
         return;
     case StructuredMessage::Form::Rfc5424:
         labStructuredForm->setText("RFC 5424" + rebuilt);

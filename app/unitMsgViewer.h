@@ -28,6 +28,7 @@ private:
     QTreeWidget* treStructured = nullptr;
 
     void ShowStructured(const std::string& text, bool reconstructed, bool tooLong);
+    void ShowStructuredFields(const std::string& text, bool reconstructed, bool tooLong);
 };
 
 } // namespace qm

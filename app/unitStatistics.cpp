@@ -3,7 +3,11 @@
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/DisplayText.h"
 
-#include <QFormLayout>
+#include <QGridLayout>
+#include <QScreen>
+
+#include <algorithm>
+#include <iterator>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -35,10 +39,10 @@ QTableWidget* SeenTable(const char* name, const char* key) {
     table->horizontalHeader()->setStretchLastSection(true);
     table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
     table->setWordWrap(false);
-    table->setColumnWidth(0, 110);
-    table->setColumnWidth(1, 80);
+    table->setColumnWidth(0, 100);
+    table->setColumnWidth(1, 70);
     table->setColumnWidth(2, 150); // a whole time stamp
-    table->setMinimumHeight(120);
+    table->setMinimumHeight(60);
     return table;
 }
 
@@ -56,7 +60,11 @@ TfrmStatistics::TfrmStatistics(QWidget* parent) : QDialog(parent, Qt::Window) {
     setWindowTitle("Reception statistics");
     setFont(WindowFont());
     auto* layout = new QVBoxLayout(this);
-    auto* form = new QFormLayout;
+    // The counters in two columns and the two lists side by side: the window
+    // fits a small screen at twice the pixels.
+    auto* figures = new QGridLayout;
+    figures->setHorizontalSpacing(12);
+    figures->setVerticalSpacing(2);
     const std::pair<const char*, const char*> rows[] = {
         {"labReceived", "Datagrams received"},
         {"labBytes", "Bytes received"},
@@ -66,6 +74,7 @@ TfrmStatistics::TfrmStatistics(QWidget* parent) : QDialog(parent, Qt::Window) {
         {"labLogFailures", "Log failures"},
         {"labDecodeFailures", "Decoding failures"},
         {"labDroppedStopped", "Dropped while stopped"},
+        {"labEmpty", "Empty, skipped"},
         {"labSystemDrops", "Dropped by the system (receive buffer full)"},
         {"labProgramDrops", "Dropped by the program (queue full)"},
         {"labRate", "Rate"},
@@ -73,9 +82,17 @@ TfrmStatistics::TfrmStatistics(QWidget* parent) : QDialog(parent, Qt::Window) {
         {"labReceiveBuffer", "Receive buffer"},
         {"labLastDatagram", "Last datagram"},
     };
-    for (const auto& [name, caption] : rows)
-        form->addRow(QString::fromLatin1(caption), Figure(name));
-    layout->addLayout(form);
+    constexpr int kPerColumn = (std::size(rows) + 1) / 2;
+    for (int i = 0; i < static_cast<int>(std::size(rows)); ++i) {
+        const auto& [name, caption] = rows[i];
+        figures->addWidget(new QLabel(QString::fromLatin1(caption)), i % kPerColumn, (i / kPerColumn) * 2);
+        figures->addWidget(Figure(name), i % kPerColumn, (i / kPerColumn) * 2 + 1);
+    }
+    figures->setColumnStretch(1, 1);
+    figures->setColumnStretch(3, 1);
+    layout->addLayout(figures);
+    auto* lists = new QHBoxLayout;
+    layout->addLayout(lists, 1);
 
     grdUnlistedSenders = SeenTable("grdUnlistedSenders", "Address");
     grdUnlistedPriorities = SeenTable("grdUnlistedPriorities", "Priority");
@@ -91,7 +108,7 @@ TfrmStatistics::TfrmStatistics(QWidget* parent) : QDialog(parent, Qt::Window) {
         buttons->addStretch(1);
         buttons->addWidget(add);
         inner->addLayout(buttons);
-        layout->addWidget(box);
+        lists->addWidget(box);
         add->setEnabled(false);
         connect(table, &QTableWidget::itemSelectionChanged, add, [table, add] {
             const std::string key = SelectedKey(table);
@@ -104,7 +121,19 @@ TfrmStatistics::TfrmStatistics(QWidget* parent) : QDialog(parent, Qt::Window) {
             [this] { emit AddToList(TfrmOptions::PageIpList, SelectedKey(grdUnlistedSenders)); });
     connect(btnAddPriority, &QPushButton::clicked, this,
             [this] { emit AddToList(TfrmOptions::PageIdList, SelectedKey(grdUnlistedPriorities)); });
-    resize(520, 640);
+    resize(760, 420);
+}
+
+void TfrmStatistics::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Never larger than the screen it opens on, and never off it.
+    const QRect screen = this->screen()->availableGeometry();
+    const QSize frame = frameGeometry().size() - size();
+    resize(size().boundedTo(screen.size() - frame).expandedTo(minimumSizeHint()));
+    QRect placed = frameGeometry();
+    placed.moveLeft(std::clamp(placed.left(), screen.left(), std::max(screen.left(), screen.right() - placed.width() + 1)));
+    placed.moveTop(std::clamp(placed.top(), screen.top(), std::max(screen.top(), screen.bottom() - placed.height() + 1)));
+    move(placed.topLeft());
 }
 
 QLabel* TfrmStatistics::Figure(const char* name) {
@@ -125,6 +154,7 @@ void TfrmStatistics::Refresh(const ReceptionHealth& h, const SeenList& senders, 
     figures_["labLogFailures"]->setText(Number(c.logFailures));
     figures_["labDecodeFailures"]->setText(Number(c.decodeFailures));
     figures_["labDroppedStopped"]->setText(Number(c.droppedWhileStopped));
+    figures_["labEmpty"]->setText(Number(c.empty));
     // The system may not say (Windows): "n/a", never a 0 that would claim none.
     figures_["labSystemDrops"]->setText(h.reader.systemDrops ? Number(*h.reader.systemDrops) : QString("n/a"));
     figures_["labProgramDrops"]->setText(Number(h.reader.queueDrops));

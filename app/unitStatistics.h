@@ -25,6 +25,9 @@ public:
 
     void Refresh(const ReceptionHealth& health, const SeenList& senders, const SeenList& priorities);
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 signals:
     // "Add to list...": the options on `page` with a new row holding `value`.
     void AddToList(TfrmOptions::Page page, const std::string& value);

@@ -7,6 +7,7 @@
 #include "app/unitUdp_Ui.h"
 #include "platform/ErrorReport.h"
 #include "platform/FreeMemory.h"
+#include "platform/qt/BoxGate.h"
 #include "platform/qt/DisplayText.h"
 #include "platform/qt/TNMUDP.h"
 #include "settings/SettingsStore.h"
@@ -66,7 +67,11 @@ QString MainWindowTitle(const DateTime& d, int port, bool listening) {
 
 TfrmUDP::TfrmUDP(MainWindowServices services, QWidget* parent)
     : QMainWindow(parent), services_(std::move(services)),
-      reception_(std::make_unique<Reception>(options_, services_.clock)), ui(std::make_unique<Ui>()) {
+      reception_(std::make_unique<Reception>(options_, services_.clock)), ui(std::make_unique<Ui>()),
+      boxes_(new BoxGate(services_.dialogs, this)) {
+    // Boxes wait until the window is made and the program hears the
+    // session's end: the event loop's first turn.
+    boxes_->Hold();
     setObjectName("frmUDP");
     setFont(WindowFont());
     resize(504, 337);
@@ -86,6 +91,7 @@ TfrmUDP::TfrmUDP(MainWindowServices services, QWidget* parent)
     BuildFind();
     ConnectCommands();
     StartUp();
+    QTimer::singleShot(0, boxes_, &BoxGate::Release);
 }
 
 TfrmUDP::~TfrmUDP() = default;
@@ -131,14 +137,20 @@ void TfrmUDP::ConnectCommands() {
 void TfrmUDP::StartUp() {
     options_.SaveBlocked = false;
     options_.ProgramDir = services_.programDir;
+    options_.DefaultLogDir = services_.defaultLogDir;
     const Result loaded = LoadOptions(services_.store, options_);
     if (!loaded) {
         // Defaults for this run; the stored settings are not written over
         // unless the operator confirms new options.
         loadFailed_ = true;
-        options_.General.LogDir = DefaultLogDir(options_.ProgramDir);
+        options_.General.LogDir = DefaultLogDir(options_);
         ReportError(DisplayText(loaded.error));
     }
+    // No log folder could be named for the program's folder: say so, and
+    // leave the operator the way to Options instead of shutting down.
+    const bool noLogFolder =
+        !services_.logDirProblem.isEmpty() && options_.General.LogDir == DefaultLogDir(options_);
+    if (noLogFolder) ReportError(services_.logDirProblem);
     if (const std::string notice = services_.store.TakeNotice(); !notice.empty())
         ReportError(DisplayText(notice));
     if (options_.General.StayOnTop) setWindowFlag(Qt::WindowStaysOnTopHint, true);
@@ -156,7 +168,7 @@ void TfrmUDP::StartUp() {
     std::string today;
     FormatLogDay(services_.clock.Now(), today);
     reception_->Log().SetLastLogDay(today);
-    if (options_.General.WriteToLog) PrepareDayFilesForced();
+    if (options_.General.WriteToLog && !noLogFolder) PrepareDayFilesForced();
     options_.UseUserDate = false;
     if (options_.General.AutoListen) {
         ui->actStartProcess->trigger();
@@ -177,7 +189,7 @@ void TfrmUDP::actStartProcessExecute() {
     if (ui->actStartProcess->isChecked() && services_.bindReceiver && !oUdp->IsBound()) {
         if (const std::string error = oUdp->SetLocalPort(options_.General.Port); !error.empty()) {
             ui->actStartProcess->setChecked(false);
-            ShowErrorBox(services_.dialogs, this, DisplayText(error));
+            ReportError(DisplayText(error)); // at start-up too: never a box inside the window's making
             return;
         }
     }
@@ -195,6 +207,7 @@ void TfrmUDP::oUdpRunEnded() {
     bool rows = false;
     for (const Settled& settled : reception_->EndRun()) {
         switch (settled.outcome) {
+        case HandleOutcome::Empty:
         case HandleOutcome::NotListening:
             break;
         case HandleOutcome::Admitted:
@@ -218,24 +231,14 @@ void TfrmUDP::FlushProcessTable() {
 }
 
 void TfrmUDP::ReportError(const QString& message) {
-    // One box at a time, opened after the handler in hand has returned.
-    if (errorQueued_ || errorBoxOpen_) return;
-    errorQueued_ = true;
-    QTimer::singleShot(0, this, [this, message] {
-        errorQueued_ = false;
-        errorBoxOpen_ = true;
-        ShowErrorBox(services_.dialogs, this, message);
-        errorBoxOpen_ = false;
-    });
+    boxes_->QueueError(this, message);
 }
 
 void TfrmUDP::LogDirectoryFailed() {
     if (shutdownBoxScheduled_) return;
     shutdownBoxScheduled_ = true;
-    QTimer::singleShot(0, this, [this] {
-        services_.dialogs.ShowMessage(this, kShutdownCaption, kShutdownText, BoxIcon::Error);
-        Shutdown();
-    });
+    // The shutdown follows its box, however long the box had to wait.
+    boxes_->QueueMessage(this, kShutdownCaption, kShutdownText, BoxIcon::Error, [this] { Shutdown(); });
 }
 
 bool TfrmUDP::PrepareDayFilesForced() {
@@ -282,7 +285,7 @@ void TfrmUDP::actEditClearProcessGridExecute() {
     const bool process = ui->tabMessPage->currentIndex() == PageProcess;
     const QString question =
         QString("Do you want to clear") + (process ? " Process list table" : " Log-file Viewer table") + "?";
-    if (!services_.dialogs.AskYesNo(this, "Clear listing", question, BoxIcon::Warning)) return;
+    if (!boxes_->AskYesNo(this, "Clear listing", question, BoxIcon::Warning)) return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     if (process) {
         reception_->Rows().Clear();
@@ -335,12 +338,21 @@ void TfrmUDP::Shutdown() {
 
 void TfrmUDP::EndSession() {
     sessionEnding_ = true;
+    // Nobody is there to click: no box opens from now on.
+    boxes_->Close();
     Shutdown();
+}
+
+void TfrmUDP::ComeForward() {
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
 }
 
 void TfrmUDP::CloseFailure(const QString& message) {
     if (!sessionEnding_) {
-        ShowErrorBox(services_.dialogs, this, message);
+        ShowErrorBox(*boxes_, this, message);
         return;
     }
     // Nobody answers a box at the end of the session: say it where the

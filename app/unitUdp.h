@@ -23,6 +23,7 @@ class QTableView;
 
 namespace qm {
 
+class BoxGate;
 class TNMUDP;
 
 // What the window is given rather than finds for itself.
@@ -30,14 +31,18 @@ struct MainWindowServices {
     KeyStore& store;
     const Clock& clock;
     DialogService& dialogs;
-    std::string programDir;
+    std::string programDir{};
     // Tests that need no socket leave the port unbound.
     bool bindReceiver = true;
     // The registry editor the import starts (ferrowick-reg beside the program
     // on Linux; regedit.exe on Windows).
-    std::string registryEditor;
+    std::string registryEditor{};
     // How long Open Log-file reads before it shows its progress.
     int logProgressAfterMs = 1000;
+    // The log folder when none is stored; empty: the program's folder and "Log".
+    std::string defaultLogDir{};
+    // Set when no default log folder can be named: the box that says so.
+    QString logDirProblem{};
 };
 
 class TfrmUDP : public QMainWindow {
@@ -53,6 +58,9 @@ public:
     // The end of the operator's session: the same, but nobody is there to
     // answer a box, so failures go to the error file and the exit status.
     void EndSession();
+    // A second start of the program asked for this one: the window shows,
+    // out of the tray and un-minimised, and asks to be in front.
+    void ComeForward();
     // The options dialog on `page`; OK takes its edits over. With `newRow`,
     // the ID or IP page opens with a new row holding it.
     void OpenOptionsDialog(TfrmOptions::Page page, const std::optional<std::string>& newRow = std::nullopt);
@@ -123,6 +131,7 @@ private:
     bool FindingInProcess() const;
     // Once a second: the rate, the losses, the statistics window.
     void SampleHealth();
+    void RefreshStatistics();
     void mnuPopup1Click();
     void clbFilterClickCheck(QListWidgetItem* item);
 
@@ -133,7 +142,7 @@ private:
     void ApplyOptions(const OptionsEdit& edit);
     bool PrepareDayFilesForced();
     // Shows the failure in the standard error box after the current event,
-    // at most one box at a time.
+    // once no other box is open; a repeat of a text open or waiting is dropped.
     void ReportError(const QString& message);
     void LogDirectoryFailed();
     // A failure while ending: a box for the operator's own Shutdown, the
@@ -148,6 +157,8 @@ private:
     Options options_;
     std::unique_ptr<Reception> reception_;
     std::unique_ptr<Ui> ui;
+    // Every box goes through it: one at a time, none lost.
+    BoxGate* boxes_;
     TNMUDP* oUdp = nullptr;
 
     // Run state.
@@ -158,8 +169,6 @@ private:
     bool placementEnabled_ = true;
     bool placementRestored_ = false;
     bool loadFailed_ = false;
-    bool errorQueued_ = false;
-    bool errorBoxOpen_ = false;
     bool shutdownBoxScheduled_ = false;
     bool filling_ = false;
 };

@@ -80,6 +80,10 @@ void TfrmUDP::actFindExecute() {
 
 void TfrmUDP::FindNext(bool forward) {
     QTableView* grid = ShownGrid();
+    // The live table's view may still show rows the core has trimmed since
+    // the last catch-up: catch up first, so the search and the screen hold
+    // the same rows.
+    if (grid == ui->grdProcess) ui->processModel->Flush();
     const auto* model = qobject_cast<const TableRowsModel*>(grid->model());
     if (!model) return;
     const QModelIndex current = grid->currentIndex();

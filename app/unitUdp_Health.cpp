@@ -51,8 +51,12 @@ void TfrmUDP::SampleHealth() {
     ui->rate.Sample(oUdp->Counts().received, static_cast<double>(ui->sinceSample->restart()) / 1000.0);
     const ReceptionHealth health = Health();
     ui->statusPanel2->setText(HealthPanelText(health));
+    RefreshStatistics();
+}
+
+void TfrmUDP::RefreshStatistics() {
     if (ui->statistics && ui->statistics->isVisible())
-        ui->statistics->Refresh(health, reception_->UnlistedSenders(), reception_->UnlistedPriorities());
+        ui->statistics->Refresh(Health(), reception_->UnlistedSenders(), reception_->UnlistedPriorities());
 }
 
 void TfrmUDP::actStatisticsExecute() {

@@ -2,6 +2,8 @@
 #include "app/AppImages.h"
 #include "app/unitUdp_Ui.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QActionGroup>
 #include <QEvent>
@@ -233,15 +235,15 @@ void TfrmUDP::BuildClientArea() {
     ui->tabFilterPage = new QTabWidget;
     ui->tabFilterPage->setObjectName("tabFilterPage");
     ui->tabFilterPage->setTabPosition(QTabWidget::South);
-    ui->tabFilterPage->setMinimumWidth(145);
-    // Both tabs stay in sight in the narrow pane, without scroll arrows.
+    // Both tabs stay in sight, whole, without scroll arrows: the pane is
+    // never narrower than they are, at any font and pixel density.
     ui->tabFilterPage->setUsesScrollButtons(false);
     ui->tabFilterPage->setIconSize(QSize(12, 12));
-    ui->tabFilterPage->tabBar()->setStyleSheet("QTabBar::tab { padding: 3px 4px; }");
     ui->clbIDFilter = CheckList("clbIDFilter");
     ui->clbIPFilter = CheckList("clbIPFilter");
     ui->tabFilterPage->addTab(Page("tabIDFilter", ui->clbIDFilter), CommandImage(ImgIdFilter), "ID Filter");
     ui->tabFilterPage->addTab(Page("tabIPFilter", ui->clbIPFilter), CommandImage(ImgIpFilter), "IP Filter");
+    ui->tabFilterPage->setMinimumWidth(std::max(145, ui->tabFilterPage->tabBar()->sizeHint().width()));
 
     ui->tabMessPage = new QTabWidget;
     ui->tabMessPage->setObjectName("tabMessPage");

@@ -3,7 +3,9 @@
 // and can be cancelled.
 #include "reception/LogFileReader.h"
 #include "platform/FreeMemory.h"
+#include "platform/qt/BoxGate.h"
 #include "platform/qt/DisplayText.h"
+#include "platform/qt/ProgramPaths.h"
 #include "app/unitUdp_Ui.h"
 
 #include <QApplication>
@@ -28,14 +30,15 @@ void TfrmUDP::ClearViewer() {
 void TfrmUDP::actOpenLogExecute() {
     if (ui->logLoad) return; // one file at a time
     if (ui->viewerModel->rowCount() > 1 &&
-        !services_.dialogs.AskYesNo(this, "Load new log-file",
+        !boxes_->AskYesNo(this, "Load new log-file",
                                     "Do you want to clear current Viewer data and load new it?",
                                     BoxIcon::Information))
         return;
-    const std::optional<QString> file =
-        services_.dialogs.OpenFile(this, {"Open Log-file", DisplayText(options_.General.LogDir), QString(),
+    const std::optional<QString> chosen =
+        boxes_->OpenFile(this, {"Open Log-file", DisplayText(options_.General.LogDir), QString(),
                                           "Log files (*.log)|*.log|All fales (*.*)|*.*"});
-    if (!file) return;
+    if (!chosen) return;
+    const QString file = ShownPath(*chosen);
 
     ClearViewer();
     ui->grdViewer->hide();
@@ -43,8 +46,8 @@ void TfrmUDP::actOpenLogExecute() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     std::optional<QFont> measure;
     if (options_.General.AutoSizeGrid) measure = ui->grdViewer->font();
-    ui->logLoad = new LogFileLoad(StoredText(*file), measure, this);
-    connect(ui->logLoad, &LogFileLoad::Finished, this, [this, path = *file] { LogLoadFinished(path); });
+    ui->logLoad = new LogFileLoad(PathBytes(file).value_or(StoredText(file)), measure, this);
+    connect(ui->logLoad, &LogFileLoad::Finished, this, [this, file] { LogLoadFinished(file); });
     connect(ui->logLoad, &LogFileLoad::ProgressChanged, this, [this](int percent) {
         if (ui->logProgress) ui->logProgress->setValue(percent);
     });
@@ -101,19 +104,21 @@ void TfrmUDP::LogLoadFinished(const QString& file) {
     QApplication::restoreOverrideCursor();
     const QLocale english(QLocale::English);
     switch (end) {
+    // The load ends on its own time: its box waits for any box open then.
     case LogFileContent::End::CannotOpen:
-        ShowErrorBox(services_.dialogs, this, "Cannot open file " + file);
+        boxes_->QueueError(this, "Cannot open file " + file);
         break;
     case LogFileContent::End::NotAFile:
-        ShowErrorBox(services_.dialogs, this, "Cannot open file " + file + ": it is not a regular file");
+        boxes_->QueueError(this, "Cannot open file " + file + ": it is not a regular file");
         break;
     case LogFileContent::End::TooLarge:
-        ShowErrorBox(services_.dialogs, this, "Cannot open file " + file + ": it is larger than the memory can hold");
+        boxes_->QueueError(this, "Cannot open file " + file + ": it is larger than the memory can hold");
         break;
     case LogFileContent::End::TooManyLines:
-        ShowErrorBox(services_.dialogs, this,
-                     "Cannot open file " + file + ": it has " + english.toString(qulonglong(load->LinesFound())) +
-                         " lines, and the Viewer takes at most " + english.toString(qulonglong(kMaxViewerLines)));
+        boxes_->QueueError(this, "Cannot open file " + file + ": it has " +
+                                     english.toString(qulonglong(load->LinesFound())) +
+                                     " lines, and the Viewer takes at most " +
+                                     english.toString(qulonglong(kMaxViewerLines)));
         break;
     case LogFileContent::End::Loaded:
     case LogFileContent::End::Cancelled:

@@ -1,5 +1,6 @@
 // The options dialog from the main window, and taking over what its OK confirmed.
 #include "app/unitUdp_Ui.h"
+#include "platform/qt/BoxGate.h"
 #include "platform/qt/TNMUDP.h"
 
 #include <QListWidget>
@@ -15,7 +16,7 @@ void TfrmUDP::OpenOptionsDialog(TfrmOptions::Page page, const std::optional<std:
         return oUdp->SetLocalPort(port);
     };
     TfrmOptions dialog(options_, ui->clbIDFilter->currentRow(), ui->clbIPFilter->currentRow(),
-                       services_.dialogs, bindPort, this);
+                       *boxes_, bindPort, this);
     connect(&dialog, &TfrmOptions::ColourDialogClosed, ui->grdProcess->viewport(),
             qOverload<>(&QWidget::update));
     dialog.SelectPage(page);
@@ -36,6 +37,8 @@ void TfrmUDP::ApplyOptions(const OptionsEdit& edit) {
     options_.TokenList = edit.TokenList;
     // Options the operator confirmed may be saved even after a failed load.
     loadFailed_ = false;
+    reception_->ForgetListed();
+    RefreshStatistics();
     FillFilterExplorer();
     SetTitle();
 }

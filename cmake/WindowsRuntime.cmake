@@ -5,8 +5,9 @@
 get_target_property(_qt_core_dll Qt6::Core IMPORTED_LOCATION_RELEASE)
 get_filename_component(_qt_bin "${_qt_core_dll}" DIRECTORY)
 get_filename_component(_qt_prefix "${_qt_bin}" DIRECTORY)
-set(QM_QT_DLLS ${_qt_bin}/Qt6Core.dll ${_qt_bin}/Qt6Gui.dll ${_qt_bin}/Qt6Widgets.dll)
-set(QM_QT_TEST_DLLS ${_qt_bin}/Qt6Network.dll ${_qt_bin}/Qt6Test.dll)
+# Network: the running copy hears a second start through a local socket.
+set(QM_QT_DLLS ${_qt_bin}/Qt6Core.dll ${_qt_bin}/Qt6Gui.dll ${_qt_bin}/Qt6Widgets.dll ${_qt_bin}/Qt6Network.dll)
+set(QM_QT_TEST_DLLS ${_qt_bin}/Qt6Test.dll)
 set(QM_MINGW_DLLS)
 foreach(_dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
   execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${_dll}

@@ -1,5 +1,6 @@
 #include "platform/DatagramReader.h"
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -57,7 +58,12 @@ DatagramReader::~DatagramReader() {
 
 void DatagramReader::Start(std::unique_ptr<UdpSocket> socket) {
     Stop();
-    if (socket_) systemDropsBefore_ += systemDropsNow_.exchange(0);
+    if (socket_) {
+        // The old socket's drops stay counted.
+        systemDropsBefore_ = Counts().systemDrops.value_or(0);
+        systemDropsNow_ = 0;
+        systemDropsShown_ = 0;
+    }
     socket_ = std::move(socket);
     if (!socket_ || !socket_->IsOpen()) return;
     stop_ = false;
@@ -135,9 +141,15 @@ ReaderCounts DatagramReader::Counts() const {
     c.received = received_.load(std::memory_order_relaxed);
     c.bytes = bytes_.load(std::memory_order_relaxed);
     c.queueDrops = queueDrops_.load(std::memory_order_relaxed);
-    if (UdpSocket::CountsSystemDrops())
-        c.systemDrops = systemDropsBefore_.load(std::memory_order_relaxed) +
-                        systemDropsNow_.load(std::memory_order_relaxed);
+    if (UdpSocket::CountsSystemDrops()) {
+        std::uint64_t now = systemDropsNow_.load(std::memory_order_relaxed);
+        if (socket_)
+            if (const std::optional<std::uint32_t> asked = socket_->SystemDrops()) now = std::max<std::uint64_t>(now, *asked);
+        std::uint64_t shown = systemDropsShown_.load(std::memory_order_relaxed);
+        while (now > shown && !systemDropsShown_.compare_exchange_weak(shown, now, std::memory_order_relaxed)) {
+        }
+        c.systemDrops = systemDropsBefore_.load(std::memory_order_relaxed) + std::max(now, shown);
+    }
     return c;
 }
 

@@ -63,8 +63,11 @@ private:
     std::atomic<bool> wakePending_{false};
     std::atomic<bool> stop_{false};
     std::atomic<std::uint64_t> received_{0}, bytes_{0}, queueDrops_{0};
-    // Drops of the sockets read before this one, and of the current one.
+    // Drops of the sockets read before this one, and of the current one: as
+    // the last datagram carried them, and the most ever shown (it never goes
+    // down; the socket is also asked, so a burst's drops show at once).
     std::atomic<std::uint64_t> systemDropsBefore_{0}, systemDropsNow_{0};
+    mutable std::atomic<std::uint64_t> systemDropsShown_{0};
     long long stopHandle_[2] = {-1, -1};
 };
 

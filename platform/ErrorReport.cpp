@@ -3,6 +3,10 @@
 #include <cstdio>
 #include <filesystem>
 
+#ifdef _WIN32
+#include "platform/WinText.h"
+#endif
+
 namespace qm {
 
 bool AppendErrorReport(const std::string& folder, const DateTime& at, std::string_view text) {
@@ -16,9 +20,16 @@ bool AppendErrorReport(const std::string& folder, const DateTime& at, std::strin
     std::fflush(stderr);
     line += "\r\n";
     std::error_code ec;
+#ifdef _WIN32
+    // Through the wide API: the folder's name is in the ANSI code page.
+    const std::filesystem::path dir(AnsiToWide(folder));
+    std::filesystem::create_directories(dir, ec);
+    std::FILE* out = _wfopen((dir / kErrorReportFile).wstring().c_str(), L"ab");
+#else
     const std::filesystem::path dir(folder);
     std::filesystem::create_directories(dir, ec);
     std::FILE* out = std::fopen((dir / kErrorReportFile).string().c_str(), "ab");
+#endif
     if (!out) return false;
     const bool written = std::fwrite(line.data(), 1, line.size(), out) == line.size();
     return std::fclose(out) == 0 && written;

@@ -7,6 +7,8 @@
 #include <cerrno>
 
 #ifdef _WIN32
+#include "platform/WinText.h"
+
 #include <windows.h>
 #else
 #include <climits>
@@ -80,13 +82,14 @@ void ReadableFile::Close() {
 Result ReadableFile::Open(const std::string& path) {
     Close();
     notAFile_ = false;
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const std::wstring wide = AnsiToWide(path);
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return Result::Failed(SystemErrorText(static_cast<int>(GetLastError())));
     notAFile_ = true;
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Result::Failed("it is a folder");
     notAFile_ = false;
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    HANDLE h = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return Result::Failed(SystemErrorText(static_cast<int>(GetLastError())));
     LARGE_INTEGER size{};
@@ -115,8 +118,8 @@ Result ReadableFile::Read(char* into, std::size_t length, std::size_t& got) {
 }
 
 Result WriteWholeFile(const std::string& path, std::string_view bytes) {
-    const std::string part = TemporaryName(path);
-    HANDLE h = CreateFileA(part.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const std::wstring part = AnsiToWide(TemporaryName(path));
+    HANDLE h = CreateFileW(part.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return Result::Failed(SystemErrorText(static_cast<int>(GetLastError())));
     std::size_t done = 0;
     DWORD code = 0;
@@ -130,10 +133,10 @@ Result WriteWholeFile(const std::string& path, std::string_view bytes) {
     }
     if (code == 0 && !FlushFileBuffers(h)) code = GetLastError();
     if (!CloseHandle(h) && code == 0) code = GetLastError();
-    if (code == 0 && !MoveFileExA(part.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (code == 0 && !MoveFileExW(part.c_str(), AnsiToWide(path).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         code = GetLastError();
     if (code == 0) return {};
-    DeleteFileA(part.c_str());
+    DeleteFileW(part.c_str());
     return Result::Failed(SystemErrorText(static_cast<int>(code)));
 }
 

@@ -15,4 +15,9 @@ long long SessionSignalHandle();
 // Reads what the signals left; true when there was anything.
 bool DrainSessionSignals();
 
+// A write past the process's file-size limit fails (EFBIG) as any failed
+// write does, instead of killing the process half-way (SIGXFSZ): the
+// temporary file is removed and the failure reported. Nothing on Windows.
+void IgnoreFileSizeSignal();
+
 } // namespace qm

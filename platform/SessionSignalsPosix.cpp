@@ -34,6 +34,10 @@ void InstallSessionSignals() {
         sigaction(number, &action, nullptr);
 }
 
+void IgnoreFileSizeSignal() {
+    std::signal(SIGXFSZ, SIG_IGN);
+}
+
 bool SessionSignalCaught() {
     return g_caught != 0;
 }

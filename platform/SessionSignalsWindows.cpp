@@ -5,6 +5,7 @@ namespace qm {
 // Windows ends a session with WM_QUERYENDSESSION, heard as the session
 // manager's request; it has no signals to take over.
 void InstallSessionSignals() {}
+void IgnoreFileSizeSignal() {}
 bool SessionSignalCaught() {
     return false;
 }

@@ -48,6 +48,7 @@ struct WinsockUser {
 #else
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <linux/sock_diag.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -105,6 +106,19 @@ bool UdpSocket::CountsSystemDrops() {
     return true;
 #else
     return false;
+#endif
+}
+
+std::optional<std::uint32_t> UdpSocket::SystemDrops() const {
+#ifdef SO_MEMINFO
+    if (!IsOpen()) return std::nullopt;
+    std::uint32_t info[SK_MEMINFO_VARS] = {};
+    SocketLength len = sizeof info;
+    if (getsockopt(handle_, SOL_SOCKET, SO_MEMINFO, info, &len) != 0 || len <= SK_MEMINFO_DROPS * sizeof info[0])
+        return std::nullopt;
+    return info[SK_MEMINFO_DROPS];
+#else
+    return std::nullopt;
 #endif
 }
 

@@ -55,6 +55,10 @@ public:
     int ReceiveBufferSize() const;
     // Whether the system tells this socket how many datagrams it dropped.
     static bool CountsSystemDrops();
+    // What the system has dropped on this socket so far for want of room in
+    // its buffer, asked now (Linux SO_MEMINFO), without waiting for the next
+    // datagram to carry the count; nothing where the system does not say.
+    std::optional<std::uint32_t> SystemDrops() const;
 
     enum class Read { Datagram, NoneWaiting, Error };
     // Reads one waiting datagram into `buffer`. `fromIp` gets the sender as

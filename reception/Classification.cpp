@@ -78,19 +78,33 @@ bool ClassifyMessage(const Options& options, SyslogMessage& message, std::string
     }
 
     // The sender.
-    const std::string_view ip = Trim(fromIp);
-    for (std::size_t k = 0; k < options.IpList.size(); ++k) {
-        if (!SameText(options.IpList[k].Address, ip)) continue;
-        result.ipIndex = static_cast<int>(k);
+    result.ipIndex = FindIpEntry(options.IpList, fromIp);
+    if (result.ipIndex >= 0) {
+        const IpEntry& entry = options.IpList[static_cast<std::size_t>(result.ipIndex)];
         result.ipRegistered = true;
-        result.ipListen = IsSet(options.IpList[k].Listen);
-        message.SenderText = options.IpList[k].Name;
-        break;
+        result.ipListen = IsSet(entry.Listen);
+        message.SenderText = entry.Name;
+    } else {
+        message.SenderText.assign(fromIp);
     }
-    if (!result.ipRegistered) message.SenderText.assign(fromIp);
 
     result.admitted = IsAdmitted(options.General, result);
     return true;
+}
+
+int FindIpEntry(const std::vector<IpEntry>& ips, std::string_view address) {
+    const std::string_view ip = Trim(address);
+    for (std::size_t k = 0; k < ips.size(); ++k)
+        if (SameText(ips[k].Address, ip)) return static_cast<int>(k);
+    return -1;
+}
+
+bool PriorityIsListed(const std::vector<IdEntry>& ids, std::string_view priority) {
+    if (FindIdByNumber(ids, priority) >= 0) return true;
+    const std::optional<std::int32_t> number = ParseInt32(priority);
+    if (!number) return false;
+    const char severity = static_cast<char>('0' + (*number & 7));
+    return FindIdByNumber(ids, std::string_view(&severity, 1)) >= 0;
 }
 
 bool IsAdmitted(const GeneralOptions& g, const Classification& c) {

@@ -26,6 +26,13 @@ struct Classification {
 bool ClassifyMessage(const Options& options, SyslogMessage& message, std::string_view fromIp,
                      Classification& result, std::string& failure);
 
+// The IP entry of a sender's address (compared as text, blanks around it
+// left out, letter case aside), or -1.
+int FindIpEntry(const std::vector<IpEntry>& ips, std::string_view address);
+// Whether a message of this priority (its number as sent) finds an ID entry:
+// by its number, or by the severity fallback of entries numbered 0 to 7.
+bool PriorityIsListed(const std::vector<IdEntry>& ids, std::string_view priority);
+
 // The admission rule over the ID and IP registration and listen flags.
 bool IsAdmitted(const GeneralOptions& general, const Classification& c);
 

@@ -31,7 +31,7 @@ void Reception::Receive(const Datagram& d) {
     Pending& p = pending_[inRun_++];
     p.line = LogWriter::kNotLogged;
     p.classified = handler_.Handle(d, p.message);
-    if (p.classified == HandleOutcome::NotListening) return;
+    if (p.classified == HandleOutcome::Empty || p.classified == HandleOutcome::NotListening) return;
     counts_.lastDatagram = d.arrived;
     if (p.classified == HandleOutcome::Undecodable) {
         p.failure = handler_.Failure();
@@ -61,6 +61,9 @@ void Reception::Settle(Pending& p, Settled& s) {
     s.outcome = p.classified;
     s.failure.clear();
     switch (p.classified) {
+    case HandleOutcome::Empty:
+        ++counts_.empty;
+        return;
     case HandleOutcome::NotListening:
         ++counts_.droppedWhileStopped;
         return;
@@ -100,6 +103,13 @@ void Reception::Settle(Pending& p, Settled& s) {
         rows_.TrimProcessTable(options_.General.LimitRows);
     GiveBackLarge(p.message.MessageText);
     GiveBackLarge(p.datagram);
+}
+
+void Reception::ForgetListed() {
+    unlistedSenders_.Forget([this](const std::string& ip) { return FindIpEntry(options_.IpList, ip) >= 0; });
+    unlistedPriorities_.Forget([this](const std::string& priority) {
+        return priority != kNoPriority && PriorityIsListed(options_.IdList, priority);
+    });
 }
 
 void Reception::NoteUnlisted(const Datagram& d, const SyslogMessage& message) {

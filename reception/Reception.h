@@ -27,6 +27,7 @@ namespace qm {
 
 // What became of the datagrams handed on since the program started.
 struct ReceptionCounts {
+    std::uint64_t empty = 0; // datagrams without a byte: skipped
     std::uint64_t admitted = 0;
     std::uint64_t rejected = 0;           // by the filters
     std::uint64_t logged = 0;             // lines written
@@ -38,7 +39,7 @@ struct ReceptionCounts {
 
 // What became of one datagram of a run.
 struct Settled {
-    HandleOutcome outcome = HandleOutcome::NotListening;
+    HandleOutcome outcome = HandleOutcome::Empty;
     std::string failure; // the operator's text for Undecodable and LogFailed
 };
 
@@ -66,6 +67,8 @@ public:
     // Senders no IP entry knows, and priorities no ID entry knows.
     const SeenList& UnlistedSenders() const { return unlistedSenders_; }
     const SeenList& UnlistedPriorities() const { return unlistedPriorities_; }
+    // The lists changed: senders and priorities they know now leave the seen lists.
+    void ForgetListed();
 
 private:
     struct Pending {

@@ -12,8 +12,9 @@ void StampMessage(const Options& options, const DateTime& now, SyslogMessage& me
 
 HandleOutcome ReceptionHandler::Handle(const Datagram& d, SyslogMessage& message) {
     failure_.clear();
-    if (!d.listening) return HandleOutcome::NotListening;
     message.Reset();
+    if (d.bytes.empty()) return HandleOutcome::Empty; // nothing to decode, while stopped too
+    if (!d.listening) return HandleOutcome::NotListening;
     StampMessage(options_, d.arrived, message);
     DecodeDatagram(d.bytes, options_.IdList, message, work_);
     message.SenderPort = d.fromPort;

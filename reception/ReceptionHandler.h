@@ -15,6 +15,7 @@
 namespace qm {
 
 enum class HandleOutcome {
+    Empty,        // no bytes at all: skipped, counted
     NotListening, // dropped unseen
     Undecodable,  // the priority is not a number; the failure holds the text for the error box
     LogFailed,    // the log line could not be appended; the failure holds the text

@@ -30,6 +30,17 @@ public:
     void Note(std::string_view key, const DateTime& at);
     // Most recently seen first.
     std::vector<SeenEntry> Entries() const;
+    // Drops the entries whose key `listed` says a list now knows.
+    template <typename Listed> void Forget(Listed listed) {
+        for (auto it = order_.begin(); it != order_.end();) {
+            if (!listed(it->key)) {
+                ++it;
+                continue;
+            }
+            index_.erase(it->key);
+            it = order_.erase(it);
+        }
+    }
     std::size_t Size() const { return order_.size(); }
 
 private:

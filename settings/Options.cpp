@@ -31,4 +31,8 @@ std::string DefaultLogDir(const std::string& programDir) {
     return programDir + kPathSeparator + "Log";
 }
 
+std::string DefaultLogDir(const Options& options) {
+    return options.DefaultLogDir.empty() ? DefaultLogDir(options.ProgramDir) : options.DefaultLogDir;
+}
+
 } // namespace qm

@@ -79,6 +79,8 @@ struct Options {
     bool UseUserDate = false;
     bool SaveBlocked = false;
     std::string ProgramDir;
+    // The log folder when none is stored; empty: ProgramDir followed by "Log".
+    std::string DefaultLogDir;
 
     // Set by a load that found a malformed row in that list: the list came up
     // empty, and its stored rows are left alone by saves while it stays empty.
@@ -109,5 +111,7 @@ std::optional<std::int32_t> ParseColour(std::string_view text);
 
 // ProgramDir followed by the separator and "Log".
 std::string DefaultLogDir(const std::string& programDir);
+// The log folder of `options` when none is stored.
+std::string DefaultLogDir(const Options& options);
 
 } // namespace qm

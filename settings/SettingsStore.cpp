@@ -99,7 +99,7 @@ Result LoadOptions(KeyStore& store, Options& options) {
             if (f.text) {
                 const std::optional<RegValue> text = store.ReadValue(kGeneralKey, f.name);
                 g.*f.text =
-                    text && text->type == ValueType::Text ? text->text : DefaultLogDir(options.ProgramDir);
+                    text && text->type == ValueType::Text ? text->text : DefaultLogDir(options);
             }
         }
 

@@ -5,6 +5,7 @@
 //   ferrowick-reg /e FILE KEY     write KEY and its sub-keys to FILE
 #include "platform/FileAccess.h"
 #include "platform/KeyStore.h"
+#include "platform/SessionSignals.h"
 #include "settings/RegFile.h"
 
 #include <iostream>
@@ -83,6 +84,7 @@ int Export(const std::string& file, const std::string& keyArg) {
 } // namespace
 
 int main(int argc, char** argv) {
+    qm::IgnoreFileSizeSignal();
     if (argc == 2 && std::string(argv[1]) != "/e" && std::string(argv[1]) != "-h" &&
         std::string(argv[1]) != "--help")
         return Merge(argv[1]);

@@ -10,7 +10,8 @@ namespace {
 
 #ifdef _WIN32
 
-QString DecodedText(std::string_view bytes) {
+// Text that is not UTF-8: the ANSI code page, as the system reads it.
+QString FromLegacyBytes(std::string_view bytes) {
     return QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
@@ -23,7 +24,8 @@ constexpr char16_t kCp1252High[32] = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-QString FromWindows1252(std::string_view bytes) {
+// Text that is not UTF-8: Windows-1252, what such senders mostly send.
+QString FromLegacyBytes(std::string_view bytes) {
     QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
     QChar* out = text.data();
     for (const char c : bytes) {
@@ -33,6 +35,10 @@ QString FromWindows1252(std::string_view bytes) {
     return text;
 }
 
+#endif
+
+// UTF-8 wherever the bytes are valid UTF-8, on every system: senders on
+// other systems write it. Anything else is the legacy 8-bit text.
 QString DecodedText(std::string_view bytes) {
     bool ascii = true;
     for (const char c : bytes)
@@ -44,10 +50,8 @@ QString DecodedText(std::string_view bytes) {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
     if (!utf8.hasError()) return text;
-    return FromWindows1252(bytes);
+    return FromLegacyBytes(bytes);
 }
-
-#endif
 
 } // namespace
 

@@ -10,10 +10,11 @@
 
 namespace qm {
 
-// On Windows the ANSI code page. Elsewhere UTF-8 where the bytes are valid
-// UTF-8, and Windows-1252 otherwise, so a Latin-1 or Windows sender's "café"
-// (63 61 66 E9) never shows as U+FFFD. Control bytes other than tab and line
-// breaks show as their pictures ("␀" for NUL).
+// UTF-8 where the bytes are valid UTF-8, on every system; otherwise the ANSI
+// code page on Windows and Windows-1252 elsewhere, so neither a Linux
+// sender's "Zoë" nor a Latin-1 sender's "café" (63 61 66 E9) ever shows
+// garbled. Control bytes other than tab and line breaks show as their
+// pictures ("␀" for NUL).
 QString DisplayText(std::string_view bytes);
 
 // `text` whole when it has at most `max` characters; otherwise its beginning,

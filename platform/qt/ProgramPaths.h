@@ -1,13 +1,38 @@
-// Where the program is, in the system's own notation.
+// Where the program is, and the paths it names, in the system's own notation
+// and in the bytes the program keeps (the ANSI code page on Windows).
 #pragma once
 
+#include <QString>
+
+#include <optional>
 #include <string>
 
 namespace qm {
 
-// The folder that holds the program file, without a trailing separator,
-// with the system's separators ("C:\Tools\QuillmereLight" on Windows).
-std::string ProgramDir();
+// A path in the bytes the program keeps, with the system's separators: the
+// path itself where the code page can hold it; on Windows otherwise its short
+// form (or its folder's short form and its name, for a file not yet made);
+// nothing when neither can be written so.
+std::optional<std::string> PathBytes(const QString& path);
+
+// A path as the operator reads it: the system's separators
+// ("C:\Tools\import.qmr" on Windows).
+QString ShownPath(const QString& path);
+
+// The program's folder and the default log folder that follows from it.
+struct ProgramFolder {
+    std::string dir;           // without a trailing separator
+    std::string defaultLogDir; // empty when none can be named
+    QString problem;           // then: the operator's text, naming the folder and the way out
+};
+
+// For the program in `folder` (its executable's folder). The default log
+// folder is the folder followed by "Log"; on Windows, where the folder
+// cannot be named in the ANSI code page even by its short form, the short
+// form of %LOCALAPPDATA%\tovrel\Ferrowick\Log, made when missing.
+ProgramFolder LocateProgramIn(const QString& folder);
+// The running program's.
+ProgramFolder LocateProgram();
 
 // The registry editor the import starts: ferrowick-reg beside the program on
 // Linux; on Windows the system's regedit.exe.

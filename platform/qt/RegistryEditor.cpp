@@ -1,6 +1,7 @@
 #include "platform/qt/RegistryEditor.h"
 
 #include "platform/qt/DisplayText.h"
+#include "platform/qt/ProgramPaths.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -17,7 +18,7 @@ namespace qm {
 
 EditorRun RunRegistryEditor(const QString& /*editor*/, const QString& file) {
     // A path with no short form is passed as it is.
-    const RegeditRun r = RunRegedit(StoredText(file),
+    const RegeditRun r = RunRegedit(PathBytes(file).value_or(StoredText(file)),
                                     [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 20); });
     return {r.started, r.exitCode};
 }

@@ -58,8 +58,8 @@ void TNMUDP::Drain() {
             batch_ = queue_.TakeAll();
             if (!batch_.Next(d)) break;
         }
-        // Empty datagrams carry nothing to decode.
-        if (!d.bytes.empty() && OnDataReceived) {
+        // Empty ones too: the handler counts them, so that every datagram read is counted somewhere.
+        if (OnDataReceived) {
             OnDataReceived(d);
             ++inRun;
             runBytes += d.bytes.size();

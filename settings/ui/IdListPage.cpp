@@ -206,10 +206,14 @@ void IdListPage::edtIDNumberExit() {
 }
 
 void IdListPage::AddRowHolding(const std::string& value) {
+    // A row without a name is dropped at OK: the number names it until the
+    // operator gives it another.
     qm::AddRowHolding(Grid(), AddIdRow, IdNo, value);
+    Grid().SetCell(Grid().Current(), IdName, value);
     Reload();
     LoadEditPanel();
-    edtIDName->setFocus(); // the name is the operator's to give
+    edtIDName->setFocus();
+    edtIDName->selectAll();
 }
 
 } // namespace qm

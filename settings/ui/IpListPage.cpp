@@ -66,10 +66,14 @@ void IpListPage::AddRow() {
 }
 
 void IpListPage::AddRowHolding(const std::string& value) {
+    // A row without a name is dropped at OK: the address names it until the
+    // operator gives it another.
     qm::AddRowHolding(Grid(), AddKeyedRow, IpAddress, value);
+    Grid().SetCell(Grid().Current(), IpName, value);
     Reload();
     LoadEditPanel();
-    edtIPName->setFocus(); // the name is the operator's to give
+    edtIPName->setFocus();
+    edtIPName->selectAll();
 }
 
 } // namespace qm

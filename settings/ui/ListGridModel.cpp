@@ -14,7 +14,9 @@ QVariant ListGridModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant ListGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= captions_.size())
+    // The caption is its own tool tip: a narrow column may show it small.
+    if (orientation != Qt::Horizontal || (role != Qt::DisplayRole && role != Qt::ToolTipRole) || section < 0 ||
+        section >= captions_.size())
         return {};
     return captions_[section];
 }

@@ -1,5 +1,7 @@
 #include "settings/ui/ListPage.h"
 
+#include "settings/ui/FittedHeader.h"
+
 #include "platform/qt/BgrColour.h"
 #include "platform/qt/DisplayText.h"
 #include "settings/Options.h"
@@ -74,6 +76,7 @@ ListPage::ListPage(const char* pageName, const char* panelName, const char* grid
     model_ = new ListGridModel(grid_, headers, this);
     view_ = new QTableView;
     view_->setObjectName(QString::fromLatin1(gridName));
+    view_->setHorizontalHeader(new FittedHeader(view_));
     view_->setModel(model_);
     view_->verticalHeader()->hide();
     view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);

@@ -1,5 +1,7 @@
 // The options dialog's two fixed pages: General and Set Date.
 #include "settings/ui/unitOptions_Ui.h"
+#include "platform/qt/DisplayText.h"
+#include "platform/qt/ProgramPaths.h"
 
 #include <QFrame>
 #include <QGridLayout>
@@ -78,8 +80,9 @@ QWidget* TfrmOptions::BuildGeneralPage() {
         ui->edtLogDir->addAction(style()->standardIcon(QStyle::SP_DirOpenIcon), QLineEdit::TrailingPosition);
     browse->setObjectName("actChooseLogDir");
     connect(browse, &QAction::triggered, this, [this] {
+        // In the system's notation, and in a form the code page can hold.
         if (auto folder = dialogs_.ChooseFolder(this, "Log directory", ui->edtLogDir->text()))
-            ui->edtLogDir->setText(*folder);
+            ui->edtLogDir->setText(DisplayText(PathBytes(*folder).value_or(StoredText(ShownPath(*folder)))));
     });
     ui->edtPort = MakeEdit("edtPort");
     ui->edtPort->setFixedWidth(60);

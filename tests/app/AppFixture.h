@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QListWidget>
 #include <QTabWidget>
@@ -96,7 +97,9 @@ protected:
     qm::TfrmUDP& Start(bool bind = true, bool waitExposed = true) {
         window.reset();
         window = std::make_unique<qm::TfrmUDP>(
-            qm::MainWindowServices{store, clock, dialogs, dir.Path().string(), bind, registryEditor, logProgressAfterMs});
+            qm::MainWindowServices{.store = store, .clock = clock, .dialogs = dialogs, .programDir = dir.Path().string(),
+                                   .bindReceiver = bind, .registryEditor = registryEditor,
+                                   .logProgressAfterMs = logProgressAfterMs});
         QObject::connect(window.get(), &qm::TfrmUDP::Closed, [this](int status) {
             ++closedSignals;
             exitStatus = status;
@@ -130,14 +133,31 @@ protected:
     }
 
     // Runs `inside` once the modal window of type T is up, then closes it.
+    // However slow the window is to come (Wine), the wait has a deadline:
+    // then whatever modal window is up is closed and the test fails instead
+    // of hanging.
     template <typename T> T* WithModal(std::function<void(T*)> inside, std::function<void()> open) {
         T* seen = nullptr;
-        QTimer::singleShot(50, [&] {
-            seen = qobject_cast<T*>(QApplication::activeModalWidget());
+        QElapsedTimer waited;
+        waited.start();
+        QTimer poll;
+        poll.setInterval(10);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            seen = qobject_cast<T*>(modal);
+            if (!seen && waited.elapsed() < 10000) return;
+            poll.stop();
             if (seen) inside(seen);
+            // Closed as Esc would; one that refuses (an options dialog after a
+            // refused OK) is ended all the same.
+            if (auto* still = qobject_cast<QDialog*>(QApplication::activeModalWidget())) still->reject();
+            if (auto* still = qobject_cast<QDialog*>(QApplication::activeModalWidget())) still->done(QDialog::Rejected);
             if (QWidget* still = QApplication::activeModalWidget()) still->close();
         });
+        poll.start();
         open();
+        poll.stop();
+        EXPECT_TRUE(seen) << "no modal window of the expected type came within 10 s";
         return seen;
     }
 

@@ -47,7 +47,8 @@ TEST_F(StoreFaultsTest, LockedSettingsAreNotOverwrittenWithDefaults) {
     qmtest::SqliteLock holder(file, true); // nobody reads past it
     SqliteKeyStore impatient(file, 100);
     window = std::make_unique<TfrmUDP>(
-        MainWindowServices{impatient, clock, dialogs, dir.Path().string(), false, ""});
+        MainWindowServices{.store = impatient, .clock = clock, .dialogs = dialogs, .programDir = dir.Path().string(),
+                           .bindReceiver = false});
     window->show();
     Pump(50);
     ASSERT_EQ(dialogs.Messages().size(), 1u);
@@ -72,7 +73,8 @@ TEST_F(SaveFaultsTest, AtTheSessionsEndNoBoxButTheErrorFileAndAStatus) {
     for (const bool sessionEnd : {true, false}) {
         dialogs.shown.clear();
         window = std::make_unique<TfrmUDP>(
-            MainWindowServices{failing, clock, dialogs, dir.Path().string(), false, ""});
+            MainWindowServices{.store = failing, .clock = clock, .dialogs = dialogs, .programDir = dir.Path().string(),
+                               .bindReceiver = false});
         QObject::connect(window.get(), &TfrmUDP::Closed, [this](int status) { exitStatus = status; });
         window->show();
         Pump();
@@ -152,9 +154,11 @@ TEST(Program, SessionEndWithTheStoreLockedExitsWithAStatusAndAReport) {
 }
 #endif
 
-// The port is taken, so the program starts with the real error box open;
-// the session's end still saves and ends it with status 0.
-TEST(Program, SessionEndWhileABoxIsOpen) {
+// The port is taken, so the program starts with the real error box open
+// (twice over: AutoListen tries the port again); the boxes open only once
+// the program hears the session's end, which still saves and ends it with
+// status 0 and leaves no box waiting for a click.
+TEST(Program, SessionEndWhileAStartUpBoxIsOpen) {
     if (!qmtest::UserStoreIsTheTests()) GTEST_SKIP() << "the program would use the operator's own settings";
     qmtest::TempDir dir;
     QUdpSocket taken;
@@ -165,6 +169,7 @@ TEST(Program, SessionEndWhileABoxIsOpen) {
         store->WriteDword(kGeneralKey, "Port", taken.localPort());
         store->WriteText(kIdKey, "7", "Debug,No,,1,No,Yes");
         store->WriteText(kGeneralKey, "WriteToLog", "1");
+        store->WriteText(kGeneralKey, "AutoListen", "1");
         store->WriteText(kGeneralKey, "LogDir", (dir / "Log").string());
     }
     qmtest::Running program({qmtest::BinPath("Ferrowick")}, qmtest::ProgramEnv(dir));
@@ -178,6 +183,39 @@ TEST(Program, SessionEndWhileABoxIsOpen) {
     auto store = qmtest::MakeUserStore(dir);
     EXPECT_EQ(store->ReadValue(kGeneralKey, "CloseToSysTray")->text, "1");
     EXPECT_EQ(store->ReadValue(kIdKey, "7")->text, "Debug,No,,1,No,Yes");
+}
+
+} // namespace
+
+namespace {
+
+// The log folder replaced by a file while logging: the log failure's box and
+// the shutdown's box open one after the other, never together, and the
+// shutdown follows its box although the box had to wait.
+TEST_F(SaveFaultsTest, BoxesOpenOneAtATimeAndTheShutdownFollowsItsBox) {
+    store.WriteText(kGeneralKey, "WriteToLog", "1");
+    store.WriteText(kGeneralKey, "WriteToLogUnknownID", "1");
+    store.WriteText(kGeneralKey, "AutoListen", "1");
+    store.WriteText(kGeneralKey, "LogDir", (dir / "Log").string());
+    TfrmUDP& w = Start();
+    fs::remove_all(dir / "Log");
+    qmtest::WriteFile(dir / "Log", "a file where the folder was");
+    int open = 0, mostOpen = 0;
+    dialogs.onMessage = [&] {
+        // A box's own event loop: whatever waits may run now, but no second box.
+        mostOpen = std::max(mostOpen, ++open);
+        Pump(100);
+        --open;
+    };
+    QUdpSocket s;
+    for (int i = 0; i < 3; ++i)
+        s.writeDatagram("<13>a: lost!", QHostAddress::LocalHost, static_cast<quint16>(w.ListeningPort()));
+    ASSERT_TRUE(WaitUntil([&] { return closedSignals == 1; }));
+    const auto boxes = dialogs.Messages();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text, "File not found.");
+    EXPECT_EQ(boxes[1].caption, "Quillmere shutdown");
+    EXPECT_EQ(mostOpen, 1);
 }
 
 } // namespace

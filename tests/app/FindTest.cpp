@@ -102,3 +102,35 @@ TEST_F(FindTest, TheLiveTableKeepsTheOperatorsRowWhileFinding) {
 }
 
 } // namespace
+
+namespace {
+
+// While the live table's view lags behind its rows (it still shows rows the
+// table has trimmed since), Enter searches what the view shows once it has
+// caught up: never "No match" while matches are on the screen.
+TEST_F(FindTest, FindsInTheLiveTableWhileItsViewLagsBehind) {
+    store.WriteText(kGeneralKey, "LimitRows", "50");
+    Start();
+    Act("actStartProcess")->trigger();
+    for (int i = 0; i < 48; ++i)
+        Send("<13>a: needle " + QByteArray::number(i) + "!");
+    ASSERT_TRUE(WaitUntil([&] { return qmtest::Rows(Process()) == 49; })); // 48 rows and the empty one
+    // The view's catching up held back while 100 more arrive and push the shown rows out.
+    auto* flush = Process()->model()->findChild<QTimer*>();
+    ASSERT_TRUE(flush);
+    flush->blockSignals(true);
+    for (int i = 0; i < 100; ++i)
+        Send("<13>a: needle later " + QByteArray::number(i) + "!");
+    ASSERT_TRUE(WaitUntil([&] { return window->ReceptionState().Counts().admitted == 148; }));
+    ASSERT_EQ(qmtest::Rows(Process()), 49);
+    QTest::keyClick(Process(), Qt::Key_F, Qt::ControlModifier);
+    QTest::keyClicks(Field(), "needle");
+    QTest::keyClick(Field(), Qt::Key_Return);
+    flush->blockSignals(false);
+    EXPECT_NE(Note(), "No match");
+    const QModelIndex found = Process()->currentIndex();
+    ASSERT_TRUE(found.isValid());
+    EXPECT_TRUE(found.data().toString().contains("needle later")) << found.data().toString().toStdString();
+}
+
+} // namespace

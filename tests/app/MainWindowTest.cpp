@@ -1,4 +1,5 @@
 #include "AppFixture.h"
+#include "platform/ErrorReport.h"
 #include "platform/qt/TNMUDP.h"
 #include "reception/LogFiles.h"
 #include "settings/ui/unitOptions.h"
@@ -372,7 +373,7 @@ TEST_F(MainWindowTest, PortInUseIsReportedAndStartProcessTriesAgain) {
     EXPECT_EQ(w.ListeningPort(), 0);
 
     QTest::keyClick(Process(), Qt::Key_F5);
-    ASSERT_EQ(dialogs.Messages().size(), 2u);
+    ASSERT_TRUE(WaitUntil([&] { return dialogs.Messages().size() == 2u; })); // once the key's event is done
     EXPECT_TRUE(dialogs.Messages()[1].text.contains("cannot be listened on"));
     EXPECT_TRUE(w.windowTitle().endsWith("Listener] - Stopped"));
     EXPECT_FALSE(Act("actStartProcess")->isChecked());
@@ -541,6 +542,54 @@ TEST(Program, SessionEndSavesTheOptionsAndExitsZero) {
     EXPECT_EQ(store->ReadValue(kGeneralKey, "CloseToSysTray")->text, "1");
     EXPECT_EQ(store->ReadValue(kIdKey, "5")->text, "Router,Yes,,255,No,Yes");
     EXPECT_TRUE(store->KeyExists(kPlacementKey));
+}
+
+// A second start for the same user asks the running copy to come forward and
+// ends at once with status 0, having read and written nothing; the first
+// runs on to its own end.
+TEST(Program, ASecondStartBringsTheFirstForwardAndEndsAtOnce) {
+    if (!qmtest::UserStoreIsTheTests()) GTEST_SKIP() << "the program would use the operator's own settings";
+    qmtest::TempDir dir;
+    {
+        auto store = qmtest::MakeUserStore(dir);
+        store->DeleteTree(kSettingsKey);
+        store->WriteDword(kGeneralKey, "Port", 0);
+        store->WriteText(kGeneralKey, "WriteToLog", "1");
+        store->WriteText(kGeneralKey, "LogDir", (dir / "Log").string());
+        store->WriteText(kIdKey, "5", "Router,Yes,,255,No,Yes"); // a day file shows the start is done
+    }
+    qmtest::Running first({qmtest::BinPath("Ferrowick")}, qmtest::ProgramEnv(dir));
+    ASSERT_TRUE(qmtest::WaitUntil(
+        [&] { return std::filesystem::exists(dir / "Log") && !std::filesystem::is_empty(dir / "Log"); }, 10000));
+    ASSERT_TRUE(qmtest::WaitForWindows(first.Pid(), 1));
+#ifndef _WIN32
+    const std::filesystem::path file = dir / "config" / "tovrel" / "registry.sqlite";
+    const std::string before = qmtest::ReadFile(file);
+    const auto modified = std::filesystem::last_write_time(file);
+#endif
+    qmtest::Running second({qmtest::BinPath("Ferrowick")}, qmtest::ProgramEnv(dir));
+    EXPECT_EQ(second.Wait(10000), 0);
+#ifndef _WIN32
+    EXPECT_EQ(qmtest::ReadFile(file), before);
+    EXPECT_EQ(std::filesystem::last_write_time(file), modified);
+#endif
+    EXPECT_FALSE(std::filesystem::exists(dir / "Log" / kErrorReportFile));
+    qmtest::EndSession(first.Pid());
+    EXPECT_EQ(first.Wait(10000), 0);
+    auto store = qmtest::MakeUserStore(dir);
+    EXPECT_EQ(store->ReadValue(kGeneralKey, "CloseToSysTray")->text, "1"); // saved at the first one's end
+}
+
+// What the second start asks of the running window: out of the tray (or
+// back from the task bar), in front.
+TEST_F(MainWindowTest, ComingForwardShowsTheWindowOutOfTheTray) {
+    TfrmUDP& w = Start(false);
+    w.close();
+    ASSERT_TRUE(!w.isVisible() || w.isMinimized());
+    w.ComeForward();
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_FALSE(w.isMinimized());
+    EXPECT_EQ(closedSignals, 0);
 }
 
 // Renders the window as the operator sees it; QM_SCREENSHOT_DIR keeps the PNGs.

@@ -5,6 +5,7 @@
 #include "settings/ui/unitOptions.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
 
@@ -35,7 +36,17 @@ TEST_F(ReceptionHealthTest, EveryDatagramIsCountedWhereItWent) {
         Send(i % 2 ? "<13>app: shown!" : "<14>app: muted!");
     dialogs.onMessage = [] {}; // the one box for the bad ones
     Send("<bad>app: unreadable!");
-    ASSERT_TRUE(WaitUntil([&] { return window->Health().reader.received == 501; }));
+    for (int i = 0; i < 5; ++i)
+        Send(QByteArray()); // empty: skipped, and counted as such
+    // Once the queue is drained, every datagram read is counted in one place.
+    const auto accounted = [&] {
+        const ReceptionHealth h = window->Health();
+        const ReceptionCounts& c = h.counts;
+        return h.reader.queueDrops + c.empty + c.droppedWhileStopped + c.decodeFailures + c.logFailures +
+               c.rejected + c.admitted;
+    };
+    ASSERT_TRUE(WaitUntil([&] { return window->Health().reader.received == 506 && accounted() == 506; }))
+        << "received " << window->Health().reader.received << ", accounted for " << accounted();
     ASSERT_TRUE(WaitUntil([&] { return Find<QLabel>("statusPanel2")->text() != "0 msg/s"; }, 3000));
     EXPECT_TRUE(Find<QLabel>("statusPanel2")->text().endsWith(" msg/s")) << Find<QLabel>("statusPanel2")->text().toStdString();
     EXPECT_TRUE(Find<QLabel>("statusPanel0")->isVisible());
@@ -46,7 +57,8 @@ TEST_F(ReceptionHealthTest, EveryDatagramIsCountedWhereItWent) {
     ASSERT_TRUE(stats && stats->isVisible());
     EXPECT_FALSE(stats->isModal());
     EXPECT_EQ(stats->windowTitle(), "Reception statistics");
-    EXPECT_EQ(Figure("labReceived"), "501");
+    EXPECT_EQ(Figure("labReceived"), "506");
+    EXPECT_EQ(Figure("labEmpty"), "5");
     EXPECT_EQ(Figure("labDroppedStopped"), "300");
     EXPECT_EQ(Figure("labAdmitted"), "100");
     EXPECT_EQ(Figure("labRejected"), "100");
@@ -109,6 +121,37 @@ TEST_F(ReceptionHealthTest, AnUnlistedSenderAndPriorityCanBeAddedToTheirLists) {
     EXPECT_EQ(page, "tabIDList");
     EXPECT_EQ(number, "190");
     EXPECT_EQ(window->CurrentOptions().IdList.size(), 1u); // closed without OK: nothing taken
+    EXPECT_EQ(priorities->rowCount(), 1);                  // and still unlisted
+
+    // The sender, taken over by OK: named by its address until the operator
+    // names it, and gone from the unlisted ones.
+    senders->selectRow(0);
+    auto* addSender = window->findChild<QPushButton*>("btnAddSender");
+    ASSERT_TRUE(addSender->isEnabled());
+    QString name;
+    bool nameFocused = false;
+    WithModal<TfrmOptions>(
+        [&](TfrmOptions* options) {
+            auto* edit = options->findChild<QLineEdit*>("edtIPName");
+            name = edit->text();
+            nameFocused = edit->hasFocus() && edit->selectedText() == name;
+            // The tests' store holds port 0 (any free port), which OK refuses: a free one.
+            QUdpSocket free;
+            free.bind(QHostAddress::LocalHost, 0);
+            const quint16 port = free.localPort();
+            free.close();
+            options->findChild<QLineEdit*>("edtPort")->setText(QString::number(port));
+            QTest::mouseClick(options->findChild<QPushButton*>("btnOk"), Qt::LeftButton);
+        },
+        [&] { QTest::mouseClick(addSender, Qt::LeftButton); });
+    EXPECT_EQ(name, "127.0.0.1");
+    EXPECT_TRUE(nameFocused);
+    for (const auto& box : dialogs.Messages())
+        ADD_FAILURE() << "box: " << box.text.toStdString();
+    ASSERT_EQ(window->CurrentOptions().IpList.size(), 1u);
+    EXPECT_EQ(window->CurrentOptions().IpList[0].Name, "127.0.0.1");
+    EXPECT_EQ(senders->rowCount(), 0);
+    EXPECT_FALSE(addSender->isEnabled());
 }
 
 } // namespace

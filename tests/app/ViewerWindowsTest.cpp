@@ -310,6 +310,37 @@ TEST_F(ViewerTest, StandardFormsShowTheirFields) {
     EXPECT_TRUE(rebuilt.endsWith("|Tag=disk|PID=|Message=disk almost ful")) << rebuilt.toStdString();
 }
 
+// The reason a message is not in a standard form is read whole: the line
+// wraps and the field tree moves down for it.
+TEST_F(ViewerTest, TheReasonLineWrapsAndIsReadWhole) {
+    std::string line = "06.12.26 21:12:19";
+    for (const std::string f : {"10.0.0.9", "12:19Z host app - ID47 [probe@1 zone=\"eu\"", "Disk", "1 2026-12-06T21",
+                                "13", "514", "255", "0"})
+        line += kLogFieldSeparator + f;
+    qmtest::WriteFile(dir / "reason.log", line + "\r\n");
+    Start(false);
+    dialogs.files = {QString::fromStdString((dir / "reason.log").string())};
+    OpenLog();
+    Viewer()->setFocus();
+    Viewer()->selectRow(0);
+    QString text;
+    bool whole = false, treeBelow = false;
+    WithModal<TfrmMessageViewer>(
+        [&](TfrmMessageViewer* m) {
+            auto* label = qmtest::Child<QLabel>(m, "labStructuredForm");
+            auto* tree = qmtest::Child<QTreeWidget>(m, "treStructured");
+            text = label->text();
+            whole = label->wordWrap() && label->height() >= label->heightForWidth(label->width());
+            treeBelow = tree->geometry().top() > label->geometry().bottom();
+        },
+        [&] { Act("actMessageViewer")->trigger(); });
+    EXPECT_TRUE(text.startsWith("Not in a standard form (rebuilt from the Tag and Message fields): ")) << text.toStdString();
+    EXPECT_TRUE(text.endsWith(".")) << text.toStdString();
+    EXPECT_GT(QFontMetrics(QFont()).horizontalAdvance(text), 334); // longer than one line
+    EXPECT_TRUE(whole);
+    EXPECT_TRUE(treeBelow);
+}
+
 // A message of any length opens at once; what the operator copies from the
 // memo is the message as it came, whatever the memo did to show it.
 TEST_F(ViewerTest, AHugeMessageOpensAndCopiesWhole) {

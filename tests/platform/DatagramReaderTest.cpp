@@ -98,4 +98,33 @@ TEST(DatagramReader, SystemDropsAreCountedWhereTheSystemSaysSo) {
     }
 }
 
+// A burst that overflowed the buffer shows its drops at once: no later
+// datagram needs to come and carry the count.
+TEST(DatagramReader, SystemDropsShowWithoutALaterDatagram) {
+    qmtest::FakeClock clock;
+    DatagramQueue queue(1 << 20);
+    DatagramReader reader(clock, queue, [] {});
+    auto socket = std::make_unique<UdpSocket>();
+    ASSERT_EQ(socket->Open(0, 2048), "");
+    Sender sender(socket->BoundPort());
+    // The burst comes before the reader reads: what fits was queued before any drop.
+    for (int i = 0; i < 200; ++i)
+        sender.Send(std::string(1000, 'x'));
+    reader.Start(std::move(socket));
+    std::uint64_t received = 0;
+    ASSERT_TRUE(qmtest::PollUntil([&] {
+        const std::uint64_t now = reader.Counts().received;
+        const bool settled = now > 0 && now == received;
+        received = now;
+        return settled;
+    }));
+    const ReaderCounts counts = reader.Counts();
+    if (!UdpSocket::CountsSystemDrops()) {
+        EXPECT_FALSE(counts.systemDrops.has_value()); // Windows: "n/a", never a false zero
+        return;
+    }
+    ASSERT_TRUE(counts.systemDrops.has_value());
+    EXPECT_EQ(counts.received + *counts.systemDrops, 200u);
+}
+
 } // namespace

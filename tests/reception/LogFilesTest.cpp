@@ -191,6 +191,21 @@ TEST_F(LogFilesTest, ALinkOrAFifoInPlaceOfADayFileIsNeverWrittenThrough) {
 #endif
 }
 
+// A day file with a second hard link may be a name outside the log folder
+// for the same file: it fails like a link, and nothing reaches the other name.
+TEST_F(LogFilesTest, ADayFileWithASecondHardLinkIsNeverWrittenThrough) {
+    options.IdList = {{"5", "Router", "Yes", "", "1", "No", "Yes"}};
+    Writer().PrepareDayFiles(true);
+    const fs::path outside = dir / "outside.txt";
+    std::error_code ec;
+    fs::create_hard_link(File("20261206-Router.log"), outside, ec);
+    if (ec) GTEST_SKIP() << "no hard links here: " << ec.message();
+    EXPECT_EQ(Send("<13>a: planted!"), HandleOutcome::LogFailed);
+    EXPECT_EQ(failure, "File not found");
+    EXPECT_EQ(Send("<13>a: again!"), HandleOutcome::LogFailed);
+    EXPECT_EQ(fs::file_size(outside), 0u);
+}
+
 TEST_F(LogFilesTest, LogFolderIsMadeButNotItsParents) {
     EXPECT_EQ(Writer().PrepareDayFiles(true), LogWriter::Prepared::Ok);
     EXPECT_TRUE(fs::is_directory(dir / "Log"));

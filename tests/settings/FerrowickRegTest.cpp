@@ -91,4 +91,28 @@ TEST_F(FerrowickRegTest, InputThatCannotBeReadEndsInOneLineAndChangesNothing) {
     EXPECT_NE(Reg({}).exitCode, 0);
 }
 
+// An export stopped by the file-size limit (a full disk stands for it) is
+// a failure like any other: the old file stays and nothing is left beside it.
+TEST_F(FerrowickRegTest, AnExportCutShortLeavesTheOldFileAndNoTemporaryOne) {
+    {
+        SqliteKeyStore store(registry);
+        for (int i = 0; i < 200; ++i)
+            store.WriteText(kIpKey, "10.0.0." + std::to_string(i), "Host" + std::to_string(i) + ",Yes");
+    }
+    const auto target = dir / "out" / "export.reg";
+    std::filesystem::create_directories(target.parent_path());
+    qmtest::WriteFile(target, "the old export");
+    // ulimit -f counts blocks of 512 or 1024 bytes: either way far less than the export.
+    const auto r = qmtest::RunProcess({"/bin/sh", "-c",
+                                       "ulimit -f 2; exec \"$0\" /e \"$1\" 'HKEY_CURRENT_USER\\Software\\tovrel'",
+                                       qmtest::BinPath("ferrowick-reg"), target.string()},
+                                      env);
+    EXPECT_EQ(r.exitCode, 1) << r.output; // not killed by SIGXFSZ (153)
+    EXPECT_EQ(qmtest::ReadFile(target), "the old export");
+    int files = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(target.parent_path()))
+        ++files;
+    EXPECT_EQ(files, 1);
+}
+
 } // namespace

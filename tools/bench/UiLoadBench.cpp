@@ -70,7 +70,7 @@ void Run(int rate, bool autoSize, int seconds) {
         store.WriteText(kTokenKey, "token" + std::to_string(i), "Yes,65280,No");
     SystemClock clock;
     qmtest::ScriptedDialogs dialogs;
-    TfrmUDP window(MainWindowServices{store, clock, dialogs, dir.Path().string(), true, ""});
+    TfrmUDP window(MainWindowServices{.store = store, .clock = clock, .dialogs = dialogs, .programDir = dir.Path().string()});
     window.show();
     PaintCounter counter;
     window.findChild<QTableView*>("grdProcess")->viewport()->installEventFilter(&counter);

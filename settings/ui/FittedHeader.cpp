@@ -1,0 +1,84 @@
+#include "settings/ui/FittedHeader.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <QStyle>
+
+namespace qm {
+
+namespace {
+
+// Below this the letters stop being letters.
+constexpr qreal kSmallestPoints = 5.5;
+
+int Widest(const QStringList& lines, const QFont& font) {
+    const QFontMetrics metrics(font);
+    int widest = 0;
+    for (const QString& line : lines)
+        widest = std::max(widest, metrics.horizontalAdvance(line));
+    return widest;
+}
+
+// One line when it fits; else two, broken at the blank that leaves the
+// wider of the two narrowest.
+QStringList Lines(const QString& caption, const QFont& font, int room) {
+    if (Widest({caption}, font) <= room || !caption.contains(QLatin1Char(' '))) return {caption};
+    QStringList best{caption};
+    int bestWidth = Widest(best, font);
+    for (qsizetype at = caption.indexOf(QLatin1Char(' ')); at >= 0; at = caption.indexOf(QLatin1Char(' '), at + 1)) {
+        const QStringList two{caption.left(at), caption.mid(at + 1)};
+        if (const int w = Widest(two, font); w < bestWidth) {
+            best = two;
+            bestWidth = w;
+        }
+    }
+    return best;
+}
+
+} // namespace
+
+FittedHeader::FittedHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {}
+
+int FittedHeader::TextRoom(int width) const {
+    return width - 2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this);
+}
+
+FittedHeader::Fit FittedHeader::FitOf(int logicalIndex) const {
+    Fit fit;
+    fit.font = font();
+    const QString caption = model() ? model()->headerData(logicalIndex, orientation()).toString() : QString();
+    const int room = TextRoom(sectionSize(logicalIndex));
+    fit.lines = Lines(caption, fit.font, room);
+    while (Widest(fit.lines, fit.font) > room && fit.font.pointSizeF() > kSmallestPoints) {
+        fit.font.setPointSizeF(fit.font.pointSizeF() - 0.5);
+        fit.lines = Lines(caption, fit.font, room);
+    }
+    return fit;
+}
+
+void FittedHeader::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const {
+    // The frame and background as the style draws them, then the lines.
+    QStyleOptionHeader option;
+    initStyleOption(&option);
+    option.rect = rect;
+    option.section = logicalIndex;
+    option.text.clear();
+    style()->drawControl(QStyle::CE_Header, &option, painter, this);
+    const Fit fit = FitOf(logicalIndex);
+    painter->save();
+    painter->setFont(fit.font);
+    const int margin = style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this);
+    painter->drawText(rect.adjusted(margin, 0, -margin, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                      fit.lines.join(QLatin1Char('\n')));
+    painter->restore();
+}
+
+QSize FittedHeader::sizeHint() const {
+    // Room for two lines, whichever section needs them.
+    QSize size = QHeaderView::sizeHint();
+    const int twoLines = 2 * fontMetrics().height() + 2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this);
+    size.setHeight(std::max(size.height(), twoLines));
+    return size;
+}
+
+} // namespace qm

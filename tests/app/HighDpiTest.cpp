@@ -1,0 +1,94 @@
+// The windows at 100, 150 and 200 % (QT_SCALE_FACTOR, set by CTest for each
+// run of this program) on a 1366 x 768 screen: every top-level window lies
+// inside the available screen, and no tab or header caption is wider than
+// its room.
+#include "AppFixture.h"
+#include "app/unitAbout.h"
+#include "app/unitDescribe.h"
+#include "app/unitMsgViewer.h"
+#include "app/unitStatistics.h"
+#include "settings/ui/FittedHeader.h"
+#include "settings/ui/unitOptions.h"
+
+#include <QHeaderView>
+#include <QScreen>
+#include <QStyle>
+#include <QTabBar>
+
+using namespace qm;
+
+namespace {
+
+class HighDpiTest : public qmtest::AppFixture {
+protected:
+    // Every failure names the window and the caption.
+    void CheckWindow(QWidget* window, const char* name) {
+        const QRect screen = window->screen()->availableGeometry();
+        EXPECT_TRUE(screen.contains(window->frameGeometry()))
+            << name << " at " << window->frameGeometry().x() << "," << window->frameGeometry().y() << " "
+            << window->frameGeometry().width() << "x" << window->frameGeometry().height() << " on a screen of "
+            << screen.width() << "x" << screen.height();
+        for (QTabBar* bar : window->findChildren<QTabBar*>()) {
+            if (!bar->isVisible()) continue;
+            // The width each tab takes where nothing squeezes it.
+            QTabBar free;
+            free.setFont(bar->font());
+            free.setIconSize(bar->iconSize());
+            free.setStyleSheet(bar->styleSheet());
+            free.setShape(bar->shape());
+            free.setExpanding(false);
+            free.setElideMode(Qt::ElideNone);
+            for (int i = 0; i < bar->count(); ++i)
+                free.addTab(bar->tabIcon(i), bar->tabText(i));
+            free.resize(free.sizeHint());
+            for (int i = 0; i < bar->count(); ++i)
+                EXPECT_GE(bar->tabRect(i).width(), free.tabRect(i).width())
+                    << name << ": tab \"" << bar->tabText(i).toStdString() << "\" squeezed: "
+                    << bar->tabRect(i).width() << " < " << free.tabRect(i).width();
+        }
+        for (QHeaderView* header : window->findChildren<QHeaderView*>()) {
+            if (!header->isVisible() || header->orientation() != Qt::Horizontal || !header->model()) continue;
+            const int margin = header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+            for (int s = 0; s < header->count(); ++s) {
+                if (header->isSectionHidden(s) || header->sectionSize(s) == 0) continue;
+                const QString caption = header->model()->headerData(s, Qt::Horizontal).toString();
+                int widest = 0, room = header->sectionSize(s) - 2 * margin;
+                if (auto* fitted = qobject_cast<FittedHeader*>(header)) {
+                    const FittedHeader::Fit fit = fitted->FitOf(s);
+                    for (const QString& line : fit.lines)
+                        widest = std::max(widest, QFontMetrics(fit.font).horizontalAdvance(line));
+                    room = fitted->TextRoom(header->sectionSize(s));
+                } else {
+                    widest = header->fontMetrics().horizontalAdvance(caption);
+                }
+                EXPECT_LE(widest, room) << name << ": header \"" << caption.toStdString() << "\"";
+            }
+        }
+    }
+};
+
+TEST_F(HighDpiTest, EveryWindowFitsTheScreenAndEveryCaptionItsRoom) {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    ASSERT_NEAR(screen->size().width() * screen->devicePixelRatio(), 1366, 2) << "the test's screen (CTest sets it)";
+    ASSERT_NEAR(screen->size().height() * screen->devicePixelRatio(), 768, 2);
+    store.WriteText(kIdKey, "13", "Router,Yes,,255,No,Yes");
+    TfrmUDP& w = Start(false);
+    CheckWindow(&w, "main window");
+    for (const auto& [command, name] :
+         {std::pair{"actOptions", "options, General"}, std::pair{"actEditIDList", "options, ID list"},
+          std::pair{"actEditIPList", "options, IP list"}, std::pair{"actEditTokenList", "options, Token list"}})
+        WithModal<TfrmOptions>([&, name = name](TfrmOptions* d) { CheckWindow(d, name); },
+                               [&, command = command] { Act(command)->trigger(); });
+    WithModal<TfrmMessageViewer>([&](TfrmMessageViewer* d) { CheckWindow(d, "message properties"); },
+                                 [&] { Act("actMessageViewer")->trigger(); });
+    WithModal<TfrmAbout>([&](TfrmAbout* d) { CheckWindow(d, "about"); }, [&] { Act("actAbout")->trigger(); });
+    WithModal<TfrmDescribe>([&](TfrmDescribe* d) { CheckWindow(d, "describe"); },
+                            [&] { Act("actHelp")->trigger(); });
+    Act("actStatistics")->trigger();
+    auto* statistics = window->findChild<TfrmStatistics*>("frmStatistics");
+    ASSERT_TRUE(statistics);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(statistics));
+    CheckWindow(statistics, "reception statistics");
+}
+
+} // namespace
