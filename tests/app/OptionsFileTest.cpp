@@ -1,5 +1,7 @@
 // Export, import through ferrowick-reg, and clearing, from the real window.
 #include "AppFixture.h"
+
+#include <QDir>
 #include "settings/OptionsExport.h"
 
 #include <QAction>
@@ -31,10 +33,13 @@ TEST_F(OptionsFileTest, ExportWritesTheOptionsInMemory) {
     EXPECT_EQ(file, BuildExportFile(w.CurrentOptions()));
     EXPECT_NE(file.find("\"13\"=\"Router,No,,255,No,Yes\"\r\n"), std::string::npos);
 
-    dialogs.files = {Path("no/such/folder/out.qmr")};
+    // The dialog's path with forward slashes, as Qt gives it; the box in the
+    // system's own notation.
+    dialogs.files = {QDir::fromNativeSeparators(Path("no/such/folder/out.qmr"))};
     Act("actExportOptions")->trigger();
     ASSERT_EQ(dialogs.Messages().size(), 1u);
-    EXPECT_EQ(dialogs.Messages()[0].text, "Cannot create file " + Path("no/such/folder/out.qmr") + ".");
+    EXPECT_EQ(dialogs.Messages()[0].text,
+              "Cannot create file " + QDir::toNativeSeparators(Path("no/such/folder/out.qmr")) + ".");
 }
 
 TEST_F(OptionsFileTest, ImportMergesAndReloads) {
