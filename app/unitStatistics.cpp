@@ -4,6 +4,8 @@
 #include "platform/qt/DisplayText.h"
 
 #include <QGridLayout>
+#include <QScrollArea>
+#include <QStyle>
 #include <QScreen>
 
 #include <algorithm>
@@ -39,11 +41,23 @@ QTableWidget* SeenTable(const char* name, const char* key) {
     table->horizontalHeader()->setStretchLastSection(true);
     table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
     table->setWordWrap(false);
-    table->setColumnWidth(0, 100);
-    table->setColumnWidth(1, 70);
-    table->setColumnWidth(2, 150); // a whole time stamp
     table->setMinimumHeight(60);
     return table;
+}
+
+// Widths that hold each caption, and a whole time stamp, in the table's font.
+void SizeSeenTable(QTableWidget* table) {
+    QHeaderView* header = table->horizontalHeader();
+    const QFontMetrics metrics(header->font());
+    const int margins = 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header) + 4;
+    const auto caption = [&](int column) {
+        return metrics.horizontalAdvance(table->horizontalHeaderItem(column)->text()) + margins;
+    };
+    const int stamp = QFontMetrics(table->font()).horizontalAdvance(QStringLiteral("2026-12-06 21:12:19")) + 12;
+    table->setColumnWidth(0, std::max(100, caption(0)));
+    table->setColumnWidth(1, std::max(70, caption(1)));
+    table->setColumnWidth(2, std::max(stamp, caption(2)));
+    header->setMinimumSectionSize(std::max(caption(3), 40)); // the stretched last one, however narrow the window
 }
 
 // The key of the selected row, or empty.
@@ -59,7 +73,17 @@ TfrmStatistics::TfrmStatistics(QWidget* parent) : QDialog(parent, Qt::Window) {
     setObjectName("frmStatistics");
     setWindowTitle("Reception statistics");
     setFont(WindowFont());
-    auto* layout = new QVBoxLayout(this);
+    // Whatever the screen, the window fits it and its content scrolls.
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    auto* scroll = new QScrollArea;
+    scroll->setObjectName("scrStatistics");
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    auto* content = new QWidget;
+    scroll->setWidget(content);
+    outer->addWidget(scroll);
+    auto* layout = new QVBoxLayout(content);
     // The counters in two columns and the two lists side by side: the window
     // fits a small screen at twice the pixels.
     auto* figures = new QGridLayout;
@@ -121,6 +145,8 @@ TfrmStatistics::TfrmStatistics(QWidget* parent) : QDialog(parent, Qt::Window) {
             [this] { emit AddToList(TfrmOptions::PageIpList, SelectedKey(grdUnlistedSenders)); });
     connect(btnAddPriority, &QPushButton::clicked, this,
             [this] { emit AddToList(TfrmOptions::PageIdList, SelectedKey(grdUnlistedPriorities)); });
+    for (QTableWidget* table : {grdUnlistedSenders, grdUnlistedPriorities})
+        SizeSeenTable(table);
     resize(760, 420);
 }
 

@@ -4,6 +4,7 @@
 
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QVariant>
 
 namespace qm {
 
@@ -22,7 +23,11 @@ bool SingleInstance::Claim() {
     if (running.waitForConnected(kWaitMs)) {
         AllowOtherToComeForward();
         running.write(kComeForward);
-        running.waitForBytesWritten(kWaitMs);
+        running.flush();
+        // Until the running copy says it heard (a pipe closed at once may
+        // lose what was written on Windows); a copy too busy to answer has
+        // its request all the same.
+        running.waitForReadyRead(kWaitMs);
         running.disconnectFromServer();
         return false;
     }
@@ -35,10 +40,21 @@ bool SingleInstance::Claim() {
     }
     connect(server_, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* later = server_->nextPendingConnection()) {
-            connect(later, &QLocalSocket::readyRead, this, [this, later] {
-                if (later->readAll().contains('\n')) emit ComeForward();
+            // The request may be in before the signals are connected, or come
+            // with the end of the connection.
+            const auto heard = [this, later] {
+                if (later->property("heard").toBool() || !later->readAll().contains('\n')) return;
+                later->setProperty("heard", true);
+                later->write("ok\n");
+                later->flush();
+                emit ComeForward();
+            };
+            connect(later, &QLocalSocket::readyRead, this, heard);
+            connect(later, &QLocalSocket::disconnected, this, [later, heard] {
+                heard();
+                later->deleteLater();
             });
-            connect(later, &QLocalSocket::disconnected, later, &QObject::deleteLater);
+            heard();
         }
     });
     return true;

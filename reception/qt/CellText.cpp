@@ -145,7 +145,9 @@ bool CellTextWidths::InCellFont(char16_t c) {
 
 int CellTextWidths::Advance(int slot, char16_t c) {
     int& advance = advance_[static_cast<std::size_t>(slot)];
-    if (advance == kUnknown) advance = MeasuredAdvance(c);
+    // A character the cell font lacks is drawn from another font, whose
+    // fractional advances text layout adds up before it rounds: measured whole.
+    if (advance == kUnknown) advance = InCellFont(c) ? MeasuredAdvance(c) : kNotSummable;
     return advance;
 }
 

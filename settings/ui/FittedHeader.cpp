@@ -10,6 +10,19 @@ namespace {
 
 // Below this the letters stop being letters.
 constexpr qreal kSmallestPoints = 5.5;
+constexpr int kSmallestPixels = 7;
+
+// One step smaller, in the unit the font was given in; false at the smallest.
+bool Smaller(QFont& font) {
+    if (font.pointSizeF() > 0) {
+        if (font.pointSizeF() - 0.5 < kSmallestPoints) return false;
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    } else {
+        if (font.pixelSize() - 1 < kSmallestPixels) return false;
+        font.setPixelSize(font.pixelSize() - 1);
+    }
+    return true;
+}
 
 int Widest(const QStringList& lines, const QFont& font) {
     const QFontMetrics metrics(font);
@@ -49,10 +62,8 @@ FittedHeader::Fit FittedHeader::FitOf(int logicalIndex) const {
     const QString caption = model() ? model()->headerData(logicalIndex, orientation()).toString() : QString();
     const int room = TextRoom(sectionSize(logicalIndex));
     fit.lines = Lines(caption, fit.font, room);
-    while (Widest(fit.lines, fit.font) > room && fit.font.pointSizeF() > kSmallestPoints) {
-        fit.font.setPointSizeF(fit.font.pointSizeF() - 0.5);
+    while (Widest(fit.lines, fit.font) > room && Smaller(fit.font))
         fit.lines = Lines(caption, fit.font, room);
-    }
     return fit;
 }
 

@@ -16,7 +16,7 @@ fail() { echo "package-e2e: FAILED: $*" >&2; exit 1; }
 winpath() { printf 'Z:%s' "$(printf '%s' "$1" | tr / '\\')"; }
 
 . "$root/tools/wine-session.sh"
-cleanup() { wine_session_stop; rm -rf "$work"; }
+cleanup() { wine_session_stop; [ -n "${QM_E2E_KEEP:-}" ] || rm -rf "$work"; }
 wine_session "$work/prefix"
 trap cleanup EXIT
 
@@ -85,4 +85,24 @@ expect_value '"13"="Router,Yes,,255,No,Yes"'
 expect_value '[HKEY_CURRENT_USER\Software\tovrel\Ferrowick\TfrmUDP]'
 expect_value '"NormPos"='
 expect_value '"tabMessPage_ActivePage"="tabProcess"'
-echo "package-e2e: passed (Ferrowick.exe from $pkg, UDP port $port)"
+# Unzipped into a folder whose name the ANSI code page cannot hold
+# (C:\Tools\Łódź\QuillmereLight), with logging on and no log folder chosen:
+# the day's files go to its Log folder, named by its short form.
+odd="$WINEPREFIX/drive_c/Tools/$(printf '\xc5\x81\xc3\xb3d\xc5\xba')/QuillmereLight"
+mkdir -p "$(dirname "$odd")"
+cp -r "$pkg" "$odd"
+printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\tovrel\\Ferrowick\\General]\r\n"LogDir"=-\r\n' \
+  >"$work/nologdir.reg"
+wine regedit.exe /S "$(winpath "$work/nologdir.reg")" </dev/null >/dev/null 2>&1 || fail "regedit /S (no LogDir)"
+# Wine reads the Unix names of the files as the locale's code set: UTF-8 here.
+(cd "$odd" && LC_ALL=C.UTF-8 exec wine Ferrowick.exe </dev/null >"$work/program2.out" 2>&1) &
+program=$!
+for _ in $(seq 1 300); do [ -f "$odd/Log/$day-Router.log" ] && break; sleep 0.1; done
+[ -f "$odd/Log/$day-Router.log" ] || { ls -laR "$(dirname "$odd")" | head -30; fail "no day files in the Log folder of a folder named outside the code page"; }
+printf '<13>app: from afar\n' >/dev/udp/127.0.0.1/"$port"
+for _ in $(seq 1 100); do grep -aq "from afar" "$odd/Log/$day-Router.log" && break; sleep 0.1; done
+grep -aq "from afar" "$odd/Log/$day-Router.log" || fail "no line in that Log folder"
+wine wineboot.exe --end-session </dev/null >/dev/null 2>&1 || true
+for _ in $(seq 1 150); do kill -0 "$program" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$program" 2>/dev/null; then kill -9 "$program"; fail "the second program did not end with the session"; fi
+echo "package-e2e: passed (Ferrowick.exe from $pkg, UDP port $port; and from a folder the code page cannot name)"
