@@ -155,8 +155,8 @@ void TfrmUDP::StartUp() {
         ReportError(DisplayText(notice));
     if (options_.General.StayOnTop) setWindowFlag(Qt::WindowStaysOnTopHint, true);
     if (services_.bindReceiver) {
-        if (const std::string error = oUdp->SetLocalPort(options_.General.Port); !error.empty())
-            ReportError(DisplayText(error) + (options_.General.Port < 1024
+        if (const Result bound = oUdp->SetLocalPort(options_.General.Port); !bound)
+            ReportError(DisplayText(bound.error) + (options_.General.Port < 1024
                                                   ? " Ports below 1024 need privileges; see the README."
                                                   : ""));
     }
@@ -187,9 +187,9 @@ void TfrmUDP::SetTitle() {
 void TfrmUDP::actStartProcessExecute() {
     // No listener without a socket: after a failed bind, Start tries again.
     if (ui->actStartProcess->isChecked() && services_.bindReceiver && !oUdp->IsBound()) {
-        if (const std::string error = oUdp->SetLocalPort(options_.General.Port); !error.empty()) {
+        if (const Result bound = oUdp->SetLocalPort(options_.General.Port); !bound) {
             ui->actStartProcess->setChecked(false);
-            ReportError(DisplayText(error)); // at start-up too: never a box inside the window's making
+            ReportError(DisplayText(bound.error)); // at start-up too: never a box inside the window's making
             return;
         }
     }

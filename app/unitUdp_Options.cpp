@@ -11,7 +11,7 @@ namespace qm {
 void TfrmUDP::OpenOptionsDialog(TfrmOptions::Page page, const std::optional<std::string>& newRow) {
     // A changed port is bound at OK, before anything is taken over; a port
     // that cannot be listened on leaves the dialog open and the old one bound.
-    const auto bindPort = [this](int port) -> std::string {
+    const auto bindPort = [this](int port) -> Result {
         if (!services_.bindReceiver) return {};
         return oUdp->SetLocalPort(port);
     };

@@ -34,7 +34,7 @@ void TfrmUDP::actImportOptionsExecute() {
     // Waiting for the editor keeps the reload, and the save at shutdown,
     // from seeing the values from before the import.
     ui->actImportOptions->setEnabled(false);
-    const EditorRun run = RunRegistryEditor(DisplayText(services_.registryEditor), file);
+    const ProgramRun run = RunRegistryEditor(DisplayText(services_.registryEditor), file);
     ui->actImportOptions->setEnabled(true);
     if (!run.started || run.exitCode != 0) {
         boxes_->ShowMessage(this, "Error load Quillmere opt",

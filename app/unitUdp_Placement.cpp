@@ -84,13 +84,13 @@ void TfrmUDP::RestorePlacement() {
     std::vector<std::string> names;
     for (const ViewProperty& p : properties)
         names.push_back(p.name);
-    StoredPlacement stored;
-    try {
-        stored = LoadPlacement(services_.store, s->geometry().width(), s->geometry().height(), names);
-    } catch (const KeyStoreError& e) {
-        ReportError(DisplayText(e.what()));
+    const ResultOf<StoredPlacement> loaded =
+        LoadPlacement(services_.store, s->geometry().width(), s->geometry().height(), names);
+    if (!loaded) {
+        ReportError(DisplayText(loaded.error));
         return;
     }
+    const StoredPlacement& stored = loaded.value;
     if (const auto r = RestoredRect(stored, qRound(s->logicalDotsPerInch()), Available(s)))
         setGeometry(r->left, r->top, r->width, r->height);
     for (const auto& [name, value] : stored.properties)
@@ -110,11 +110,8 @@ void TfrmUDP::SavePlacementStore() {
     r.pixelsPerInch = qRound(s->logicalDotsPerInch());
     for (const ViewProperty& p : ViewProperties(*this, *ui))
         r.properties.emplace_back(p.name, p.get());
-    try {
-        SavePlacement(services_.store, r, s->geometry().width(), s->geometry().height());
-    } catch (const KeyStoreError& e) {
-        CloseFailure(DisplayText(e.what()));
-    }
+    if (const Result saved = SavePlacement(services_.store, r, s->geometry().width(), s->geometry().height()); !saved)
+        CloseFailure(DisplayText(saved.error));
 }
 
 } // namespace qm

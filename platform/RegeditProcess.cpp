@@ -13,9 +13,9 @@ std::string ShortPath(const std::string& path) {
     return std::string(buffer, n);
 }
 
-RegeditRun RunRegedit(const std::string& file, const std::function<void()>& wait,
+ProgramRun RunRegedit(const std::string& file, const std::function<void()>& wait,
                       const std::string& program) {
-    RegeditRun run;
+    ProgramRun run;
     run.commandLine =
         program == "regedit.exe" ? RegeditCommandLine(ShortPath(file)) : program + " " + ShortPath(file);
     STARTUPINFOA startup{};

@@ -2,16 +2,13 @@
 // "regedit.exe " and the file's short path, through CreateProcessA.
 #pragma once
 
+#include "platform/ProgramRun.h"
+
 #include <functional>
 #include <string>
 
 namespace qm {
 
-struct RegeditRun {
-    bool started = false;
-    int exitCode = -1;
-    std::string commandLine;
-};
 
 // The short form of `path` (GetShortPathNameA), or the path as it is when it
 // has none.
@@ -20,7 +17,7 @@ std::string ShortPath(const std::string& path);
 // Starts `program` (normally "regedit.exe") with the file's short path as its
 // one argument and waits for it to end, calling `wait` between checks so the
 // caller's event loop runs on.
-RegeditRun RunRegedit(const std::string& file, const std::function<void()>& wait,
+ProgramRun RunRegedit(const std::string& file, const std::function<void()>& wait,
                       const std::string& program = "regedit.exe");
 
 } // namespace qm

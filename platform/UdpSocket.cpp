@@ -122,14 +122,15 @@ std::optional<std::uint32_t> UdpSocket::SystemDrops() const {
 #endif
 }
 
-std::string UdpSocket::Open(int port, int receiveBuffer) {
+Result UdpSocket::Open(int port, int receiveBuffer) {
     Close();
     const auto fail = [&](const char* what) {
         const int code = LastError();
         Close();
-        return "UDP port " + std::to_string(port) + " cannot be " + what + ": " + ErrorText(code) + ".";
+        return Result::Failed("UDP port " + std::to_string(port) + " cannot be " + what + ": " + ErrorText(code) + ".");
     };
-    if (port < 0 || port > 65535) return "UDP port " + std::to_string(port) + " is not a valid port number.";
+    if (port < 0 || port > 65535)
+        return Result::Failed("UDP port " + std::to_string(port) + " is not a valid port number.");
 
     handle_ = socket(AF_INET, SOCK_DGRAM, 0);
     if (!IsOpen()) return fail("opened");

@@ -3,6 +3,8 @@
 // is TNMUDP.
 #pragma once
 
+#include "platform/Result.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -42,10 +44,10 @@ public:
     UdpSocket(const UdpSocket&) = delete;
     UdpSocket& operator=(const UdpSocket&) = delete;
 
-    // Binds to every local IPv4 address on `port` (0 picks a free one).
-    // Returns an empty text, or the reason for the operator. `receiveBuffer`
-    // other than the default is asked for as it is (tests use a tiny one).
-    std::string Open(int port, int receiveBuffer = kReceiveBuffer);
+    // Binds to every local IPv4 address on `port` (0 picks a free one); a
+    // failure says why for the operator. `receiveBuffer` other than the
+    // default is asked for as it is (tests use a tiny one).
+    Result Open(int port, int receiveBuffer = kReceiveBuffer);
     void Close();
     bool IsOpen() const;
     // The native handle, for waiting on it; -1 when closed.

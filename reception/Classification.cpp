@@ -36,18 +36,15 @@ void FormatSourceLevel(std::int64_t priority, std::string& out) {
     AppendNumber(out, severity);
 }
 
-bool ClassifyMessage(const Options& options, SyslogMessage& message, std::string_view fromIp,
-                     Classification& result, std::string& failure) {
+Result ClassifyMessage(const Options& options, SyslogMessage& message, std::string_view fromIp,
+                       Classification& result) {
     result = Classification{};
     const std::vector<IdEntry>& ids = options.IdList;
 
     // The ID match and SourceLevel.
     if (message.PriText != kUnregistered && message.IdName == kUnknownId) {
         const std::optional<std::int32_t> priority = ParseInt32(message.PriText);
-        if (!priority) {
-            failure = NotAnIntegerMessage(message.PriText);
-            return false;
-        }
+        if (!priority) return Result::Failed(NotAnIntegerMessage(message.PriText));
         FormatSourceLevel(*priority, message.SourceLevel);
         // The severity fallback: entries numbered 0..7 catch unregistered priorities.
         char severity[2] = {static_cast<char>('0' + (*priority & 7)), '\0'};
@@ -89,7 +86,7 @@ bool ClassifyMessage(const Options& options, SyslogMessage& message, std::string
     }
 
     result.admitted = IsAdmitted(options.General, result);
-    return true;
+    return {};
 }
 
 int FindIpEntry(const std::vector<IpEntry>& ips, std::string_view address) {

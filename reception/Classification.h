@@ -2,6 +2,7 @@
 // admission rule.
 #pragma once
 
+#include "platform/Result.h"
 #include "settings/Options.h"
 #include "reception/SyslogMessage.h"
 
@@ -21,10 +22,10 @@ struct Classification {
 };
 
 // SourceLevel and the ID match, colours, the sender, and admission, for a
-// message that DecodeDatagram filled. Returns false, with the operator's text
-// in `failure`, when the priority is not an integer.
-bool ClassifyMessage(const Options& options, SyslogMessage& message, std::string_view fromIp,
-                     Classification& result, std::string& failure);
+// message that DecodeDatagram filled. Fails, with the operator's text, when
+// the priority is not an integer.
+Result ClassifyMessage(const Options& options, SyslogMessage& message, std::string_view fromIp,
+                       Classification& result);
 
 // The IP entry of a sender's address (compared as text, blanks around it
 // left out, letter case aside), or -1.

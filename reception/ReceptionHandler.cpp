@@ -18,8 +18,10 @@ HandleOutcome ReceptionHandler::Handle(const Datagram& d, SyslogMessage& message
     StampMessage(options_, d.arrived, message);
     DecodeDatagram(d.bytes, options_.IdList, message, work_);
     message.SenderPort = d.fromPort;
-    if (!ClassifyMessage(options_, message, d.fromIp, classification_, failure_))
+    if (Result classified = ClassifyMessage(options_, message, d.fromIp, classification_); !classified) {
+        failure_ = std::move(classified.error);
         return HandleOutcome::Undecodable;
+    }
     return classification_.admitted ? HandleOutcome::Admitted : HandleOutcome::Rejected;
 }
 

@@ -43,7 +43,7 @@ std::optional<std::string> ReadText(KeyStore& store, const std::string& name) {
 
 } // namespace
 
-void SavePlacement(KeyStore& store, const PlacementRecord& r, int screenWidth, int screenHeight) {
+Result SavePlacement(KeyStore& store, const PlacementRecord& r, int screenWidth, int screenHeight) try {
     KeyStoreTransaction transaction(store);
     const std::string suffix = ScreenSuffix(screenWidth, screenHeight);
     const auto put = [&](const std::string& name, const std::string& value) {
@@ -61,10 +61,13 @@ void SavePlacement(KeyStore& store, const PlacementRecord& r, int screenWidth, i
     for (const auto& [name, value] : r.properties)
         put(name, value);
     transaction.Commit();
+    return {};
+} catch (const KeyStoreError& e) {
+    return Result::Failed(e.what());
 }
 
-StoredPlacement LoadPlacement(KeyStore& store, int screenWidth, int screenHeight,
-                              const std::vector<std::string>& propertyNames) {
+ResultOf<StoredPlacement> LoadPlacement(KeyStore& store, int screenWidth, int screenHeight,
+                                        const std::vector<std::string>& propertyNames) try {
     KeyStoreTransaction transaction(store, KeyStore::Access::Read);
     StoredPlacement p;
     if (!store.KeyExists(kPlacementKey)) {
@@ -84,6 +87,8 @@ StoredPlacement LoadPlacement(KeyStore& store, int screenWidth, int screenHeight
         if (const auto value = ReadText(store, name)) p.properties.emplace_back(name, *value);
     transaction.Commit();
     return p;
+} catch (const KeyStoreError& e) {
+    return Result::Failed(e.what());
 }
 
 std::optional<ScreenRect> RestoredRect(const StoredPlacement& stored, int pixelsPerInch,

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/KeyStore.h"
+#include "platform/Result.h"
 
 #include <array>
 #include <optional>
@@ -31,13 +32,13 @@ struct StoredPlacement {
     std::vector<std::pair<std::string, std::string>> properties; // those present
 };
 
-// Writes the whole record in one transaction; throws KeyStoreError.
-void SavePlacement(KeyStore& store, const PlacementRecord& record, int screenWidth, int screenHeight);
+// Writes the whole record in one transaction.
+Result SavePlacement(KeyStore& store, const PlacementRecord& record, int screenWidth, int screenHeight);
 
 // Reads the record; a position under the current screen size's name wins over
-// the plain name. `propertyNames` lists the properties wanted. Throws KeyStoreError.
-StoredPlacement LoadPlacement(KeyStore& store, int screenWidth, int screenHeight,
-                              const std::vector<std::string>& propertyNames);
+// the plain name. `propertyNames` lists the properties wanted.
+ResultOf<StoredPlacement> LoadPlacement(KeyStore& store, int screenWidth, int screenHeight,
+                                        const std::vector<std::string>& propertyNames);
 
 struct ScreenRect {
     int left = 0;

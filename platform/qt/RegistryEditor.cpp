@@ -16,21 +16,21 @@ namespace qm {
 
 #ifdef _WIN32
 
-EditorRun RunRegistryEditor(const QString& /*editor*/, const QString& file) {
+ProgramRun RunRegistryEditor(const QString& /*editor*/, const QString& file) {
     // A path with no short form is passed as it is.
-    const RegeditRun r = RunRegedit(PathBytes(file).value_or(StoredText(file)),
-                                    [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 20); });
-    return {r.started, r.exitCode};
+    return RunRegedit(PathBytes(file).value_or(StoredText(file)),
+                      [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 20); });
 }
 
 #else
 
-EditorRun RunRegistryEditor(const QString& editor, const QString& file) {
+ProgramRun RunRegistryEditor(const QString& editor, const QString& file) {
     QProcess process;
     process.setProgram(editor);
     process.setArguments({file});
     process.setProcessChannelMode(QProcess::ForwardedChannels);
-    EditorRun run;
+    ProgramRun run;
+    run.commandLine = StoredText(editor + " " + file);
     QEventLoop loop;
     bool failedToStart = false;
     QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);

@@ -2,18 +2,15 @@
 // process, and waiting for it while the event loop runs on.
 #pragma once
 
+#include "platform/ProgramRun.h"
+
 #include <QString>
 
 namespace qm {
 
-struct EditorRun {
-    bool started = false;
-    int exitCode = -1; // 0 when the editor merged the file
-};
-
 // Linux: `editor` (ferrowick-reg from the program's folder) with the file as
 // its one argument. Windows: the command line "regedit.exe " and the file's
 // short path, started with CreateProcessA.
-EditorRun RunRegistryEditor(const QString& editor, const QString& file);
+ProgramRun RunRegistryEditor(const QString& editor, const QString& file);
 
 } // namespace qm

@@ -16,10 +16,9 @@ TNMUDP::~TNMUDP() {
     reader_.Stop();
 }
 
-std::string TNMUDP::SetLocalPort(int port) {
+Result TNMUDP::SetLocalPort(int port) {
     auto socket = std::make_unique<UdpSocket>();
-    std::string error = socket->Open(port);
-    if (!error.empty()) return error;
+    if (Result opened = socket->Open(port); !opened) return opened;
     reader_.Start(std::move(socket));
     return {};
 }

@@ -46,9 +46,9 @@ public:
     RunEnded OnRunEnded;
 
     // Binds a new socket to `port` (0 picks a free one) and reads it from
-    // then on. Returns an empty text, or the reason the port cannot be bound;
-    // the socket bound before, if any, then stays as it was.
-    std::string SetLocalPort(int port);
+    // then on. When the port cannot be bound the socket bound before, if
+    // any, stays as it was.
+    Result SetLocalPort(int port);
     // The port bound, or 0.
     int BoundPort() const;
     bool IsBound() const;

@@ -198,8 +198,8 @@ bool TfrmOptions::TakeOver() {
     // The title never names a port that is not listened on: a changed port
     // is bound now, and a refusal keeps the old one.
     if (port != options_.General.Port && bindPort_) {
-        if (const std::string error = bindPort_(port); !error.empty()) {
-            ShowErrorBox(dialogs_, this, DisplayText(error));
+        if (const Result bound = bindPort_(port); !bound) {
+            ShowErrorBox(dialogs_, this, DisplayText(bound.error));
             return false;
         }
     }

@@ -3,6 +3,7 @@
 // takes it over, Cancel drops every edit.
 #pragma once
 
+#include "platform/Result.h"
 #include "platform/qt/Dialogs.h"
 #include "settings/Options.h"
 
@@ -38,7 +39,7 @@ public:
 
     // Binds a changed port at OK before anything is taken over; an empty
     // text when it is listened on, otherwise the reason.
-    using PortBinder = std::function<std::string(int port)>;
+    using PortBinder = std::function<Result(int port)>;
 
     // `idRow` and `ipRow`: the entries selected in the filter explorer, where
     // the ID and IP pages open.

@@ -60,9 +60,8 @@ void FuzzDatagram(const std::uint8_t* data, std::size_t size) {
     }
 
     qm::Classification c;
-    std::string failure;
-    if (!qm::ClassifyMessage(kOptions, m, "127.0.0.1", c, failure)) {
-        Check(!failure.empty(), "a failure has a text");
+    if (const qm::Result classified = qm::ClassifyMessage(kOptions, m, "127.0.0.1", c); !classified) {
+        Check(!classified.error.empty(), "a failure has a text");
         return;
     }
     Check(c.idIndex < static_cast<int>(kOptions.IdList.size()), "ID index in range");

@@ -29,13 +29,13 @@ TEST(RegeditProcess, StartsTheEditorAndWaitsForIt) {
     const std::string standIn =
         std::filesystem::absolute(std::string(QM_BIN_DIR) + "/fake_regedit.exe").string();
     int waits = 0;
-    const RegeditRun run = RunRegedit(
+    const ProgramRun run = RunRegedit(
         file.string(), [&] { ++waits; }, standIn);
     ASSERT_TRUE(run.started);
     EXPECT_EQ(run.exitCode, 0);
     const std::string seen = qmtest::ReadFile(ShortPath(file.string()) + ".seen");
     EXPECT_NE(seen.find(ShortPath(file.string())), std::string::npos) << seen;
-    const RegeditRun missing = RunRegedit(file.string(), {}, "Z:\\no\\such\\editor.exe");
+    const ProgramRun missing = RunRegedit(file.string(), {}, "Z:\\no\\such\\editor.exe");
     EXPECT_FALSE(missing.started);
 }
 

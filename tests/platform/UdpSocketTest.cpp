@@ -24,7 +24,7 @@ namespace {
 
 TEST(UdpSocket, ReceivesADatagramWithItsSender) {
     UdpSocket receiver;
-    ASSERT_EQ(receiver.Open(0), "");
+    ASSERT_TRUE(receiver.Open(0));
     const int port = receiver.BoundPort();
     ASSERT_GT(port, 0);
 
@@ -67,8 +67,8 @@ TEST(UdpSocket, ReceivesADatagramWithItsSender) {
 
 TEST(UdpSocket, APortInUseIsReported) {
     UdpSocket first, second;
-    ASSERT_EQ(first.Open(0), "");
-    const std::string error = second.Open(first.BoundPort());
+    ASSERT_TRUE(first.Open(0));
+    const std::string error = second.Open(first.BoundPort()).error;
     EXPECT_NE(error.find(std::to_string(first.BoundPort())), std::string::npos) << error;
     EXPECT_FALSE(second.IsOpen());
 }

@@ -39,7 +39,7 @@ protected:
     TfrmOptions& Open(TfrmOptions::Page page = TfrmOptions::PageGeneral) {
         dialog = std::make_unique<TfrmOptions>(options, idRow, ipRow, dialogs, [this](int port) {
             portsBound.push_back(port);
-            return bindError;
+            return bindError.empty() ? Result{} : Result::Failed(bindError);
         });
         dialog->SelectPage(page);
         dialog->show();

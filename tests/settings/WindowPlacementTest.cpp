@@ -58,24 +58,24 @@ TEST_F(PlacementStoreTest, TheRecordRoundTripsAndTheScreenSizeNameWins) {
     PlacementRecord r;
     r.normPos = {1, 2, 503, 339};
     r.properties = {{"barTool_Visible", "False"}, {"tabMessPage_ActivePage", "tabViewer"}};
-    SavePlacement(store, r, 1280, 1024);
+    ASSERT_TRUE(SavePlacement(store, r, 1280, 1024));
     EXPECT_EQ(store.ReadValue(kPlacementKey, "NormPos(1280x1024)")->text, "1,2,503,339");
     store.WriteText(kPlacementKey, "NormPos", "9,9,99,99"); // an older, plain one
-    const StoredPlacement back = LoadPlacement(store, 1280, 1024, {"barTool_Visible", "tabMessPage_ActivePage"});
+    const StoredPlacement back = LoadPlacement(store, 1280, 1024, {"barTool_Visible", "tabMessPage_ActivePage"}).value;
     EXPECT_EQ(back.normPos, (std::array<int, 4>{1, 2, 503, 339}));
     EXPECT_EQ(back.pixelsPerInch, 96);
     EXPECT_EQ(back.properties, r.properties);
     // On another screen size the plain name is all there is.
-    EXPECT_EQ(LoadPlacement(store, 800, 600, {}).normPos, (std::array<int, 4>{9, 9, 99, 99}));
+    EXPECT_EQ(LoadPlacement(store, 800, 600, {}).value.normPos, (std::array<int, 4>{9, 9, 99, 99}));
 }
 
 TEST_F(PlacementStoreTest, ValuesThatAreNotFourNumbersReadAsNone) {
     for (const char* text : {"1,2,3", "1,2,3,4,5", "a,b,c,d", "1,2,3,99999999999", "", "1, 2,3,4"}) {
         store.WriteText(kPlacementKey, "NormPos", text);
-        EXPECT_FALSE(LoadPlacement(store, 800, 600, {}).normPos) << text;
+        EXPECT_FALSE(LoadPlacement(store, 800, 600, {}).value.normPos) << text;
     }
     store.WriteDword(kPlacementKey, "PixelsPerInch", 96); // a number where text belongs
-    EXPECT_FALSE(LoadPlacement(store, 800, 600, {}).pixelsPerInch);
+    EXPECT_FALSE(LoadPlacement(store, 800, 600, {}).value.pixelsPerInch);
 }
 
 } // namespace
