@@ -92,6 +92,11 @@ private:
     bool done_ = false;
 };
 
+// A value as a backend holds it (its kind and its raw bytes) as the program
+// reads it: a number from exactly four bytes, least significant first;
+// anything else of another kind, or a number of another length, is Other.
+RegValue DecodeValue(std::string name, ValueType kind, std::string data);
+
 // Lower-cases ASCII letters only, as key and value names compare.
 std::string FoldCase(std::string text);
 

@@ -85,11 +85,12 @@ void SqliteKeyStore::DeleteTree(const std::string& key) {
     resolvedIds_.clear();
 }
 
-std::vector<std::string> SqliteKeyStore::SubKeys(const std::string& key) {
+// The names `sql` lists for the key's node (its one parameter), in order.
+std::vector<std::string> SqliteKeyStore::NamesUnder(const std::string& key, const char* sql) {
     EnsureOpen();
     const std::int64_t id = Resolve(key, false);
     if (id < 0) return {};
-    InUse st = Prepared("SELECT name FROM nodes WHERE parent = ?1 ORDER BY id");
+    InUse st = Prepared(sql);
     st->Bind(1, id);
     std::vector<std::string> names;
     int rc;
@@ -99,18 +100,12 @@ std::vector<std::string> SqliteKeyStore::SubKeys(const std::string& key) {
     return names;
 }
 
+std::vector<std::string> SqliteKeyStore::SubKeys(const std::string& key) {
+    return NamesUnder(key, "SELECT name FROM nodes WHERE parent = ?1 ORDER BY id");
+}
+
 std::vector<std::string> SqliteKeyStore::ValueNames(const std::string& key) {
-    EnsureOpen();
-    const std::int64_t id = Resolve(key, false);
-    if (id < 0) return {};
-    InUse st = Prepared("SELECT name FROM node_values WHERE node = ?1 ORDER BY seq");
-    st->Bind(1, id);
-    std::vector<std::string> names;
-    int rc;
-    while ((rc = st->Step()) == SQLITE_ROW)
-        names.push_back(st->Blob(0));
-    if (rc != SQLITE_DONE) Fail("read");
-    return names;
+    return NamesUnder(key, "SELECT name FROM node_values WHERE node = ?1 ORDER BY seq");
 }
 
 std::optional<RegValue> SqliteKeyStore::ReadValue(const std::string& key, const std::string& name) {
@@ -123,24 +118,12 @@ std::optional<RegValue> SqliteKeyStore::ReadValue(const std::string& key, const 
     const int rc = st->Step();
     if (rc == SQLITE_DONE) return std::nullopt;
     if (rc != SQLITE_ROW) Fail("read");
-    RegValue value;
-    value.name = st->Blob(0);
     const sqlite3_int64 type = st->Integer(1);
-    const std::string data = st->Blob(2);
-    if (type == kTypeText) {
-        value.type = ValueType::Text;
-        value.text = data;
-    } else if (type == kTypeDword && data.size() == 4) {
-        value.type = ValueType::Dword;
-        value.number = static_cast<std::uint32_t>(static_cast<unsigned char>(data[0])) |
-                       static_cast<std::uint32_t>(static_cast<unsigned char>(data[1])) << 8 |
-                       static_cast<std::uint32_t>(static_cast<unsigned char>(data[2])) << 16 |
-                       static_cast<std::uint32_t>(static_cast<unsigned char>(data[3])) << 24;
-    } else {
-        value.type = ValueType::Other;
-        value.text = data;
-    }
-    return value;
+    return DecodeValue(st->Blob(0),
+                       type == kTypeText    ? ValueType::Text
+                       : type == kTypeDword ? ValueType::Dword
+                                            : ValueType::Other,
+                       st->Blob(2));
 }
 
 void SqliteKeyStore::InsertValue(std::int64_t node, const std::string& name, int type, const std::string& data) {

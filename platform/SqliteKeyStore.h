@@ -51,6 +51,7 @@ private:
     void Close();
     bool Query(const char* sql);
     InUse Prepared(const char* sql);
+    std::vector<std::string> NamesUnder(const std::string& key, const char* sql);
     // The id of the key (0 for the hive itself), made when missing and
     // `create` is set; -1 when it does not exist.
     std::int64_t Resolve(const std::string& key, bool create);

@@ -138,25 +138,12 @@ std::optional<RegValue> WinRegistryKeyStore::ReadValue(const std::string& relati
                           &size);
     if (rc != ERROR_SUCCESS) return std::nullopt; // vanished or grew in between
     data.resize(size);
-    RegValue value;
-    value.name = name;
-    if (type == REG_SZ || type == REG_EXPAND_SZ) {
-        // The stored size usually counts the terminating NUL.
-        while (!data.empty() && data.back() == '\0')
-            data.pop_back();
-        value.type = ValueType::Text;
-        value.text = data;
-    } else if (type == REG_DWORD && data.size() == 4) {
-        value.type = ValueType::Dword;
-        value.number = static_cast<std::uint32_t>(static_cast<unsigned char>(data[0])) |
-                       static_cast<std::uint32_t>(static_cast<unsigned char>(data[1])) << 8 |
-                       static_cast<std::uint32_t>(static_cast<unsigned char>(data[2])) << 16 |
-                       static_cast<std::uint32_t>(static_cast<unsigned char>(data[3])) << 24;
-    } else {
-        value.type = ValueType::Other;
-        value.text = data;
-    }
-    return value;
+    const bool text = type == REG_SZ || type == REG_EXPAND_SZ;
+    // The stored size of a text usually counts the terminating NUL.
+    while (text && !data.empty() && data.back() == '\0')
+        data.pop_back();
+    return DecodeValue(name, text ? ValueType::Text : type == REG_DWORD ? ValueType::Dword : ValueType::Other,
+                       std::move(data));
 }
 
 void WinRegistryKeyStore::WriteText(const std::string& relative, const std::string& name, const std::string& text) {

@@ -3,6 +3,8 @@
 // one compact entry per line; a line's fields are split when it is shown.
 #pragma once
 
+#include "reception/Columns.h"
+
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -14,7 +16,6 @@
 
 namespace qm {
 
-inline constexpr int kViewerColumns = 7; // Date .. Port; the colour fields are not shown
 
 // The most lines the viewer takes: the table's total height overflows not far
 // beyond, and the view itself costs memory for every row.

@@ -6,22 +6,18 @@ namespace qm {
 
 namespace {
 
+// The fields in the columns' order, joined by 0xB6.
 void AppendFields(const SyslogMessage& m, std::string& line) {
-    const auto field = [&](std::string_view text) {
-        line.append(text);
-        line.push_back(kLogFieldSeparator);
-    };
-    field(m.Stamp);
-    field(m.SenderText);
-    field(m.MessageText);
-    field(m.IdName);
-    field(m.Tag);
-    field(m.SourceLevel);
-    char port[16];
-    const auto r = std::to_chars(port, port + sizeof port, m.SenderPort);
-    field(std::string_view(port, static_cast<std::size_t>(r.ptr - port)));
-    field(m.IdColour);
-    line.append(m.TokenColour);
+    for (std::size_t c = 0; c < kColumns.size(); ++c) {
+        if (c > 0) line.push_back(kLogFieldSeparator);
+        if (kColumns[c].text) {
+            line.append(m.*kColumns[c].text);
+        } else {
+            char port[16];
+            const auto r = std::to_chars(port, port + sizeof port, m.SenderPort);
+            line.append(port, r.ptr);
+        }
+    }
     line.append("\r\n");
 }
 

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "platform/DayFiles.h"
+#include "reception/Columns.h"
 #include "settings/Options.h"
 #include "reception/SyslogMessage.h"
 

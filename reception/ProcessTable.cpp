@@ -6,9 +6,6 @@
 
 namespace qm {
 
-const std::array<const char*, kColumnCount> ColumnHeaders = {
-    "Date", "Alias IP", "Message", "Name", "Tag", "Source/Level", "Port", "cID", "cTK"};
-
 int CellColour(const std::string& text) {
     if (text == "0") return -1;
     return ParseColour(text).value_or(-1);
@@ -43,17 +40,15 @@ void ProcessTable::AddRow(const SyslogMessage& m, std::string_view datagram, boo
         head_ = 0;
     }
     TableRow& row = ring_[(head_ + count_) % ring_.size()];
-    Assign(row.cells[ColDate], m.Stamp);
-    Assign(row.cells[ColAliasIp], m.SenderText);
-    Assign(row.cells[ColMessage], m.MessageText);
-    Assign(row.cells[ColName], m.IdName);
-    Assign(row.cells[ColSourceLevel], m.SourceLevel);
-    Assign(row.cells[ColTag], m.Tag);
-    char port[16];
-    const auto r = std::to_chars(port, port + sizeof port, m.SenderPort);
-    row.cells[ColPort].assign(port, r.ptr);
-    Assign(row.cells[ColIdColour], m.IdColour);
-    Assign(row.cells[ColTokenColour], m.TokenColour);
+    for (std::size_t c = 0; c < kColumns.size(); ++c) {
+        if (kColumns[c].text) {
+            Assign(row.cells[c], m.*kColumns[c].text);
+        } else {
+            char port[16];
+            const auto r = std::to_chars(port, port + sizeof port, m.SenderPort);
+            row.cells[c].assign(port, r.ptr);
+        }
+    }
     row.datagramTooLong = datagramTooLong || datagram.size() > kMaxKeptDatagram;
     Assign(row.datagram, row.datagramTooLong ? std::string_view() : datagram);
     row.UpdateColours();

@@ -3,6 +3,7 @@
 // always-empty insertion row belong to the view; RowCount() counts them.
 #pragma once
 
+#include "reception/Columns.h"
 #include "reception/SyslogMessage.h"
 
 #include <array>
@@ -13,19 +14,6 @@
 
 namespace qm {
 
-inline constexpr int kColumnCount = 9;
-extern const std::array<const char*, kColumnCount> ColumnHeaders;
-enum Column {
-    ColDate,
-    ColAliasIp,
-    ColMessage,
-    ColName,
-    ColTag,
-    ColSourceLevel,
-    ColPort,
-    ColIdColour,
-    ColTokenColour
-};
 
 // A colour cell of the table: -1 for no colour ("0", empty, or not an
 // integer), otherwise the 0x00BBGGRR value.

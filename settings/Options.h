@@ -41,8 +41,47 @@ struct GeneralField {
     std::int32_t GeneralOptions::*number = nullptr;
     std::string GeneralOptions::*text = nullptr;
 };
-inline constexpr int kExportedGeneralFields = 12;
-extern const std::array<GeneralField, 14> kGeneralFields;
+inline constexpr std::array<GeneralField, 14> kGeneralFields = {{
+    {"StayOnTop", 0, &GeneralOptions::StayOnTop},
+    {"WriteToLog", 1, &GeneralOptions::WriteToLog},
+    {"CloseToSysTray", 2, &GeneralOptions::CloseToSysTray},
+    {"AutoSizeGrid", 3, &GeneralOptions::AutoSizeGrid},
+    {"AutoListen", 4, &GeneralOptions::AutoListen},
+    {"PopUpsProtocol", 10, &GeneralOptions::PopUpsProtocol},
+    {"Port", 5, nullptr, &GeneralOptions::Port},
+    {"LimitRows", -1, nullptr, &GeneralOptions::LimitRows},
+    {"LogDir", 6, nullptr, nullptr, &GeneralOptions::LogDir},
+    {"ListenUnregisteredID", 7, &GeneralOptions::ListenUnregisteredID},
+    {"ListenUnregisteredIP", 8, &GeneralOptions::ListenUnregisteredIP},
+    {"FilterIpFirst", 9, &GeneralOptions::FilterIpFirst},
+    {"WriteToLogUnknownID", 11, &GeneralOptions::WriteToLogUnknownID},
+    {"WriteToLogWithFilter", -1, &GeneralOptions::WriteToLogWithFilter},
+}};
+
+// The export's general lines follow from the table: a new exported option
+// only needs its row, and the compiler checks that every line has exactly
+// one option and every option one kind of value.
+constexpr int CountExportedGeneralFields() {
+    int n = 0;
+    for (const GeneralField& f : kGeneralFields)
+        n += f.exportLine >= 0 ? 1 : 0;
+    return n;
+}
+inline constexpr int kExportedGeneralFields = CountExportedGeneralFields();
+constexpr bool GeneralFieldsAreWellFormed() {
+    for (int line = 0; line < kExportedGeneralFields; ++line) {
+        int holders = 0;
+        for (const GeneralField& f : kGeneralFields)
+            holders += f.exportLine == line ? 1 : 0;
+        if (holders != 1) return false;
+    }
+    for (const GeneralField& f : kGeneralFields) {
+        if (f.exportLine >= kExportedGeneralFields) return false;
+        if ((f.flag != nullptr) + (f.number != nullptr) + (f.text != nullptr) != 1) return false;
+    }
+    return true;
+}
+static_assert(GeneralFieldsAreWellFormed(), "each export line holds one option; each option one kind of value");
 
 // List fields are text, exactly as the option grids show them.
 struct IdEntry {

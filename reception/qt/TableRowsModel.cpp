@@ -35,7 +35,7 @@ QVariant TableRowsModel::data(const QModelIndex& index, int role) const {
 QVariant TableRowsModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= kColumnCount)
         return {};
-    return QString::fromLatin1(ColumnHeaders[static_cast<std::size_t>(section)]);
+    return QString::fromLatin1(kColumns[static_cast<std::size_t>(section)].header);
 }
 
 ProcessTableModel::ProcessTableModel(const ProcessTable& table, QObject* parent)
