@@ -1,5 +1,7 @@
 #include "app/AppImages.h"
 
+#include <QAction>
+
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -228,6 +230,16 @@ QIcon ApplicationIcon() {
     for (int size : {16, 22, 32, 48, 64, 128})
         icon.addPixmap(Render(ImgProcess, size));
     return icon;
+}
+
+QAction* MakeCommand(QObject* owner, const char* name, const QString& caption, const QKeySequence& key, int image,
+                     const QString& hint) {
+    auto* a = new QAction(CommandImage(image), caption, owner);
+    a->setObjectName(QString::fromLatin1(name));
+    a->setShortcut(key);
+    a->setToolTip(hint);
+    a->setStatusTip(hint);
+    return a;
 }
 
 } // namespace qm

@@ -4,6 +4,11 @@
 #pragma once
 
 #include <QIcon>
+#include <QKeySequence>
+#include <QString>
+
+class QAction;
+class QObject;
 
 namespace qm {
 
@@ -34,5 +39,11 @@ enum ImageIndex {
 QIcon CommandImage(int index);
 // The image of Start process, in several sizes.
 QIcon ApplicationIcon();
+
+// An operator's command as the window defines them: its objectName, caption
+// (with its "&" accelerator), key, image and hint (its status tip and, when
+// there is one, its tool tip).
+QAction* MakeCommand(QObject* owner, const char* name, const QString& caption, const QKeySequence& key, int image,
+                     const QString& hint);
 
 } // namespace qm

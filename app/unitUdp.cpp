@@ -1,6 +1,11 @@
 #include "app/unitUdp.h"
 
 #include "app/AppImages.h"
+#include "app/FindInTables.h"
+#include "app/LogFileOpening.h"
+#include "app/OptionsTransfer.h"
+#include "app/PlacementStore.h"
+#include "app/ReceptionHealthView.h"
 #include "app/unitAbout.h"
 #include "app/unitDescribe.h"
 #include "app/unitMsgViewer.h"
@@ -10,6 +15,8 @@
 #include "platform/qt/BoxGate.h"
 #include "platform/qt/DisplayText.h"
 #include "platform/qt/TNMUDP.h"
+#include "reception/qt/ProcessGrid.h"
+#include "reception/qt/TableRowsModel.h"
 #include "settings/SettingsStore.h"
 
 #include <QAction>
@@ -82,13 +89,13 @@ TfrmUDP::TfrmUDP(MainWindowServices services, QWidget* parent)
     oUdp->OnDataReceived = [this](const Datagram& d) { oUdpDataReceived(d); };
     oUdp->OnRunEnded = [this] { oUdpRunEnded(); };
 
+    sizer_ = std::make_unique<IncrementalColumnSizer>();
     BuildActions();
-    BuildMenus();
-    BuildToolBar();
     BuildClientArea();
     BuildStatusAndTray();
-    BuildHealth();
-    BuildFind();
+    BuildFeatures();
+    BuildMenus();
+    BuildToolBar();
     ConnectCommands();
     StartUp();
     QTimer::singleShot(0, boxes_, &BoxGate::Release);
@@ -100,15 +107,11 @@ void TfrmUDP::ConnectCommands() {
     connect(ui->actStartProcess, &QAction::triggered, this, &TfrmUDP::actStartProcessExecute);
     connect(ui->actExit, &QAction::triggered, this, &TfrmUDP::Shutdown);
     connect(ui->actEditClearProcessGrid, &QAction::triggered, this, &TfrmUDP::actEditClearProcessGridExecute);
-    connect(ui->actOpenLog, &QAction::triggered, this, &TfrmUDP::actOpenLogExecute);
     connect(ui->actMessageViewer, &QAction::triggered, this, &TfrmUDP::actMessageViewerExecute);
-    connect(ui->actAbout, &QAction::triggered, this, &TfrmUDP::actAboutExecute);
-    connect(ui->actHelp, &QAction::triggered, this, &TfrmUDP::actHelpExecute);
+    connect(ui->actAbout, &QAction::triggered, this, [this] { TfrmAbout(this).exec(); });
+    connect(ui->actHelp, &QAction::triggered, this, [this] { TfrmDescribe(this).exec(); });
     connect(ui->grdProcess, &QTableView::doubleClicked, this, &TfrmUDP::actMessageViewerExecute);
     connect(ui->grdViewer, &QTableView::doubleClicked, this, &TfrmUDP::actMessageViewerExecute);
-    connect(ui->actExportOptions, &QAction::triggered, this, &TfrmUDP::actExportOptionsExecute);
-    connect(ui->actImportOptions, &QAction::triggered, this, &TfrmUDP::actImportOptionsExecute);
-    connect(ui->actClearRegistry, &QAction::triggered, this, &TfrmUDP::actClearRegistryExecute);
     for (auto [action, page] : {std::pair{ui->actOptions, TfrmOptions::PageGeneral},
                                 std::pair{ui->actEditIDList, TfrmOptions::PageIdList},
                                 std::pair{ui->actEditIPList, TfrmOptions::PageIpList},
@@ -128,9 +131,9 @@ void TfrmUDP::ConnectCommands() {
     connect(ui->clbIPFilter, &QListWidget::itemChanged, this, &TfrmUDP::clbFilterClickCheck);
     new DoubleClickAnywhere(ui->clbIDFilter->viewport(), ui->actEditIDList);
     new DoubleClickAnywhere(ui->clbIPFilter->viewport(), ui->actEditIPList);
-    connect(ui->processModel, &ProcessTableModel::Flushed, this, [this](int inserted) {
-        if (options_.General.AutoSizeGrid) ui->sizer.Update(ui->grdProcess, *ui->processModel, inserted);
-        if (inserted > 0 && !FindingInProcess()) SelectInsertionRow(ui->grdProcess);
+    connect(processModel_, &ProcessTableModel::Flushed, this, [this](int inserted) {
+        if (options_.General.AutoSizeGrid) sizer_->Update(ui->grdProcess, *processModel_, inserted);
+        if (inserted > 0 && !find_->KeepsProcessSelection()) SelectInsertionRow(ui->grdProcess);
     });
 }
 
@@ -223,11 +226,19 @@ void TfrmUDP::oUdpRunEnded() {
             break;
         }
     }
-    if (rows) ui->processModel->RowsChanged();
+    if (rows) processModel_->RowsChanged();
 }
 
 void TfrmUDP::FlushProcessTable() {
-    ui->processModel->Flush();
+    processModel_->Flush();
+}
+
+bool TfrmUDP::LoadingLog() const {
+    return logOpening_->Loading();
+}
+
+ReceptionHealth TfrmUDP::Health() const {
+    return health_->Health();
 }
 
 void TfrmUDP::ReportError(const QString& message) {
@@ -277,7 +288,7 @@ void TfrmUDP::clbFilterClickCheck(QListWidgetItem* item) {
 
 void TfrmUDP::ShowRecordCount(int page) {
     if (page < 0) return;
-    const int count = page == PageProcess ? reception_->Rows().RecordCount() : ui->viewerModel->RecordCount();
+    const int count = page == PageProcess ? reception_->Rows().RecordCount() : viewerModel_->RecordCount();
     ui->statusPanel1->setText("Total record in current table: " + QString::number(count));
 }
 
@@ -290,12 +301,11 @@ void TfrmUDP::actEditClearProcessGridExecute() {
     if (process) {
         reception_->Rows().Clear();
         FlushProcessTable();
-        if (options_.General.AutoSizeGrid) ui->sizer.Reset(ui->grdProcess);
+        if (options_.General.AutoSizeGrid) sizer_->Reset(ui->grdProcess);
         ReleaseRowStorage(ui->grdProcess); // the view's per-row sizes too
         ReturnFreeMemory();
     } else {
-        if (ui->logLoad) ui->logLoad->Cancel(); // a file still loading would fill it again
-        ClearViewer();
+        logOpening_->Clear();
     }
     QApplication::restoreOverrideCursor();
 }
@@ -318,16 +328,6 @@ void TfrmUDP::actMessageViewerExecute() {
     QTableView* source = ui->tabMessPage->currentIndex() == PageProcess ? ui->grdProcess : ui->grdViewer;
     TfrmMessageViewer window(this);
     window.ShowRow(*source->model(), source->currentIndex().isValid() ? source->currentIndex().row() : -1);
-    window.exec();
-}
-
-void TfrmUDP::actAboutExecute() {
-    TfrmAbout window(this);
-    window.exec();
-}
-
-void TfrmUDP::actHelpExecute() {
-    TfrmDescribe window(this);
     window.exec();
 }
 
@@ -361,22 +361,18 @@ void TfrmUDP::CloseFailure(const QString& message) {
     exitStatus_ = 1;
 }
 
-bool TfrmUDP::UseTrayForClose() const {
-    return QSystemTrayIcon::isSystemTrayAvailable();
-}
-
 void TfrmUDP::closeEvent(QCloseEvent* event) {
     if (!exitRequested_ && options_.General.CloseToSysTray) {
         event->ignore();
         // Without a tray the window could never come back: minimise instead.
-        if (UseTrayForClose())
+        if (QSystemTrayIcon::isSystemTrayAvailable())
             hide();
         else
             showMinimized();
         return;
     }
     if (!options_.SaveBlocked) {
-        SavePlacementStore();
+        if (const Result saved = placement_->Save(); !saved) CloseFailure(DisplayText(saved.error));
         // At the session's end one failure is enough to know: the next save
         // would only wait for the same lock again.
         if (!loadFailed_ && exitStatus_ == 0) {
@@ -400,7 +396,7 @@ void TfrmUDP::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!placementRestored_) {
         placementRestored_ = true;
-        RestorePlacement();
+        if (const Result restored = placement_->Restore(); !restored) ReportError(DisplayText(restored.error));
     }
 }
 

@@ -24,6 +24,14 @@ class QTableView;
 namespace qm {
 
 class BoxGate;
+class FindInTables;
+class IncrementalColumnSizer;
+class LogFileOpening;
+class LogViewerModel;
+class OptionsTransfer;
+class PlacementStore;
+class ProcessTableModel;
+class ReceptionHealthView;
 class TNMUDP;
 
 // What the window is given rather than finds for itself.
@@ -71,8 +79,6 @@ public:
     // The port the receiver listens on (the one the title names), or 0.
     int ListeningPort() const;
     const Reception& ReceptionState() const { return *reception_; }
-    const TNMUDP& Receiver() const { return *oUdp; }
-
     // The view catches up with the rows now, as it does every ~50 ms.
     void FlushProcessTable();
     // Whether Open Log-file is still reading or measuring a file.
@@ -90,17 +96,19 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 public:
-    // The widgets (unitUdp_Ui.h); the window keeps them to itself.
+    // The widgets and commands (unitUdp_Ui.h); the window keeps them to itself.
     struct Ui;
 
 private:
+    // The window's make-up (unitUdp_Layout.cpp), in this order: its own
+    // commands, the panes, the status bar and tray, the features, then the
+    // menus and the tool bar that hold everybody's commands.
     void BuildActions();
-    void BuildMenus();
-    void BuildToolBar();
     void BuildClientArea();
     void BuildStatusAndTray();
-    void BuildHealth();
-    void BuildFind();
+    void BuildFeatures();
+    void BuildMenus();
+    void BuildToolBar();
     void ConnectCommands();
     void StartUp();
 
@@ -110,28 +118,7 @@ private:
     void oUdpRunEnded();
     void actStartProcessExecute();
     void actEditClearProcessGridExecute();
-    void actOpenLogExecute();
-    void ShowLogLoadProgress();
-    // The viewer back to one empty row, its memory given back.
-    void ClearViewer();
-    void LogLoadFinished(const QString& file);
     void actMessageViewerExecute();
-    void actAboutExecute();
-    void actHelpExecute();
-    void actExportOptionsExecute();
-    void actImportOptionsExecute();
-    void actClearRegistryExecute();
-    void actStatisticsExecute();
-    void actFindExecute();
-    // The next (or previous) match of the find bar in the shown table.
-    void FindNext(bool forward);
-    void PlaceFindBar();
-    QTableView* ShownGrid() const;
-    // The find bar is open on the live table: the selection stays put.
-    bool FindingInProcess() const;
-    // Once a second: the rate, the losses, the statistics window.
-    void SampleHealth();
-    void RefreshStatistics();
     void mnuPopup1Click();
     void clbFilterClickCheck(QListWidgetItem* item);
 
@@ -140,6 +127,8 @@ private:
     void ShowRecordCount(int page);
     // Takes over what the options dialog's OK confirmed, in its order.
     void ApplyOptions(const OptionsEdit& edit);
+    // The lists changed (OK, an import): what shows them follows.
+    void ListsChanged();
     bool PrepareDayFilesForced();
     // Shows the failure in the standard error box after the current event,
     // once no other box is open; a repeat of a text open or waiting is dropped.
@@ -148,10 +137,6 @@ private:
     // A failure while ending: a box for the operator's own Shutdown, the
     // error file at the end of the session.
     void CloseFailure(const QString& message);
-    bool UseTrayForClose() const;
-
-    void RestorePlacement();
-    void SavePlacementStore();
 
     MainWindowServices services_;
     Options options_;
@@ -160,13 +145,22 @@ private:
     // Every box goes through it: one at a time, none lost.
     BoxGate* boxes_;
     TNMUDP* oUdp = nullptr;
+    ProcessTableModel* processModel_ = nullptr;
+    LogViewerModel* viewerModel_ = nullptr;
+    std::unique_ptr<IncrementalColumnSizer> sizer_;
+
+    // The features, each of its own (BuildFeatures wires them).
+    FindInTables* find_ = nullptr;
+    ReceptionHealthView* health_ = nullptr;
+    LogFileOpening* logOpening_ = nullptr;
+    OptionsTransfer* transfer_ = nullptr;
+    std::unique_ptr<PlacementStore> placement_;
 
     // Run state.
     bool listening_ = false;
     bool exitRequested_ = false;
     bool sessionEnding_ = false;
     int exitStatus_ = 0;
-    bool placementEnabled_ = true;
     bool placementRestored_ = false;
     bool loadFailed_ = false;
     bool shutdownBoxScheduled_ = false;

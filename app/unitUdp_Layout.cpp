@@ -1,6 +1,13 @@
 // Building the main window: commands, menus, tool bar, panes, status bar, tray.
 #include "app/AppImages.h"
+#include "app/FindInTables.h"
+#include "app/LogFileOpening.h"
+#include "app/OptionsTransfer.h"
+#include "app/PlacementStore.h"
+#include "app/ReceptionHealthView.h"
 #include "app/unitUdp_Ui.h"
+#include "reception/qt/ProcessGrid.h"
+#include "reception/qt/TableRowsModel.h"
 
 #include <algorithm>
 
@@ -25,16 +32,6 @@
 namespace qm {
 
 namespace {
-
-QAction* MakeAction(QObject* owner, const char* name, const QString& caption, const QKeySequence& key,
-                    int image, const QString& hint) {
-    auto* a = new QAction(CommandImage(image), caption, owner);
-    a->setObjectName(QString::fromLatin1(name));
-    a->setShortcut(key);
-    a->setToolTip(hint.isEmpty() ? QString() : hint);
-    a->setStatusTip(hint);
-    return a;
-}
 
 // A page holding one widget inside a 5-pixel margin (and the find bar under
 // it while it is open there).
@@ -70,51 +67,37 @@ QListWidget* CheckList(const char* name) {
 } // namespace
 
 void TfrmUDP::BuildActions() {
-    ui->actStartProcess = MakeAction(this, "actStartProcess", "Sta&rt process", Qt::Key_F5, ImgProcess, "Start");
+    ui->actStartProcess = MakeCommand(this, "actStartProcess", "Sta&rt process", Qt::Key_F5, ImgProcess, "Start");
     ui->actStartProcess->setCheckable(true);
-    ui->actOpenLog = MakeAction(this, "actOpenLog", "&Open Log-file", QKeySequence(Qt::CTRL | Qt::Key_O),
-                            ImgOpenLog, "Open log");
-    ui->actMessageViewer = MakeAction(this, "actMessageViewer", "&Message Properties", Qt::Key_F12, ImgMessage,
+    ui->actMessageViewer = MakeCommand(this, "actMessageViewer", "&Message Properties", Qt::Key_F12, ImgMessage,
                                   "Message Properties");
-    ui->actExit = MakeAction(this, "actExit", "Shutdo&wn Quillmere", Qt::Key_F10, ImgExit, "Exit");
+    ui->actExit = MakeCommand(this, "actExit", "Shutdo&wn Quillmere", Qt::Key_F10, ImgExit, "Exit");
     ui->actEditIDList =
-        MakeAction(this, "actEditIDList", "Edit &ID FilterList", Qt::Key_F2, ImgIdFilter, "Edit ID");
+        MakeCommand(this, "actEditIDList", "Edit &ID FilterList", Qt::Key_F2, ImgIdFilter, "Edit ID");
     ui->actEditIPList =
-        MakeAction(this, "actEditIPList", "Edit &IP FilterList", Qt::Key_F3, ImgIpFilter, "Edit IP");
+        MakeCommand(this, "actEditIPList", "Edit &IP FilterList", Qt::Key_F3, ImgIpFilter, "Edit IP");
     ui->actEditTokenList =
-        MakeAction(this, "actEditTokenList", "Edit &Token FilterList", Qt::Key_F4, ImgToken, "");
+        MakeCommand(this, "actEditTokenList", "Edit &Token FilterList", Qt::Key_F4, ImgToken, "");
     ui->actEditClearProcessGrid =
-        MakeAction(this, "actEditClearProcessGrid", "&Clear current listing",
+        MakeCommand(this, "actEditClearProcessGrid", "&Clear current listing",
                    QKeySequence(Qt::CTRL | Qt::Key_E), ImgClear, "Clear current listing");
-    ui->actViewFilterExplorer = MakeAction(this, "actViewFilterExplorer", "Filter &explorer", {},
+    ui->actViewFilterExplorer = MakeCommand(this, "actViewFilterExplorer", "Filter &explorer", {},
                                        ImgFilterExplorer, "Show/Hide Filter explorer");
-    ui->actViewToolBar = MakeAction(this, "actViewToolBar", "&Tool bar", {}, ImgToolBar, "Show/Hide Toolbar");
+    ui->actViewToolBar = MakeCommand(this, "actViewToolBar", "&Tool bar", {}, ImgToolBar, "Show/Hide Toolbar");
     ui->actViewStatus =
-        MakeAction(this, "actViewStatus", "&Status bar", {}, ImgStatusBar, "Show/Hide Status bar");
+        MakeCommand(this, "actViewStatus", "&Status bar", {}, ImgStatusBar, "Show/Hide Status bar");
     for (QAction* toggle : {ui->actViewFilterExplorer, ui->actViewToolBar, ui->actViewStatus}) {
         toggle->setCheckable(true);
         toggle->setChecked(true);
     }
-    ui->actOptions = MakeAction(this, "actOptions", "&Options", Qt::Key_F9, ImgOptions, "Options");
-    // Ctrl+E is shown beside the caption, but the key belongs to Clear current
-    // listing: this shortcut only answers while the action's own widget has
-    // the focus, which never happens.
-    ui->actExportOptions = MakeAction(this, "actExportOptions", "&Export options to Quillmere opt file...",
-                                  QKeySequence(Qt::CTRL | Qt::Key_E), ImgExport, "Export Options");
-    ui->actExportOptions->setShortcutContext(Qt::WidgetShortcut);
-    ui->actImportOptions =
-        MakeAction(this, "actImportOptions", "&Import options from Quillmere opt file to Registry...",
-                   QKeySequence(Qt::CTRL | Qt::Key_I), ImgImport, "Import Options");
-    ui->actClearRegistry = MakeAction(this, "actClearRegistry", "Delete options from &Registry ",
-                                  QKeySequence(Qt::CTRL | Qt::Key_D), ImgClearRegistry,
-                                  QString::fromUtf8("\u0421lear Registry"));
-    ui->actAbout = MakeAction(this, "actAbout", "&About", Qt::Key_F1, ImgAbout, "About");
-    ui->actHelp = MakeAction(this, "actHelp", "&Describe", {}, ImgDescribe, "");
+    ui->actOptions = MakeCommand(this, "actOptions", "&Options", Qt::Key_F9, ImgOptions, "Options");
+    ui->actAbout = MakeCommand(this, "actAbout", "&About", Qt::Key_F1, ImgAbout, "About");
+    ui->actHelp = MakeCommand(this, "actHelp", "&Describe", {}, ImgDescribe, "");
 
-    ui->mnuShowProcessTable = MakeAction(this, "mnuShowProcessTable", "Show Process table", {}, ImgProcess, "");
-    ui->mnuShowViewerTable = MakeAction(this, "mnuShowViewerTable", "Show Viewer table", {}, ImgViewer, "");
-    ui->mnuShowIDFilter = MakeAction(this, "mnuShowIDFilter", "Show ID Filter", {}, ImgIdFilter, "");
-    ui->mnuShowIPFilter = MakeAction(this, "mnuShowIPFilter", "Show IP Filter", {}, ImgIpFilter, "");
+    ui->mnuShowProcessTable = MakeCommand(this, "mnuShowProcessTable", "Show Process table", {}, ImgProcess, "");
+    ui->mnuShowViewerTable = MakeCommand(this, "mnuShowViewerTable", "Show Viewer table", {}, ImgViewer, "");
+    ui->mnuShowIDFilter = MakeCommand(this, "mnuShowIDFilter", "Show ID Filter", {}, ImgIdFilter, "");
+    ui->mnuShowIPFilter = MakeCommand(this, "mnuShowIPFilter", "Show IP Filter", {}, ImgIpFilter, "");
     ui->messPageGroup = new QActionGroup(this);
     ui->filterPageGroup = new QActionGroup(this);
     for (QAction* a : {ui->mnuShowProcessTable, ui->mnuShowViewerTable})
@@ -132,7 +115,7 @@ void TfrmUDP::BuildMenus() {
     file->setObjectName("mnuFile");
     file->addAction(ui->actStartProcess);
     file->addSeparator();
-    file->addAction(ui->actOpenLog);
+    file->addAction(logOpening_->Action());
     file->addSeparator();
     file->addAction(ui->actMessageViewer);
     file->addSeparator();
@@ -143,6 +126,7 @@ void TfrmUDP::BuildMenus() {
     edit->addActions({ui->actEditIDList, ui->actEditIPList, ui->actEditTokenList});
     edit->addSeparator();
     edit->addAction(ui->actEditClearProcessGrid);
+    edit->addAction(find_->Action());
 
     QMenu* view = bar->addMenu("&View");
     view->setObjectName("mnuView");
@@ -168,14 +152,15 @@ void TfrmUDP::BuildMenus() {
     view->addActions({ui->mnuShowIDFilter, ui->mnuShowIPFilter});
     view->addSeparator();
     view->addActions({ui->actViewToolBar, ui->actViewStatus});
+    view->addAction(health_->Action());
 
     QMenu* service = bar->addMenu("&Service");
     service->setObjectName("mnuService");
     service->addAction(ui->actOptions);
     service->addSeparator();
-    service->addActions({ui->actExportOptions, ui->actImportOptions});
+    service->addActions({transfer_->ExportAction(), transfer_->ImportAction()});
     service->addSeparator();
-    service->addAction(ui->actClearRegistry);
+    service->addAction(transfer_->ClearAction());
 
     QMenu* help = bar->addMenu("&Help");
     help->setObjectName("mnuHelp");
@@ -183,15 +168,7 @@ void TfrmUDP::BuildMenus() {
 }
 
 void TfrmUDP::BuildToolBar() {
-    ui->barTool = new QToolBar(this);
-    ui->barTool->setObjectName("barTool");
-    ui->barTool->setMovable(false);
-    ui->barTool->setFloatable(false);
-    ui->barTool->setIconSize(QSize(16, 16));
-    ui->barTool->toggleViewAction()->setVisible(false); // the View menu's toggle is the way back
-    setContextMenuPolicy(Qt::NoContextMenu);
-    addToolBar(Qt::TopToolBarArea, ui->barTool);
-    ui->barTool->addActions({ui->actStartProcess, ui->actOpenLog, ui->actMessageViewer});
+    ui->barTool->addActions({ui->actStartProcess, logOpening_->Action(), ui->actMessageViewer});
     ui->barTool->addSeparator();
     ui->btnPopups = new QToolButton(ui->barTool);
     ui->btnPopups->setObjectName("btnPopups");
@@ -206,7 +183,7 @@ void TfrmUDP::BuildToolBar() {
     ui->barTool->addActions(
         {ui->actOptions, ui->actEditIDList, ui->actEditIPList, ui->actEditTokenList, ui->actEditClearProcessGrid});
     ui->barTool->addSeparator();
-    ui->barTool->addActions({ui->actExportOptions, ui->actImportOptions, ui->actClearRegistry});
+    ui->barTool->addActions({transfer_->ExportAction(), transfer_->ImportAction(), transfer_->ClearAction()});
     ui->barTool->addSeparator();
     ui->barTool->addActions({ui->actAbout, ui->actHelp});
     ui->barTool->addSeparator();
@@ -221,6 +198,16 @@ void TfrmUDP::BuildToolBar() {
 }
 
 void TfrmUDP::BuildClientArea() {
+    // The tool bar is filled once every feature has its commands (BuildToolBar).
+    ui->barTool = new QToolBar(this);
+    ui->barTool->setObjectName("barTool");
+    ui->barTool->setMovable(false);
+    ui->barTool->setFloatable(false);
+    ui->barTool->setIconSize(QSize(16, 16));
+    ui->barTool->toggleViewAction()->setVisible(false); // the View menu's toggle is the way back
+    setContextMenuPolicy(Qt::NoContextMenu);
+    addToolBar(Qt::TopToolBarArea, ui->barTool);
+
     auto* frame = new QWidget(this);
     frame->setObjectName("pnlMainFrame");
     auto* layout = new QHBoxLayout(frame);
@@ -254,10 +241,10 @@ void TfrmUDP::BuildClientArea() {
     ui->grdViewer->setObjectName("grdViewer");
     SetupGrid(ui->grdProcess, false);
     SetupGrid(ui->grdViewer, true);
-    ui->processModel = new ProcessTableModel(reception_->Rows(), this);
-    ui->viewerModel = new LogViewerModel(this);
-    ui->grdProcess->setModel(ui->processModel);
-    ui->grdViewer->setModel(ui->viewerModel);
+    processModel_ = new ProcessTableModel(reception_->Rows(), this);
+    viewerModel_ = new LogViewerModel(this);
+    ui->grdProcess->setModel(processModel_);
+    ui->grdViewer->setModel(viewerModel_);
     ui->tabMessPage->addTab(Page("tabProcess", ui->grdProcess), CommandImage(ImgProcess), "Process");
     ui->tabMessPage->addTab(Page("tabViewer", ui->grdViewer), CommandImage(ImgViewer), "Viewer");
 
@@ -302,6 +289,24 @@ void TfrmUDP::BuildStatusAndTray() {
         raise();
         activateWindow();
     });
+}
+
+void TfrmUDP::BuildFeatures() {
+    find_ = new FindInTables(ui->grdProcess, ui->grdViewer, ui->tabMessPage, processModel_, this);
+    health_ = new ReceptionHealthView(*reception_, *oUdp, this);
+    statusBar()->addPermanentWidget(health_->Panel());
+    connect(health_, &ReceptionHealthView::AddToList, this,
+            [this](TfrmOptions::Page page, const std::string& value) { OpenOptionsDialog(page, value); });
+    logOpening_ = new LogFileOpening(ui->grdViewer, viewerModel_, ui->tabMessPage, PageViewer, options_, *boxes_,
+                                     services_.logProgressAfterMs, this);
+    transfer_ = new OptionsTransfer(options_, services_.store, *boxes_, services_.registryEditor, this);
+    connect(transfer_, &OptionsTransfer::Reloaded, this, &TfrmUDP::ListsChanged);
+    connect(transfer_, &OptionsTransfer::Cleared, this, [this] { placement_->Disable(); });
+    placement_ = std::make_unique<PlacementStore>(
+        *this,
+        PlacedViews{ui->tabFilterPage, ui->tabMessPage, ui->barTool, ui->actViewFilterExplorer, ui->actViewStatus,
+                    ui->actViewToolBar},
+        services_.store);
 }
 
 } // namespace qm

@@ -1,4 +1,5 @@
 // The options dialog from the main window, and taking over what its OK confirmed.
+#include "app/ReceptionHealthView.h"
 #include "app/unitUdp_Ui.h"
 #include "platform/qt/BoxGate.h"
 #include "platform/qt/TNMUDP.h"
@@ -37,8 +38,14 @@ void TfrmUDP::ApplyOptions(const OptionsEdit& edit) {
     options_.TokenList = edit.TokenList;
     // Options the operator confirmed may be saved even after a failed load.
     loadFailed_ = false;
+    ListsChanged();
+}
+
+void TfrmUDP::ListsChanged() {
+    // The senders and priorities a list now knows leave the unlisted ones;
+    // the filter explorer's items stand for the entries by index.
     reception_->ForgetListed();
-    RefreshStatistics();
+    health_->Refresh();
     FillFilterExplorer();
     SetTitle();
 }

@@ -1,11 +1,10 @@
-// The main window's placement store (sub-key TfrmUDP): its position and size
-// and eight view properties, restored at the first showing and saved when a
-// close is granted.
-#include "app/unitUdp_Ui.h"
-#include "platform/qt/DisplayText.h"
+#include "app/PlacementStore.h"
+
+#include "settings/SettingsStore.h"
 #include "settings/WindowPlacement.h"
 
 #include <QAction>
+#include <QMainWindow>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -39,7 +38,7 @@ void ShowPage(QTabWidget* tabs, const std::string& name) {
 }
 
 // In the order they are stored.
-std::vector<ViewProperty> ViewProperties(QMainWindow& window, TfrmUDP::Ui& ui) {
+std::vector<ViewProperty> ViewProperties(QMainWindow& window, const PlacedViews& ui) {
     const auto visible = [](QWidget* w) {
         return ViewProperty{nullptr, [w] { return BoolText(!w->isHidden()); },
                             [w](const std::string& v) { w->setVisible(v == "True"); }};
@@ -54,13 +53,13 @@ std::vector<ViewProperty> ViewProperties(QMainWindow& window, TfrmUDP::Ui& ui) {
     };
     std::vector<std::pair<const char*, ViewProperty>> named = {
         {"barStatus_Visible", visible(window.statusBar())},
-        {"tabFilterPage_ActivePage", page(ui.tabFilterPage)},
-        {"tabMessPage_ActivePage", page(ui.tabMessPage)},
-        {"barTool_Visible", visible(ui.barTool)},
-        {"tabFilterPage_Visible", visible(ui.tabFilterPage)},
-        {"actViewFilterExplorer_Checked", checked(ui.actViewFilterExplorer)},
-        {"actViewStatus_Checked", checked(ui.actViewStatus)},
-        {"actViewToolBar_Checked", checked(ui.actViewToolBar)},
+        {"tabFilterPage_ActivePage", page(ui.filterPages)},
+        {"tabMessPage_ActivePage", page(ui.messPages)},
+        {"barTool_Visible", visible(ui.toolBar)},
+        {"tabFilterPage_Visible", visible(ui.filterPages)},
+        {"actViewFilterExplorer_Checked", checked(ui.viewFilterExplorer)},
+        {"actViewStatus_Checked", checked(ui.viewStatus)},
+        {"actViewToolBar_Checked", checked(ui.viewToolBar)},
     };
     std::vector<ViewProperty> properties;
     for (auto& [name, property] : named) {
@@ -77,41 +76,40 @@ ScreenRect Available(const QScreen* screen) {
 
 } // namespace
 
-void TfrmUDP::RestorePlacement() {
-    if (!placementEnabled_) return;
-    const QScreen* s = screen();
-    const std::vector<ViewProperty> properties = ViewProperties(*this, *ui);
+PlacementStore::PlacementStore(QMainWindow& window, PlacedViews views, KeyStore& store)
+    : window_(window), views_(views), store_(store) {}
+
+Result PlacementStore::Restore() {
+    if (!enabled_) return {};
+    const QScreen* s = window_.screen();
+    const std::vector<ViewProperty> properties = ViewProperties(window_, views_);
     std::vector<std::string> names;
     for (const ViewProperty& p : properties)
         names.push_back(p.name);
     const ResultOf<StoredPlacement> loaded =
-        LoadPlacement(services_.store, s->geometry().width(), s->geometry().height(), names);
-    if (!loaded) {
-        ReportError(DisplayText(loaded.error));
-        return;
-    }
-    const StoredPlacement& stored = loaded.value;
-    if (const auto r = RestoredRect(stored, qRound(s->logicalDotsPerInch()), Available(s)))
-        setGeometry(r->left, r->top, r->width, r->height);
-    for (const auto& [name, value] : stored.properties)
+        LoadPlacement(store_, s->geometry().width(), s->geometry().height(), names);
+    if (!loaded) return loaded;
+    if (const auto r = RestoredRect(loaded.value, qRound(s->logicalDotsPerInch()), Available(s)))
+        window_.setGeometry(r->left, r->top, r->width, r->height);
+    for (const auto& [name, value] : loaded.value.properties)
         for (const ViewProperty& p : properties)
             if (name == p.name) p.set(value);
+    return {};
 }
 
-void TfrmUDP::SavePlacementStore() {
-    if (!placementEnabled_) return;
+Result PlacementStore::Save() {
+    if (!enabled_) return {};
     PlacementRecord r;
-    const QRect normal = isMaximized() || isMinimized() ? normalGeometry() : geometry();
+    const QRect normal = window_.isMaximized() || window_.isMinimized() ? window_.normalGeometry() : window_.geometry();
     r.normPos = {normal.left(), normal.top(), normal.left() + normal.width(), normal.top() + normal.height()};
-    r.showCmd = isMinimized() ? 2 : isMaximized() ? 3 : 1;
-    r.flags = isMaximized() ? 2 : 0;
-    r.visible = isVisible();
-    const QScreen* s = screen();
+    r.showCmd = window_.isMinimized() ? 2 : window_.isMaximized() ? 3 : 1;
+    r.flags = window_.isMaximized() ? 2 : 0;
+    r.visible = window_.isVisible();
+    const QScreen* s = window_.screen();
     r.pixelsPerInch = qRound(s->logicalDotsPerInch());
-    for (const ViewProperty& p : ViewProperties(*this, *ui))
+    for (const ViewProperty& p : ViewProperties(window_, views_))
         r.properties.emplace_back(p.name, p.get());
-    if (const Result saved = SavePlacement(services_.store, r, s->geometry().width(), s->geometry().height()); !saved)
-        CloseFailure(DisplayText(saved.error));
+    return SavePlacement(store_, r, s->geometry().width(), s->geometry().height());
 }
 
 } // namespace qm
