@@ -6,8 +6,6 @@
 #include "app/OptionsTransfer.h"
 #include "app/PlacementStore.h"
 #include "app/ReceptionHealthView.h"
-#include "app/unitAbout.h"
-#include "app/unitDescribe.h"
 #include "app/unitMsgViewer.h"
 #include "app/unitUdp_Ui.h"
 #include "platform/ErrorReport.h"
@@ -26,7 +24,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
 #include <QTabBar>
@@ -43,24 +40,6 @@ namespace {
 
 const char* const kShutdownCaption = "Quillmere shutdown";
 const char* const kShutdownText = "Can't create log directory. Check your access and try again.";
-
-// Runs `action` on a double-click anywhere in a list, its empty area included.
-class DoubleClickAnywhere : public QObject {
-public:
-    DoubleClickAnywhere(QWidget* viewport, QAction* action) : QObject(viewport), action_(action) {
-        viewport->installEventFilter(this);
-    }
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::MouseButtonDblClick) {
-            action_->trigger();
-            return true;
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    QAction* action_;
-};
 
 } // namespace
 
@@ -102,40 +81,6 @@ TfrmUDP::TfrmUDP(MainWindowServices services, QWidget* parent)
 }
 
 TfrmUDP::~TfrmUDP() = default;
-
-void TfrmUDP::ConnectCommands() {
-    connect(ui->actStartProcess, &QAction::triggered, this, &TfrmUDP::actStartProcessExecute);
-    connect(ui->actExit, &QAction::triggered, this, &TfrmUDP::Shutdown);
-    connect(ui->actEditClearProcessGrid, &QAction::triggered, this, &TfrmUDP::actEditClearProcessGridExecute);
-    connect(ui->actMessageViewer, &QAction::triggered, this, &TfrmUDP::actMessageViewerExecute);
-    connect(ui->actAbout, &QAction::triggered, this, [this] { TfrmAbout(this).exec(); });
-    connect(ui->actHelp, &QAction::triggered, this, [this] { TfrmDescribe(this).exec(); });
-    connect(ui->grdProcess, &QTableView::doubleClicked, this, &TfrmUDP::actMessageViewerExecute);
-    connect(ui->grdViewer, &QTableView::doubleClicked, this, &TfrmUDP::actMessageViewerExecute);
-    for (auto [action, page] : {std::pair{ui->actOptions, TfrmOptions::PageGeneral},
-                                std::pair{ui->actEditIDList, TfrmOptions::PageIdList},
-                                std::pair{ui->actEditIPList, TfrmOptions::PageIpList},
-                                std::pair{ui->actEditTokenList, TfrmOptions::PageTokenList}})
-        connect(action, &QAction::triggered, this, [this, page = page] { OpenOptionsDialog(page); });
-    connect(ui->actViewFilterExplorer, &QAction::triggered, ui->tabFilterPage, &QWidget::setVisible);
-    connect(ui->actViewToolBar, &QAction::triggered, ui->barTool, &QWidget::setVisible);
-    connect(ui->actViewStatus, &QAction::triggered, statusBar(), &QWidget::setVisible);
-    for (auto [action, tabs, page] : {std::tuple{ui->mnuShowProcessTable, ui->tabMessPage, int(PageProcess)},
-                                      std::tuple{ui->mnuShowViewerTable, ui->tabMessPage, int(PageViewer)},
-                                      std::tuple{ui->mnuShowIDFilter, ui->tabFilterPage, int(PageIdFilter)},
-                                      std::tuple{ui->mnuShowIPFilter, ui->tabFilterPage, int(PageIpFilter)}})
-        connect(action, &QAction::triggered, tabs, [tabs = tabs, page = page] { tabs->setCurrentIndex(page); });
-    // Only a click on a tab rewrites the record count.
-    connect(ui->tabMessPage->tabBar(), &QTabBar::tabBarClicked, this, &TfrmUDP::ShowRecordCount);
-    connect(ui->clbIDFilter, &QListWidget::itemChanged, this, &TfrmUDP::clbFilterClickCheck);
-    connect(ui->clbIPFilter, &QListWidget::itemChanged, this, &TfrmUDP::clbFilterClickCheck);
-    new DoubleClickAnywhere(ui->clbIDFilter->viewport(), ui->actEditIDList);
-    new DoubleClickAnywhere(ui->clbIPFilter->viewport(), ui->actEditIPList);
-    connect(processModel_, &ProcessTableModel::Flushed, this, [this](int inserted) {
-        if (options_.General.AutoSizeGrid) sizer_->Update(ui->grdProcess, *processModel_, inserted);
-        if (inserted > 0 && !find_->KeepsProcessSelection()) SelectInsertionRow(ui->grdProcess);
-    });
-}
 
 void TfrmUDP::StartUp() {
     options_.SaveBlocked = false;

@@ -1,10 +1,13 @@
-// Building the main window: commands, menus, tool bar, panes, status bar, tray.
+// Building the main window: commands, menus, tool bar, panes, status bar,
+// tray, the features, and the wiring of the commands to their handlers.
 #include "app/AppImages.h"
 #include "app/FindInTables.h"
 #include "app/LogFileOpening.h"
 #include "app/OptionsTransfer.h"
 #include "app/PlacementStore.h"
 #include "app/ReceptionHealthView.h"
+#include "app/unitAbout.h"
+#include "app/unitDescribe.h"
 #include "app/unitUdp_Ui.h"
 #include "reception/qt/ProcessGrid.h"
 #include "reception/qt/TableRowsModel.h"
@@ -63,6 +66,24 @@ QListWidget* CheckList(const char* name) {
     list->setUniformItemSizes(true);
     return list;
 }
+
+// Runs `action` on a double-click anywhere in a list, its empty area included.
+class DoubleClickAnywhere : public QObject {
+public:
+    DoubleClickAnywhere(QWidget* viewport, QAction* action) : QObject(viewport), action_(action) {
+        viewport->installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonDblClick) {
+            action_->trigger();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QAction* action_;
+};
 
 } // namespace
 
@@ -288,6 +309,40 @@ void TfrmUDP::BuildStatusAndTray() {
         showNormal();
         raise();
         activateWindow();
+    });
+}
+
+void TfrmUDP::ConnectCommands() {
+    connect(ui->actStartProcess, &QAction::triggered, this, &TfrmUDP::actStartProcessExecute);
+    connect(ui->actExit, &QAction::triggered, this, &TfrmUDP::Shutdown);
+    connect(ui->actEditClearProcessGrid, &QAction::triggered, this, &TfrmUDP::actEditClearProcessGridExecute);
+    connect(ui->actMessageViewer, &QAction::triggered, this, &TfrmUDP::actMessageViewerExecute);
+    connect(ui->actAbout, &QAction::triggered, this, [this] { TfrmAbout(this).exec(); });
+    connect(ui->actHelp, &QAction::triggered, this, [this] { TfrmDescribe(this).exec(); });
+    connect(ui->grdProcess, &QTableView::doubleClicked, this, &TfrmUDP::actMessageViewerExecute);
+    connect(ui->grdViewer, &QTableView::doubleClicked, this, &TfrmUDP::actMessageViewerExecute);
+    for (auto [action, page] : {std::pair{ui->actOptions, TfrmOptions::PageGeneral},
+                                std::pair{ui->actEditIDList, TfrmOptions::PageIdList},
+                                std::pair{ui->actEditIPList, TfrmOptions::PageIpList},
+                                std::pair{ui->actEditTokenList, TfrmOptions::PageTokenList}})
+        connect(action, &QAction::triggered, this, [this, page = page] { OpenOptionsDialog(page); });
+    connect(ui->actViewFilterExplorer, &QAction::triggered, ui->tabFilterPage, &QWidget::setVisible);
+    connect(ui->actViewToolBar, &QAction::triggered, ui->barTool, &QWidget::setVisible);
+    connect(ui->actViewStatus, &QAction::triggered, statusBar(), &QWidget::setVisible);
+    for (auto [action, tabs, page] : {std::tuple{ui->mnuShowProcessTable, ui->tabMessPage, int(PageProcess)},
+                                      std::tuple{ui->mnuShowViewerTable, ui->tabMessPage, int(PageViewer)},
+                                      std::tuple{ui->mnuShowIDFilter, ui->tabFilterPage, int(PageIdFilter)},
+                                      std::tuple{ui->mnuShowIPFilter, ui->tabFilterPage, int(PageIpFilter)}})
+        connect(action, &QAction::triggered, tabs, [tabs = tabs, page = page] { tabs->setCurrentIndex(page); });
+    // Only a click on a tab rewrites the record count.
+    connect(ui->tabMessPage->tabBar(), &QTabBar::tabBarClicked, this, &TfrmUDP::ShowRecordCount);
+    connect(ui->clbIDFilter, &QListWidget::itemChanged, this, &TfrmUDP::clbFilterClickCheck);
+    connect(ui->clbIPFilter, &QListWidget::itemChanged, this, &TfrmUDP::clbFilterClickCheck);
+    new DoubleClickAnywhere(ui->clbIDFilter->viewport(), ui->actEditIDList);
+    new DoubleClickAnywhere(ui->clbIPFilter->viewport(), ui->actEditIPList);
+    connect(processModel_, &ProcessTableModel::Flushed, this, [this](int inserted) {
+        if (options_.General.AutoSizeGrid) sizer_->Update(ui->grdProcess, *processModel_, inserted);
+        if (inserted > 0 && !find_->KeepsProcessSelection()) SelectInsertionRow(ui->grdProcess);
     });
 }
 
