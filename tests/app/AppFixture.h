@@ -1,13 +1,13 @@
 // A real main window over an isolated store, a fixed clock and scripted dialogs.
 #pragma once
 
+#include "app/unitUdp.h"
+#include "settings/SettingsStore.h"
 #include "support/Fakes.h"
 #include "support/Process.h"
 #include "support/ScriptedDialogs.h"
-#include "settings/SettingsStore.h"
 #include "support/StoreFactory.h"
 #include "support/TempDir.h"
-#include "app/unitUdp.h"
 
 #include "support/Widgets.h"
 
@@ -96,10 +96,14 @@ protected:
     // `waitExposed` is off for a start that shuts itself down at once.
     qm::TfrmUDP& Start(bool bind = true, bool waitExposed = true) {
         window.reset();
-        window = std::make_unique<qm::TfrmUDP>(
-            qm::MainWindowServices{.store = store, .clock = clock, .dialogs = dialogs, .programDir = dir.Path().string(),
-                                   .bindReceiver = bind, .registryEditor = registryEditor,
-                                   .logProgressAfterMs = logProgressAfterMs});
+        window =
+            std::make_unique<qm::TfrmUDP>(qm::MainWindowServices{.store = store,
+                                                                 .clock = clock,
+                                                                 .dialogs = dialogs,
+                                                                 .programDir = dir.Path().string(),
+                                                                 .bindReceiver = bind,
+                                                                 .registryEditor = registryEditor,
+                                                                 .logProgressAfterMs = logProgressAfterMs});
         QObject::connect(window.get(), &qm::TfrmUDP::Closed, [this](int status) {
             ++closedSignals;
             exitStatus = status;
@@ -109,20 +113,18 @@ protected:
         if (waitExposed) {
             EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
         }
-        Pump();
+        qmtest::Settle(); // the start-up's boxes, which open at the first turn of the loop
         return *window;
-    }
-
-    // Runs the event loop a little, so deferred boxes and flushes happen.
-    static void Pump(int ms = 30) {
-        QElapsedTimer t;
-        t.start();
-        while (t.elapsed() < ms)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     }
 
     template <typename Pred> static bool WaitUntil(Pred pred, int ms = 5000) {
         return qmtest::WaitUntil(pred, ms);
+    }
+
+    // One datagram to the window's port over 127.0.0.1, as a sender sends it.
+    void Send(const QByteArray& datagram) {
+        QUdpSocket s;
+        s.writeDatagram(datagram, QHostAddress::LocalHost, static_cast<quint16>(window->ListeningPort()));
     }
 
     // Open Log-file, as Ctrl+O runs it, until the file is read (it is read
@@ -151,7 +153,8 @@ protected:
             // Closed as Esc would; one that refuses (an options dialog after a
             // refused OK) is ended all the same.
             if (auto* still = qobject_cast<QDialog*>(QApplication::activeModalWidget())) still->reject();
-            if (auto* still = qobject_cast<QDialog*>(QApplication::activeModalWidget())) still->done(QDialog::Rejected);
+            if (auto* still = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                still->done(QDialog::Rejected);
             if (QWidget* still = QApplication::activeModalWidget()) still->close();
         });
         poll.start();

@@ -31,7 +31,8 @@ TEST_F(StoreFaultsTest, DamagedSettingsFileIsKeptAsideAndSaidOnce) {
     store.WriteText(kGeneralKey, "Port", "0"); // opens the store once, then damage it
     qmtest::WriteFile(file, "SQLite format 3" + std::string(8192, '\x5a'));
     TfrmUDP& w = Start(false);
-    Pump(50);
+    ASSERT_TRUE(WaitUntil([&] { return !dialogs.Messages().empty(); }));
+    qmtest::Settle();
     ASSERT_EQ(dialogs.Messages().size(), 1u);
     EXPECT_TRUE(dialogs.Messages()[0].text.contains("kept as")) << dialogs.Messages()[0].text.toStdString();
     EXPECT_EQ(w.CurrentOptions().General.Port, 514); // the defaults
@@ -46,11 +47,14 @@ TEST_F(StoreFaultsTest, LockedSettingsAreNotOverwrittenWithDefaults) {
     store.WriteText(kIdKey, "13", "Router,Yes,,255,No,Yes");
     qmtest::SqliteLock holder(file, true); // nobody reads past it
     SqliteKeyStore impatient(file, 100);
-    window = std::make_unique<TfrmUDP>(
-        MainWindowServices{.store = impatient, .clock = clock, .dialogs = dialogs, .programDir = dir.Path().string(),
-                           .bindReceiver = false});
+    window = std::make_unique<TfrmUDP>(MainWindowServices{.store = impatient,
+                                                          .clock = clock,
+                                                          .dialogs = dialogs,
+                                                          .programDir = dir.Path().string(),
+                                                          .bindReceiver = false});
     window->show();
-    Pump(50);
+    ASSERT_TRUE(WaitUntil([&] { return !dialogs.Messages().empty(); }));
+    qmtest::Settle();
     ASSERT_EQ(dialogs.Messages().size(), 1u);
     EXPECT_TRUE(dialogs.Messages()[0].text.contains("locked")) << dialogs.Messages()[0].text.toStdString();
     EXPECT_TRUE(window->CurrentOptions().IdList.empty());
@@ -72,12 +76,14 @@ TEST_F(SaveFaultsTest, AtTheSessionsEndNoBoxButTheErrorFileAndAStatus) {
     qmtest::FailingStore failing(store);
     for (const bool sessionEnd : {true, false}) {
         dialogs.shown.clear();
-        window = std::make_unique<TfrmUDP>(
-            MainWindowServices{.store = failing, .clock = clock, .dialogs = dialogs, .programDir = dir.Path().string(),
-                               .bindReceiver = false});
+        window = std::make_unique<TfrmUDP>(MainWindowServices{.store = failing,
+                                                              .clock = clock,
+                                                              .dialogs = dialogs,
+                                                              .programDir = dir.Path().string(),
+                                                              .bindReceiver = false});
         QObject::connect(window.get(), &TfrmUDP::Closed, [this](int status) { exitStatus = status; });
         window->show();
-        Pump();
+        qmtest::Settle();
         IdFilter()->item(0)->setCheckState(Qt::Unchecked); // a change that is not saved
         failing.failWrites = true;
         if (sessionEnd)
@@ -107,7 +113,8 @@ bool CatchesSigterm(int pid) {
     std::ifstream status("/proc/" + std::to_string(pid) + "/status");
     std::string line;
     while (std::getline(status, line))
-        if (line.rfind("SigCgt:", 0) == 0) return (std::stoull(line.substr(7), nullptr, 16) >> (SIGTERM - 1)) & 1;
+        if (line.rfind("SigCgt:", 0) == 0)
+            return (std::stoull(line.substr(7), nullptr, 16) >> (SIGTERM - 1)) & 1;
     return false;
 }
 
@@ -139,8 +146,8 @@ TEST(Program, SessionEndWithTheStoreLockedExitsWithAStatusAndAReport) {
         setup.WriteText(kIdKey, "5", "Router,Yes,,255,No,Yes");
     }
     qmtest::Running program({qmtest::BinPath("Ferrowick")}, qmtest::ProgramEnv(dir));
-    ASSERT_TRUE(qmtest::PollUntil(
-        [&] { return fs::exists(dir / "Log") && !fs::is_empty(dir / "Log"); }, 10000));
+    ASSERT_TRUE(
+        qmtest::PollUntil([&] { return fs::exists(dir / "Log") && !fs::is_empty(dir / "Log"); }, 10000));
     SqliteKeyStore holder(file);
     holder.Begin(); // the write lock, held until the end of the test
     qmtest::EndSession(program.Pid());
@@ -176,7 +183,8 @@ TEST(Program, SessionEndWhileAStartUpBoxIsOpen) {
     // The start-up sequence has run once the day's files exist; the box opens
     // at the event loop's first turn (on Windows: two windows, the box seen).
     ASSERT_TRUE(qmtest::PollUntil(
-        [&] { return std::filesystem::exists(dir / "Log") && !std::filesystem::is_empty(dir / "Log"); }, 10000));
+        [&] { return std::filesystem::exists(dir / "Log") && !std::filesystem::is_empty(dir / "Log"); },
+        10000));
     ASSERT_TRUE(qmtest::WaitForWindows(program.Pid(), 2));
     qmtest::EndSession(program.Pid());
     EXPECT_EQ(program.Wait(10000), 0);
@@ -197,19 +205,18 @@ TEST_F(SaveFaultsTest, BoxesOpenOneAtATimeAndTheShutdownFollowsItsBox) {
     store.WriteText(kGeneralKey, "WriteToLogUnknownID", "1");
     store.WriteText(kGeneralKey, "AutoListen", "1");
     store.WriteText(kGeneralKey, "LogDir", (dir / "Log").string());
-    TfrmUDP& w = Start();
+    Start();
     fs::remove_all(dir / "Log");
     qmtest::WriteFile(dir / "Log", "a file where the folder was");
     int open = 0, mostOpen = 0;
     dialogs.onMessage = [&] {
         // A box's own event loop: whatever waits may run now, but no second box.
         mostOpen = std::max(mostOpen, ++open);
-        Pump(100);
+        qmtest::Settle();
         --open;
     };
-    QUdpSocket s;
     for (int i = 0; i < 3; ++i)
-        s.writeDatagram("<13>a: lost!", QHostAddress::LocalHost, static_cast<quint16>(w.ListeningPort()));
+        Send("<13>a: lost!");
     ASSERT_TRUE(WaitUntil([&] { return closedSignals == 1; }));
     const auto boxes = dialogs.Messages();
     ASSERT_EQ(boxes.size(), 2u);

@@ -16,10 +16,6 @@ protected:
     QLineEdit* Field() { return Find<QLineEdit>("edtFind"); }
     QString Note() { return Find<QLabel>("labFindNote")->text(); }
     int CurrentRow(QTableView* grid) { return grid->currentIndex().row(); }
-    void Send(const QByteArray& datagram) {
-        QUdpSocket s;
-        s.writeDatagram(datagram, QHostAddress::LocalHost, static_cast<quint16>(window->ListeningPort()));
-    }
 };
 
 TEST_F(FindTest, FindsEveryMatchInTurnAndWraps) {
@@ -27,9 +23,9 @@ TEST_F(FindTest, FindsEveryMatchInTurnAndWraps) {
     std::string text;
     for (const char* message : {"alpha one", "beta", "Alpha two", "gamma", "ALPHA three"}) {
         text += "06.12.26 21:12:10";
-        for (const std::string& f : {std::string("10.0.0.9"), std::string(message), std::string("Router"),
-                                    std::string("app"), std::string("13"), std::string("514"), std::string("255"),
-                                    std::string("0")})
+        for (const std::string& f :
+             {std::string("10.0.0.9"), std::string(message), std::string("Router"), std::string("app"),
+              std::string("13"), std::string("514"), std::string("255"), std::string("0")})
             text += kLogFieldSeparator + f;
         text += "\r\n";
     }

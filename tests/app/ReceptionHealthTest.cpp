@@ -15,10 +15,6 @@ namespace {
 
 class ReceptionHealthTest : public qmtest::AppFixture {
 protected:
-    void Send(const QByteArray& datagram) {
-        QUdpSocket s;
-        s.writeDatagram(datagram, QHostAddress::LocalHost, static_cast<quint16>(window->ListeningPort()));
-    }
     QString Figure(const char* name) { return window->findChild<QLabel*>(name)->text(); }
 };
 
@@ -48,7 +44,8 @@ TEST_F(ReceptionHealthTest, EveryDatagramIsCountedWhereItWent) {
     ASSERT_TRUE(WaitUntil([&] { return window->Health().reader.received == 506 && accounted() == 506; }))
         << "received " << window->Health().reader.received << ", accounted for " << accounted();
     ASSERT_TRUE(WaitUntil([&] { return Find<QLabel>("statusPanel2")->text() != "0 msg/s"; }, 3000));
-    EXPECT_TRUE(Find<QLabel>("statusPanel2")->text().endsWith(" msg/s")) << Find<QLabel>("statusPanel2")->text().toStdString();
+    EXPECT_TRUE(Find<QLabel>("statusPanel2")->text().endsWith(" msg/s"))
+        << Find<QLabel>("statusPanel2")->text().toStdString();
     EXPECT_TRUE(Find<QLabel>("statusPanel0")->isVisible());
     EXPECT_TRUE(Find<QLabel>("statusPanel1")->isVisible());
 
@@ -95,7 +92,8 @@ TEST_F(ReceptionHealthTest, AnUnlistedSenderAndPriorityCanBeAddedToTheirLists) {
     Send("<190>app: nobody knows me!");
     Send("<13>app: known priority!");
     ASSERT_TRUE(WaitUntil([&] { return window->Health().reader.received == 2; }));
-    ASSERT_TRUE(WaitUntil([&] { return window->ReceptionState().Counts().admitted == 2; })); // handled, not only read
+    ASSERT_TRUE(
+        WaitUntil([&] { return window->ReceptionState().Counts().admitted == 2; })); // handled, not only read
     Act("actStatistics")->trigger();
     auto* senders = window->findChild<QTableWidget*>("grdUnlistedSenders");
     auto* priorities = window->findChild<QTableWidget*>("grdUnlistedPriorities");

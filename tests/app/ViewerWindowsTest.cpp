@@ -1,18 +1,16 @@
 // Open Log-file, message properties, description and about, on the real window.
 #include "AppFixture.h"
-#include "platform/qt/DisplayText.h"
-#include "reception/LogFileReader.h"
-#include "reception/LogFiles.h"
 #include "app/unitAbout.h"
 #include "app/unitDescribe.h"
 #include "app/unitMsgViewer.h"
+#include "platform/qt/DisplayText.h"
+#include "reception/LogFileReader.h"
+#include "reception/LogFiles.h"
 
 #include <QClipboard>
 #include <QLabel>
 #include <QUdpSocket>
 
-#include <fstream>
-#include <sys/stat.h>
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -22,6 +20,8 @@
 #include <QTextEdit>
 #include <QTimer>
 #include <QTreeWidget>
+#include <fstream>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <vector>
@@ -49,7 +49,6 @@ protected:
         return path.string();
     }
     QString Cell(int row, int column) { return qmtest::CellText(Viewer(), row, column); }
-
 };
 
 TEST_F(ViewerTest, LoadsAFileIntoTheViewer) {
@@ -135,7 +134,8 @@ TEST_F(ViewerTest, FilesItCannotShowAreRefusedWithTheReason) {
         dialogs.answers = {true};
         OpenLog();
         ASSERT_FALSE(dialogs.Messages().empty());
-        EXPECT_EQ(dialogs.Messages().back().text, "Cannot open file " + QString::fromStdString(file) + ": " + reason + ".");
+        EXPECT_EQ(dialogs.Messages().back().text,
+                  "Cannot open file " + QString::fromStdString(file) + ": " + reason + ".");
         EXPECT_EQ(qmtest::Rows(Viewer()), 1);
         EXPECT_FALSE(Viewer()->isHidden()); // shown again, on its page
     }
@@ -153,7 +153,8 @@ TEST_F(ViewerTest, EveryLineShowsWhateverItHolds) {
     dialogs.files = {QString::fromStdString((dir / "odd.log").string())};
     OpenLog();
     ASSERT_EQ(qmtest::Rows(Viewer()), 3);
-    EXPECT_EQ(Cell(0, ColMessage), QString::fromUtf8("a\xE2\x90\x80" "b"));
+    EXPECT_EQ(Cell(0, ColMessage), QString::fromUtf8("a\xE2\x90\x80"
+                                                     "b"));
     // The fields keep their bytes whole; how they read is the system's text
     // rule (UTF-8 on Linux, the ANSI code page on Windows).
     EXPECT_EQ(Cell(1, ColAliasIp), DisplayText("K\xC3\xB6ln"));
@@ -199,9 +200,7 @@ TEST_F(ViewerTest, ALongLoadShowsProgressAndCancelLeavesAnEmptyTable) {
 TEST_F(ViewerTest, PropertiesOfTheSelectedRowOfTheActivePage) {
     store.WriteText(kGeneralKey, "AutoListen", "1");
     TfrmUDP& w = Start();
-    QUdpSocket s;
-    s.writeDatagram("<13>app: from the net!", QHostAddress::LocalHost,
-                    static_cast<quint16>(w.ListeningPort()));
+    Send("<13>app: from the net!");
     ASSERT_TRUE(WaitUntil([&] { return Records() == 1; }));
     w.FlushProcessTable();
     dialogs.files = {QString::fromStdString(WriteLog("a.log", 2))};
@@ -228,13 +227,17 @@ TEST_F(ViewerTest, PropertiesOfTheSelectedRowOfTheActivePage) {
 
     Find<QTabWidget>("tabMessPage")->setCurrentIndex(0);
     Process()->selectRow(0);
-    WithModal<TfrmMessageViewer>([&](TfrmMessageViewer* m) { message = qmtest::Child<QPlainTextEdit>(m, "memMessage")->toPlainText(); },
-                                 [&] { Act("actMessageViewer")->trigger(); });
+    WithModal<TfrmMessageViewer>(
+        [&](TfrmMessageViewer* m) {
+            message = qmtest::Child<QPlainTextEdit>(m, "memMessage")->toPlainText();
+        },
+        [&] { Act("actMessageViewer")->trigger(); });
     EXPECT_EQ(message, " from the net");
     // The empty last row gives empty fields.
     Process()->selectRow(1);
-    WithModal<TfrmMessageViewer>([&](TfrmMessageViewer* m) { user = qmtest::Child<QLabel>(m, "labUserID")->text(); },
-                                 [&] { Act("actMessageViewer")->trigger(); });
+    WithModal<TfrmMessageViewer>(
+        [&](TfrmMessageViewer* m) { user = qmtest::Child<QLabel>(m, "labUserID")->text(); },
+        [&] { Act("actMessageViewer")->trigger(); });
     EXPECT_EQ(user, "");
 }
 
@@ -250,9 +253,11 @@ TEST_F(ViewerTest, StandardFormsShowTheirFields) {
     TfrmUDP& w = Start();
     const std::string port = std::to_string(w.ListeningPort());
     for (const std::vector<std::string>& form :
-         {std::vector<std::string>{"--rfc5424", "--sd-id", "probe@32473", "--sd-param", "zone=\"eu\"", "--msgid", "ID47"},
+         {std::vector<std::string>{"--rfc5424", "--sd-id", "probe@32473", "--sd-param", "zone=\"eu\"",
+                                   "--msgid", "ID47"},
           std::vector<std::string>{"--rfc3164"}}) {
-        std::vector<std::string> args{"/usr/bin/logger", "-n", "127.0.0.1", "-P", port, "-d", "-t", "disk", "-p", "user.warning"};
+        std::vector<std::string> args{
+            "/usr/bin/logger", "-n", "127.0.0.1", "-P", port, "-d", "-t", "disk", "-p", "user.warning"};
         args.insert(args.end(), form.begin(), form.end());
         args.push_back("disk almost full");
         auto r = qmtest::RunProcess(args);
@@ -260,11 +265,12 @@ TEST_F(ViewerTest, StandardFormsShowTheirFields) {
         ASSERT_TRUE(WaitUntil([&] { return Records() == (form.size() > 1 ? 1 : 2); }));
     }
     // Python's logging sends the priority and the text only.
-    auto py = qmtest::RunProcess({"/usr/bin/python3", "-c",
-                                  "import logging, logging.handlers, sys\n"
-                                  "h = logging.handlers.SysLogHandler(('127.0.0.1', int(sys.argv[1])))\n"
-                                  "h.emit(logging.makeLogRecord({'msg': 'from python', 'levelno': 30, 'levelname': 'WARNING'}))\n",
-                                  port});
+    auto py = qmtest::RunProcess(
+        {"/usr/bin/python3", "-c",
+         "import logging, logging.handlers, sys\n"
+         "h = logging.handlers.SysLogHandler(('127.0.0.1', int(sys.argv[1])))\n"
+         "h.emit(logging.makeLogRecord({'msg': 'from python', 'levelno': 30, 'levelname': 'WARNING'}))\n",
+         port});
     ASSERT_EQ(py.exitCode, 0) << py.output;
     ASSERT_TRUE(WaitUntil([&] { return Records() == 3; }));
     w.FlushProcessTable();
@@ -298,7 +304,8 @@ TEST_F(ViewerTest, StandardFormsShowTheirFields) {
     EXPECT_TRUE(rfc3164.startsWith("RFC 3164|Priority=12|Timestamp=")) << rfc3164.toStdString();
     EXPECT_TRUE(rfc3164.endsWith("|Tag=disk|PID=|Message=disk almost full")) << rfc3164.toStdString();
     EXPECT_EQ(fieldsOf(Process(), 2), "Not in a standard form.|");
-    EXPECT_TRUE(qmtest::CellText(Process(), 2, ColMessage).contains("from python")); // the table keeps its own decoding
+    EXPECT_TRUE(qmtest::CellText(Process(), 2, ColMessage)
+                    .contains("from python")); // the table keeps its own decoding
 
     // The log line keeps the Tag and Message fields only (the last byte of
     // the datagram is never logged).
@@ -306,7 +313,8 @@ TEST_F(ViewerTest, StandardFormsShowTheirFields) {
     Act("actOpenLog")->trigger(); // (the modal windows above took the key focus from the window)
     ASSERT_TRUE(WaitUntil([&] { return !window->LoadingLog() && qmtest::Rows(Viewer()) == 3; }));
     const QString rebuilt = fieldsOf(Viewer(), 1);
-    EXPECT_TRUE(rebuilt.startsWith("RFC 3164 (rebuilt from the Tag and Message fields)|Timestamp=")) << rebuilt.toStdString();
+    EXPECT_TRUE(rebuilt.startsWith("RFC 3164 (rebuilt from the Tag and Message fields)|Timestamp="))
+        << rebuilt.toStdString();
     EXPECT_TRUE(rebuilt.endsWith("|Tag=disk|PID=|Message=disk almost ful")) << rebuilt.toStdString();
 }
 
@@ -314,8 +322,8 @@ TEST_F(ViewerTest, StandardFormsShowTheirFields) {
 // wraps and the field tree moves down for it.
 TEST_F(ViewerTest, TheReasonLineWrapsAndIsReadWhole) {
     std::string line = "06.12.26 21:12:19";
-    for (const std::string f : {"10.0.0.9", "12:19Z host app - ID47 [probe@1 zone=\"eu\"", "Disk", "1 2026-12-06T21",
-                                "13", "514", "255", "0"})
+    for (const std::string f : {"10.0.0.9", "12:19Z host app - ID47 [probe@1 zone=\"eu\"", "Disk",
+                                "1 2026-12-06T21", "13", "514", "255", "0"})
         line += kLogFieldSeparator + f;
     qmtest::WriteFile(dir / "reason.log", line + "\r\n");
     Start(false);
@@ -334,7 +342,8 @@ TEST_F(ViewerTest, TheReasonLineWrapsAndIsReadWhole) {
             treeBelow = tree->geometry().top() > label->geometry().bottom();
         },
         [&] { Act("actMessageViewer")->trigger(); });
-    EXPECT_TRUE(text.startsWith("Not in a standard form (rebuilt from the Tag and Message fields): ")) << text.toStdString();
+    EXPECT_TRUE(text.startsWith("Not in a standard form (rebuilt from the Tag and Message fields): "))
+        << text.toStdString();
     EXPECT_TRUE(text.endsWith(".")) << text.toStdString();
     EXPECT_GT(QFontMetrics(QFont()).horizontalAdvance(text), 334); // longer than one line
     EXPECT_TRUE(whole);
@@ -349,8 +358,7 @@ TEST_F(ViewerTest, AHugeMessageOpensAndCopiesWhole) {
     QByteArray message(" ");
     for (int i = 0; message.size() < 60000; ++i)
         message += (i % 100 ? "part" : "word ") + QByteArray::number(i); // long runs with few spaces
-    QUdpSocket s;
-    s.writeDatagram("<13>app:" + message + "!", QHostAddress::LocalHost, static_cast<quint16>(w.ListeningPort()));
+    Send("<13>app:" + message + "!");
     ASSERT_TRUE(WaitUntil([&] { return Records() == 1; }));
     w.FlushProcessTable();
     Process()->selectRow(0);
@@ -383,8 +391,9 @@ TEST_F(ViewerTest, DescriptionAndAboutWindows) {
         },
         [&] { Act("actHelp")->trigger(); });
     ASSERT_TRUE(describe);
-    WithModal<TfrmDescribe>([&](TfrmDescribe* d) { text = qmtest::Child<QTextEdit>(d, "RichEdit1")->toPlainText(); },
-                            [&] { Act("actHelp")->trigger(); });
+    WithModal<TfrmDescribe>(
+        [&](TfrmDescribe* d) { text = qmtest::Child<QTextEdit>(d, "RichEdit1")->toPlainText(); },
+        [&] { Act("actHelp")->trigger(); });
     EXPECT_FALSE(text.contains("typed"));
     EXPECT_TRUE(text.contains(QString::fromUtf8("Описание программы")));
     EXPECT_TRUE(text.contains("Quillmere Light version 2.0"));

@@ -1,13 +1,13 @@
 #include "FuzzTargets.h"
 
-#include "reception/Classification.h"
 #include "platform/KeyStore.h"
-#include "settings/ListRow.h"
+#include "reception/Classification.h"
 #include "reception/LogFileReader.h"
 #include "reception/LogFiles.h"
-#include "settings/RegFile.h"
 #include "reception/StructuredSyslog.h"
 #include "reception/SyslogDecoder.h"
+#include "settings/ListRow.h"
+#include "settings/RegFile.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -27,12 +27,39 @@ void Check(bool ok, const char* what) {
 
 qm::Options Lists() {
     qm::Options o;
-    o.IdList = {{"13", "Router", "Yes", "fail", "255", "Yes", "Yes"},
-                {"5", "NOTICE", "No", "", "16711680", "No", "Yes"},
-                {"abc", "Odd", "Yes", "", "1", "No", "Yes"},
-                {"191", "../up", "Yes", "", "x", "No", "Yes"}};
-    o.IpList = {{"127.0.0.1", "Local", "Yes"}, {"10.0.0.1", "Core", "No"}};
-    o.TokenList = {{"disk", "Yes", "65280", "No"}, {"\xB6", "Yes", "1", "No"}, {"", "Yes", "2", "No"}};
+    o.IdList = {{.IdNumber = "13",
+                 .Name = "Router",
+                 .Listen = "Yes",
+                 .Token = "fail",
+                 .Color = "255",
+                 .UseToken = "Yes",
+                 .Popup = "Yes"},
+                {.IdNumber = "5",
+                 .Name = "NOTICE",
+                 .Listen = "No",
+                 .Token = "",
+                 .Color = "16711680",
+                 .UseToken = "No",
+                 .Popup = "Yes"},
+                {.IdNumber = "abc",
+                 .Name = "Odd",
+                 .Listen = "Yes",
+                 .Token = "",
+                 .Color = "1",
+                 .UseToken = "No",
+                 .Popup = "Yes"},
+                {.IdNumber = "191",
+                 .Name = "../up",
+                 .Listen = "Yes",
+                 .Token = "",
+                 .Color = "x",
+                 .UseToken = "No",
+                 .Popup = "Yes"}};
+    o.IpList = {{.Address = "127.0.0.1", .Name = "Local", .Listen = "Yes"},
+                {.Address = "10.0.0.1", .Name = "Core", .Listen = "No"}};
+    o.TokenList = {{.Token = "disk", .UseToken = "Yes", .Color = "65280", .Popup = "No"},
+                   {.Token = "\xB6", .UseToken = "Yes", .Color = "1", .Popup = "No"},
+                   {.Token = "", .UseToken = "Yes", .Color = "2", .Popup = "No"}};
     o.General.FilterIpFirst = true;
     return o;
 }
@@ -161,17 +188,18 @@ void FuzzViewer(const std::uint8_t* data, std::size_t size) {
         Check(content.Line(r).find_first_of("\r\n") == std::string_view::npos, "a line holds no break");
         for (int c = 0; c < qm::kViewerColumns; ++c) {
             const std::string_view cell = content.Cell(r, c);
-            Check(cell.empty() || (cell.data() >= content.Line(r).data() &&
-                                   cell.data() + cell.size() <= content.Line(r).data() + content.Line(r).size()),
+            Check(cell.empty() ||
+                      (cell.data() >= content.Line(r).data() &&
+                       cell.data() + cell.size() <= content.Line(r).data() + content.Line(r).size()),
                   "a cell lies within its line");
             Check(cell.empty() || (static_cast<unsigned char>(cell.front()) > 32 &&
                                    static_cast<unsigned char>(cell.back()) > 32),
                   "cells are trimmed");
         }
     }
-    Check(shown == static_cast<std::size_t>(size - std::count_if(bytes.begin(), bytes.end(), [](char b) {
-                                                 return b == '\r' || b == '\n';
-                                             })),
+    Check(shown ==
+              static_cast<std::size_t>(size - std::count_if(bytes.begin(), bytes.end(),
+                                                            [](char b) { return b == '\r' || b == '\n'; })),
           "nothing but line breaks is left out");
 }
 

@@ -1,6 +1,6 @@
 #include "reception/Classification.h"
-#include "support/Fakes.h"
 #include "reception/ReceptionHandler.h"
+#include "support/Fakes.h"
 
 #include <gtest/gtest.h>
 
@@ -79,29 +79,48 @@ TEST_F(HandlerTest, DefaultsAdmitEverythingUncoloured) {
 
 TEST_F(HandlerTest, NothingAdmittedWithoutUnregisteredIds) {
     options.General.ListenUnregisteredID = false;
-    options.IpList = {{"10.0.0.9", "Core", "Yes"}};
+    options.IpList = {{.Address = "10.0.0.9", .Name = "Core", .Listen = "Yes"}};
     EXPECT_EQ(Send("<13>app: hello"), HandleOutcome::Rejected);
     EXPECT_EQ(M().SenderText, "Core");
 }
 
 TEST_F(HandlerTest, StoppedDropsUnseen) {
-    EXPECT_EQ(handler.Handle(qmtest::Arrived("<13>app: hello", "1.2.3.4", 9, clock, false)), HandleOutcome::NotListening);
+    EXPECT_EQ(handler.Handle(qmtest::Arrived("<13>app: hello", "1.2.3.4", 9, clock, false)),
+              HandleOutcome::NotListening);
 }
 
 TEST_F(HandlerTest, SeverityFallbackAndSenderListen) {
     options.General.ListenUnregisteredIP = false;
-    options.IdList = {{"5", "NOTICE", "Yes", "", "255", "No", "Yes"}};
+    options.IdList = {{.IdNumber = "5",
+                       .Name = "NOTICE",
+                       .Listen = "Yes",
+                       .Token = "",
+                       .Color = "255",
+                       .UseToken = "No",
+                       .Popup = "Yes"}};
     EXPECT_EQ(Send("<13>app: hello"), HandleOutcome::Rejected); // sender unregistered
     EXPECT_EQ(M().IdName, "NOTICE");
     EXPECT_EQ(M().SourceLevel, "1 (USER)/5");
-    options.IpList = {{"10.0.0.9", "Core", "Yes"}};
+    options.IpList = {{.Address = "10.0.0.9", .Name = "Core", .Listen = "Yes"}};
     EXPECT_EQ(Send("<13>app: hello"), HandleOutcome::Admitted);
     EXPECT_EQ(M().SenderText, "Core");
 }
 
 TEST_F(HandlerTest, RegisteredNumberShowsItselfAsSourceLevel) {
-    options.IdList = {{"5", "NOTICE", "Yes", "", "1", "No", "Yes"},
-                      {"13", "App", "Yes", "", "2", "No", "Yes"}};
+    options.IdList = {{.IdNumber = "5",
+                       .Name = "NOTICE",
+                       .Listen = "Yes",
+                       .Token = "",
+                       .Color = "1",
+                       .UseToken = "No",
+                       .Popup = "Yes"},
+                      {.IdNumber = "13",
+                       .Name = "App",
+                       .Listen = "Yes",
+                       .Token = "",
+                       .Color = "2",
+                       .UseToken = "No",
+                       .Popup = "Yes"}};
     Send("<13>app: hello");
     EXPECT_EQ(M().IdName, "App");
     EXPECT_EQ(M().SourceLevel, "13");
@@ -110,23 +129,41 @@ TEST_F(HandlerTest, RegisteredNumberShowsItselfAsSourceLevel) {
 
 TEST_F(HandlerTest, IpFirstConsultsOnlyTheSenderWhenItIsNotOk) {
     options.General.FilterIpFirst = true;
-    options.IdList = {{"5", "N", "Yes", "", "1", "No", "Yes"}};
-    options.IpList = {{"10.0.0.9", "Core", "No"}};
+    options.IdList = {{.IdNumber = "5",
+                       .Name = "N",
+                       .Listen = "Yes",
+                       .Token = "",
+                       .Color = "1",
+                       .UseToken = "No",
+                       .Popup = "Yes"}};
+    options.IpList = {{.Address = "10.0.0.9", .Name = "Core", .Listen = "No"}};
     EXPECT_EQ(Send("<13>app: hello"), HandleOutcome::Rejected);
     options.IdList[0].Listen = "No";
     EXPECT_EQ(Send("<13>app: hello", "10.0.0.8"), HandleOutcome::Admitted);
 }
 
 TEST_F(HandlerTest, ListenFlagIsReadAtEveryMessageAndExactly) {
-    options.IdList = {{"5", "N", "Yes", "", "1", "No", "Yes"}};
+    options.IdList = {{.IdNumber = "5",
+                       .Name = "N",
+                       .Listen = "Yes",
+                       .Token = "",
+                       .Color = "1",
+                       .UseToken = "No",
+                       .Popup = "Yes"}};
     EXPECT_EQ(Send("<13>app: hello"), HandleOutcome::Admitted);
     options.IdList[0].Listen = "yes"; // only the exact text sets a flag
     EXPECT_EQ(Send("<13>app: hello"), HandleOutcome::Rejected);
 }
 
 TEST_F(HandlerTest, IdTokenDecidesTheIdColour) {
-    options.IdList = {{"5", "N", "Yes", "fail", "255", "Yes", "Yes"}};
-    options.TokenList = {{"fail", "Yes", "65280", "No"}};
+    options.IdList = {{.IdNumber = "5",
+                       .Name = "N",
+                       .Listen = "Yes",
+                       .Token = "fail",
+                       .Color = "255",
+                       .UseToken = "Yes",
+                       .Popup = "Yes"}};
+    options.TokenList = {{.Token = "fail", .UseToken = "Yes", .Color = "65280", .Popup = "No"}};
     Send("<13>app: disk fail now");
     EXPECT_EQ(M().IdColour, "255");
     EXPECT_EQ(M().TokenColour, "");
@@ -136,9 +173,16 @@ TEST_F(HandlerTest, IdTokenDecidesTheIdColour) {
 }
 
 TEST_F(HandlerTest, FirstTokenInListOrderWins) {
-    options.IdList = {{"5", "N", "Yes", "", "1", "No", "Yes"}};
-    options.TokenList = {
-        {"off", "No", "7", "No"}, {"disk", "Yes", "255", "No"}, {"disk full", "Yes", "65280", "No"}};
+    options.IdList = {{.IdNumber = "5",
+                       .Name = "N",
+                       .Listen = "Yes",
+                       .Token = "",
+                       .Color = "1",
+                       .UseToken = "No",
+                       .Popup = "Yes"}};
+    options.TokenList = {{.Token = "off", .UseToken = "No", .Color = "7", .Popup = "No"},
+                         {.Token = "disk", .UseToken = "Yes", .Color = "255", .Popup = "No"},
+                         {.Token = "disk full", .UseToken = "Yes", .Color = "65280", .Popup = "No"}};
     Send("<13>app: disk full off");
     EXPECT_EQ(M().TokenColour, "255");
     Send("<13>app: nothing off");
@@ -148,14 +192,27 @@ TEST_F(HandlerTest, FirstTokenInListOrderWins) {
 }
 
 TEST_F(HandlerTest, EarlierEntryOfTheSameNameGivesFlagsAndColour) {
-    options.IdList = {{"3", "Dup", "No", "", "111", "No", "Yes"},
-                      {"4", "Dup", "Yes", "", "222", "No", "Yes"}};
+    options.IdList = {{.IdNumber = "3",
+                       .Name = "Dup",
+                       .Listen = "No",
+                       .Token = "",
+                       .Color = "111",
+                       .UseToken = "No",
+                       .Popup = "Yes"},
+                      {.IdNumber = "4",
+                       .Name = "Dup",
+                       .Listen = "Yes",
+                       .Token = "",
+                       .Color = "222",
+                       .UseToken = "No",
+                       .Popup = "Yes"}};
     EXPECT_EQ(Send("<4>app: hello"), HandleOutcome::Rejected);
     EXPECT_EQ(M().IdColour, "111");
 }
 
 TEST_F(HandlerTest, AddressesCompareAsTextSoLeadingZerosNeverMatch) {
-    options.IpList = {{"010.000.000.001", "Zeros", "Yes"}, {"10.0.0.1", "Plain", "Yes"}};
+    options.IpList = {{.Address = "010.000.000.001", .Name = "Zeros", .Listen = "Yes"},
+                      {.Address = "10.0.0.1", .Name = "Plain", .Listen = "Yes"}};
     Send("<13>app: hello", "10.0.0.1");
     EXPECT_EQ(M().SenderText, "Plain");
 }

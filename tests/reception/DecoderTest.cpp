@@ -1,7 +1,7 @@
-#include "support/Fakes.h"
 #include "reception/ReceptionHandler.h"
 #include "reception/SyslogDecoder.h"
 #include "settings/unitAdd_Ins.h"
+#include "support/Fakes.h"
 
 #include <gtest/gtest.h>
 
@@ -102,11 +102,18 @@ TEST(Decode, HandlerRefusesPrioritiesThatAreNotIntegers) {
     ReceptionHandler handler(options);
     for (const std::string datagram :
          {"<abc>a: xy", "<13 no close", "<0x10>a: xy", "<99999999999>a: b", "< 13>a: xy"}) {
-        EXPECT_EQ(handler.Handle(qmtest::Arrived(datagram, "1.2.3.4", 5, clock)), HandleOutcome::Undecodable) << datagram;
+        EXPECT_EQ(handler.Handle(qmtest::Arrived(datagram, "1.2.3.4", 5, clock)), HandleOutcome::Undecodable)
+            << datagram;
         EXPECT_EQ(handler.Failure(), "'" + handler.Message().PriText + "' is not a valid integer value");
     }
     // An ID numbered like the odd text makes it a registered priority.
-    options.IdList = {{"abc", "Odd", "Yes", "", "1", "No", "Yes"}};
+    options.IdList = {{.IdNumber = "abc",
+                       .Name = "Odd",
+                       .Listen = "Yes",
+                       .Token = "",
+                       .Color = "1",
+                       .UseToken = "No",
+                       .Popup = "Yes"}};
     EXPECT_EQ(handler.Handle(qmtest::Arrived("<abc>a: xy", "1.2.3.4", 5, clock)), HandleOutcome::Admitted);
     EXPECT_EQ(handler.Message().SourceLevel, "abc");
 }
@@ -138,7 +145,13 @@ TEST(Decode, StampUsesTheChosenDateWithTheRealTime) {
 // Any bytes at all: no crash, and every decoded field is a piece of the datagram.
 TEST(Decode, HostileBytesStayInsideTheDatagram) {
     Options options;
-    options.IdList = {{"5", "Five", "Yes", "x", "255", "Yes", "Yes"}};
+    options.IdList = {{.IdNumber = "5",
+                       .Name = "Five",
+                       .Listen = "Yes",
+                       .Token = "x",
+                       .Color = "255",
+                       .UseToken = "Yes",
+                       .Popup = "Yes"}};
     qmtest::FakeClock clock;
     ReceptionHandler handler(options);
     std::string all;

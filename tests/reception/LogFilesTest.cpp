@@ -55,7 +55,7 @@ protected:
 
 TEST_F(LogFilesTest, LineIsWrittenByteForByte) {
     options.General.WriteToLogUnknownID = true;
-    options.IpList = {{"10.0.0.9", "Router", "Yes"}};
+    options.IpList = {{.Address = "10.0.0.9", .Name = "Router", .Listen = "Yes"}};
     ASSERT_EQ(Writer().PrepareDayFiles(true), LogWriter::Prepared::Ok);
     EXPECT_EQ(Send("<13>Dec  6 21:12:19 host app: hello"), HandleOutcome::Admitted);
     EXPECT_EQ(qmtest::ReadFile(File("20261206-Unknw.log")), "06.12.26 21:12:19\xB6Router\xB6"
@@ -66,8 +66,14 @@ TEST_F(LogFilesTest, LineIsWrittenByteForByte) {
 }
 
 TEST_F(LogFilesTest, ColoursAndOddBytesAreWrittenUnchanged) {
-    options.IdList = {{"5", "Router", "No", "", "255", "No", "Yes"}};
-    options.TokenList = {{"disk", "Yes", "65280", "No"}};
+    options.IdList = {{.IdNumber = "5",
+                       .Name = "Router",
+                       .Listen = "No",
+                       .Token = "",
+                       .Color = "255",
+                       .UseToken = "No",
+                       .Popup = "Yes"}};
+    options.TokenList = {{.Token = "disk", .UseToken = "Yes", .Color = "65280", .Popup = "No"}};
     Writer().PrepareDayFiles(true);
     EXPECT_EQ(Send("<13>a: disk\r\xB6 x!"), HandleOutcome::Rejected); // rejected, still logged
     EXPECT_EQ(qmtest::ReadFile(File("20261206-Router.log")), "06.12.26 21:12:19\xB6"
@@ -80,8 +86,20 @@ TEST_F(LogFilesTest, ColoursAndOddBytesAreWrittenUnchanged) {
 }
 
 TEST_F(LogFilesTest, DayFilesAreCreatedEmptyAndExistingOnesKept) {
-    options.IdList = {{"1", "Router", "Yes", "", "1", "No", "Yes"},
-                      {"2", "Switch", "Yes", "", "1", "No", "Yes"}};
+    options.IdList = {{.IdNumber = "1",
+                       .Name = "Router",
+                       .Listen = "Yes",
+                       .Token = "",
+                       .Color = "1",
+                       .UseToken = "No",
+                       .Popup = "Yes"},
+                      {.IdNumber = "2",
+                       .Name = "Switch",
+                       .Listen = "Yes",
+                       .Token = "",
+                       .Color = "1",
+                       .UseToken = "No",
+                       .Popup = "Yes"}};
     fs::create_directory(dir / "Log");
     qmtest::WriteFile(File("20261206-Switch.log"), "old\r\n");
     ASSERT_EQ(Writer().PrepareDayFiles(true), LogWriter::Prepared::Ok);
@@ -104,7 +122,13 @@ TEST_F(LogFilesTest, UnknownIdsAreLoggedOnlyWhenAsked) {
 
 TEST_F(LogFilesTest, MidnightStartsTheNextDaysFilesAtItsFirstMessage) {
     options.General.WriteToLogUnknownID = true;
-    options.IdList = {{"1", "Router", "Yes", "", "1", "No", "Yes"}};
+    options.IdList = {{.IdNumber = "1",
+                       .Name = "Router",
+                       .Listen = "Yes",
+                       .Token = "",
+                       .Color = "1",
+                       .UseToken = "No",
+                       .Popup = "Yes"}};
     clock.time = {2026, 12, 6, 23, 59, 59};
     Writer().SetLastLogDay("20261206");
     Writer().PrepareDayFiles(true);
@@ -134,7 +158,13 @@ TEST_F(LogFilesTest, ChosenDateNamesTheFilesAndStopsDayChanges) {
 }
 
 TEST_F(LogFilesTest, DeletedDayFileCostsOneMessage) {
-    options.IdList = {{"5", "Router", "Yes", "", "1", "No", "Yes"}};
+    options.IdList = {{.IdNumber = "5",
+                       .Name = "Router",
+                       .Listen = "Yes",
+                       .Token = "",
+                       .Color = "1",
+                       .UseToken = "No",
+                       .Popup = "Yes"}};
     Writer().PrepareDayFiles(true);
     fs::remove(File("20261206-Router.log"));
     EXPECT_EQ(Send("<13>a: lost!"), HandleOutcome::LogFailed);
@@ -148,7 +178,13 @@ TEST_F(LogFilesTest, DeletedDayFileCostsOneMessage) {
 #ifndef _WIN32
 TEST_F(LogFilesTest, ReadOnlyFileIsAccessDenied) {
     if (geteuid() == 0) GTEST_SKIP() << "root ignores file permissions";
-    options.IdList = {{"5", "Router", "Yes", "", "1", "No", "Yes"}};
+    options.IdList = {{.IdNumber = "5",
+                       .Name = "Router",
+                       .Listen = "Yes",
+                       .Token = "",
+                       .Color = "1",
+                       .UseToken = "No",
+                       .Popup = "Yes"}};
     Writer().PrepareDayFiles(true);
     chmod(File("20261206-Router.log").c_str(), 0444);
     EXPECT_EQ(Send("<13>a: x!"), HandleOutcome::LogFailed);
@@ -157,8 +193,20 @@ TEST_F(LogFilesTest, ReadOnlyFileIsAccessDenied) {
 #endif
 
 TEST_F(LogFilesTest, NamesThatAreNotFileNamesNeverGetAFile) {
-    options.IdList = {{"5", "../escape", "Yes", "", "1", "No", "Yes"},
-                      {"6", "..", "Yes", "", "1", "No", "Yes"}};
+    options.IdList = {{.IdNumber = "5",
+                       .Name = "../escape",
+                       .Listen = "Yes",
+                       .Token = "",
+                       .Color = "1",
+                       .UseToken = "No",
+                       .Popup = "Yes"},
+                      {.IdNumber = "6",
+                       .Name = "..",
+                       .Listen = "Yes",
+                       .Token = "",
+                       .Color = "1",
+                       .UseToken = "No",
+                       .Popup = "Yes"}};
     Writer().PrepareDayFiles(true);
     EXPECT_EQ(Send("<13>a: x!"), HandleOutcome::LogFailed);
     EXPECT_EQ(failure, "File not found");
@@ -171,7 +219,20 @@ TEST_F(LogFilesTest, NamesThatAreNotFileNamesNeverGetAFile) {
 // Anything but a regular file under a day file's name (a link a hostile
 // user planted, a FIFO) is never written through: it fails like a missing file.
 TEST_F(LogFilesTest, ALinkOrAFifoInPlaceOfADayFileIsNeverWrittenThrough) {
-    options.IdList = {{"5", "Router", "Yes", "", "1", "No", "Yes"}, {"6", "Switch", "Yes", "", "1", "No", "Yes"}};
+    options.IdList = {{.IdNumber = "5",
+                       .Name = "Router",
+                       .Listen = "Yes",
+                       .Token = "",
+                       .Color = "1",
+                       .UseToken = "No",
+                       .Popup = "Yes"},
+                      {.IdNumber = "6",
+                       .Name = "Switch",
+                       .Listen = "Yes",
+                       .Token = "",
+                       .Color = "1",
+                       .UseToken = "No",
+                       .Popup = "Yes"}};
     Writer().PrepareDayFiles(true);
     const fs::path target = dir / "outside.txt";
     qmtest::WriteFile(target, "untouched");
@@ -181,7 +242,8 @@ TEST_F(LogFilesTest, ALinkOrAFifoInPlaceOfADayFileIsNeverWrittenThrough) {
     if (ec) GTEST_SKIP() << "no symbolic links here: " << ec.message();
     EXPECT_EQ(Send("<13>a: planted!"), HandleOutcome::LogFailed);
     EXPECT_EQ(failure, "File not found");
-    EXPECT_EQ(Send("<13>a: again!"), HandleOutcome::LogFailed); // re-making the day's files does not follow it
+    EXPECT_EQ(Send("<13>a: again!"),
+              HandleOutcome::LogFailed); // re-making the day's files does not follow it
     EXPECT_EQ(qmtest::ReadFile(target), "untouched");
 #ifndef _WIN32
     fs::remove(File("20261206-Switch.log"));
@@ -194,7 +256,13 @@ TEST_F(LogFilesTest, ALinkOrAFifoInPlaceOfADayFileIsNeverWrittenThrough) {
 // A day file with a second hard link may be a name outside the log folder
 // for the same file: it fails like a link, and nothing reaches the other name.
 TEST_F(LogFilesTest, ADayFileWithASecondHardLinkIsNeverWrittenThrough) {
-    options.IdList = {{"5", "Router", "Yes", "", "1", "No", "Yes"}};
+    options.IdList = {{.IdNumber = "5",
+                       .Name = "Router",
+                       .Listen = "Yes",
+                       .Token = "",
+                       .Color = "1",
+                       .UseToken = "No",
+                       .Popup = "Yes"}};
     Writer().PrepareDayFiles(true);
     const fs::path outside = dir / "outside.txt";
     std::error_code ec;
@@ -222,7 +290,20 @@ TEST_F(LogFilesTest, LogFolderIsMadeButNotItsParents) {
 // line, and land in arrival order, byte for byte.
 TEST_F(LogFilesTest, ARunOpensEachDayFileOnce) {
     options.General.WriteToLogUnknownID = true;
-    options.IdList = {{"13", "Router", "Yes", "", "255", "No", "Yes"}, {"14", "Switch", "Yes", "", "", "No", "Yes"}};
+    options.IdList = {{.IdNumber = "13",
+                       .Name = "Router",
+                       .Listen = "Yes",
+                       .Token = "",
+                       .Color = "255",
+                       .UseToken = "No",
+                       .Popup = "Yes"},
+                      {.IdNumber = "14",
+                       .Name = "Switch",
+                       .Listen = "Yes",
+                       .Token = "",
+                       .Color = "",
+                       .UseToken = "No",
+                       .Popup = "Yes"}};
     Writer().PrepareDayFiles(true);
     for (const char* d : {"<14>a: s1!", "<13>a: r1!", "<99>a: u1!", "<14>a: s2!", "<13>a: r2!", "<14>a: s3!"})
         Receive(d);
@@ -234,14 +315,31 @@ TEST_F(LogFilesTest, ARunOpensEachDayFileOnce) {
                                                        {File("20261206-Unknw.log").string(), 1}}));
     // A registered priority shows its number; a matched ID without a token colour gives "0".
     const auto line = [](const char* text, const char* name, const char* level, const char* colours) {
-        return std::string("06.12.26 21:12:19\xB6" "10.0.0.9\xB6 ") + text + "\xB6" + name + "\xB6" "a\xB6" +
-               level + "\xB6" "514\xB6" + colours + "\r\n";
+        return std::string("06.12.26 21:12:19\xB6"
+                           "10.0.0.9\xB6 ") +
+               text + "\xB6" + name +
+               "\xB6"
+               "a\xB6" +
+               level +
+               "\xB6"
+               "514\xB6" +
+               colours + "\r\n";
     };
-    EXPECT_EQ(qmtest::ReadFile(File("20261206-Switch.log")),
-              line("s1", "Switch", "14", "\xB6" "0") + line("s2", "Switch", "14", "\xB6" "0") +
-                  line("s3", "Switch", "14", "\xB6" "0"));
-    EXPECT_EQ(qmtest::ReadFile(File("20261206-Router.log")),
-              line("r1", "Router", "13", "255\xB6" "0") + line("r2", "Router", "13", "255\xB6" "0"));
+    EXPECT_EQ(qmtest::ReadFile(File("20261206-Switch.log")), line("s1", "Switch", "14",
+                                                                  "\xB6"
+                                                                  "0") +
+                                                                 line("s2", "Switch", "14",
+                                                                      "\xB6"
+                                                                      "0") +
+                                                                 line("s3", "Switch", "14",
+                                                                      "\xB6"
+                                                                      "0"));
+    EXPECT_EQ(qmtest::ReadFile(File("20261206-Router.log")), line("r1", "Router", "13",
+                                                                  "255\xB6"
+                                                                  "0") +
+                                                                 line("r2", "Router", "13",
+                                                                      "255\xB6"
+                                                                      "0"));
     EXPECT_EQ(qmtest::ReadFile(File("20261206-Unknw.log")), line("u1", "Unknw", "12 (NTP)/3", "\xB6"));
     EXPECT_EQ(reception->Rows().RecordCount(), 6);
     EXPECT_EQ(reception->Rows().Message(0).cells[ColMessage], " s1");
@@ -252,7 +350,20 @@ TEST_F(LogFilesTest, ARunOpensEachDayFileOnce) {
 // day's files are made at its first line.
 TEST_F(LogFilesTest, ARunAcrossMidnightWritesEachDayToItsFiles) {
     options.General.WriteToLogUnknownID = true;
-    options.IdList = {{"13", "Router", "Yes", "", "", "No", "Yes"}, {"14", "Switch", "Yes", "", "", "No", "Yes"}};
+    options.IdList = {{.IdNumber = "13",
+                       .Name = "Router",
+                       .Listen = "Yes",
+                       .Token = "",
+                       .Color = "",
+                       .UseToken = "No",
+                       .Popup = "Yes"},
+                      {.IdNumber = "14",
+                       .Name = "Switch",
+                       .Listen = "Yes",
+                       .Token = "",
+                       .Color = "",
+                       .UseToken = "No",
+                       .Popup = "Yes"}};
     clock.time = {2026, 12, 6, 23, 59, 58};
     Writer().PrepareDayFiles(true);
     Receive("<13>a: late!");
@@ -289,7 +400,13 @@ TEST_F(LogFilesTest, ARunAcrossMidnightWritesEachDayToItsFiles) {
 // made again and the rest of the run is written.
 TEST_F(LogFilesTest, ADeletedDayFileCostsOneLineOfTheRun) {
     options.General.WriteToLogUnknownID = true;
-    options.IdList = {{"13", "Router", "Yes", "", "", "No", "Yes"}};
+    options.IdList = {{.IdNumber = "13",
+                       .Name = "Router",
+                       .Listen = "Yes",
+                       .Token = "",
+                       .Color = "",
+                       .UseToken = "No",
+                       .Popup = "Yes"}};
     Writer().PrepareDayFiles(true);
     fs::remove(File("20261206-Router.log"));
     for (const char* d : {"<99>a: u1!", "<13>a: lost!", "<13>a: r2!", "<13>a: r3!"})

@@ -1,6 +1,6 @@
 // Reception as one object: what became of each datagram, counted.
-#include "support/Fakes.h"
 #include "reception/Reception.h"
+#include "support/Fakes.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +16,20 @@ TEST(Reception, CountsWhatBecameOfEveryDatagram) {
     options.General.LogDir = (dir / "Log").string();
     options.General.WriteToLog = true;
     options.General.WriteToLogUnknownID = true;
-    options.IdList = {{"13", "Router", "Yes", "", "255", "No", "Yes"}, {"14", "Muted", "No", "", "1", "No", "Yes"}};
+    options.IdList = {{.IdNumber = "13",
+                       .Name = "Router",
+                       .Listen = "Yes",
+                       .Token = "",
+                       .Color = "255",
+                       .UseToken = "No",
+                       .Popup = "Yes"},
+                      {.IdNumber = "14",
+                       .Name = "Muted",
+                       .Listen = "No",
+                       .Token = "",
+                       .Color = "1",
+                       .UseToken = "No",
+                       .Popup = "Yes"}};
     Reception reception(options, clock);
     ASSERT_EQ(reception.Log().PrepareDayFiles(true), LogWriter::Prepared::Ok);
     std::string failure;
@@ -52,7 +65,13 @@ TEST(Reception, CountsWhatBecameOfEveryDatagram) {
 TEST(Reception, NotesTheSendersAndPrioritiesNoListKnows) {
     qmtest::FakeClock clock;
     Options options;
-    options.IdList = {{"13", "Router", "Yes", "", "255", "No", "Yes"}};
+    options.IdList = {{.IdNumber = "13",
+                       .Name = "Router",
+                       .Listen = "Yes",
+                       .Token = "",
+                       .Color = "255",
+                       .UseToken = "No",
+                       .Popup = "Yes"}};
     options.IpList = {{.Address = "10.0.0.1", .Name = "gw", .Listen = "Yes"}};
     Reception reception(options, clock);
     const auto receive = [&](std::string_view d, std::string_view ip, bool listening = true) {
@@ -85,7 +104,7 @@ TEST(SeenList, KeepsTheThousandMostRecentlySeen) {
     DateTime t;
     for (int i = 0; i < 1500; ++i)
         seen.Note("10.0." + std::to_string(i / 256) + "." + std::to_string(i % 256), t);
-    seen.Note("10.0.0.0", t); // gone already: back as new
+    seen.Note("10.0.0.0", t);   // gone already: back as new
     seen.Note("10.0.5.219", t); // the newest: seen twice
     const std::vector<SeenEntry> entries = seen.Entries();
     ASSERT_EQ(entries.size(), SeenList::kMaxSeen);

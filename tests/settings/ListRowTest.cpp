@@ -42,8 +42,9 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(JoinListRow, PlainFieldsAreWrittenAsTheyStand) {
     IdEntry e{"13", "UserID", "No", "", "16777215", "No", "Yes"};
     EXPECT_EQ(IdListRow(e), "UserID,No,,16777215,No,Yes");
-    EXPECT_EQ(IpListRow({"10.0.0.1", "Router", "Yes"}), "Router,Yes");
-    EXPECT_EQ(TokenListRow({"disk", "Yes", "255", "No"}), "Yes,255,No");
+    EXPECT_EQ(IpListRow({.Address = "10.0.0.1", .Name = "Router", .Listen = "Yes"}), "Router,Yes");
+    EXPECT_EQ(TokenListRow({.Token = "disk", .UseToken = "Yes", .Color = "255", .Popup = "No"}),
+              "Yes,255,No");
 }
 
 TEST(JoinListRow, FieldsThePlainFormCannotCarryRoundTrip) {

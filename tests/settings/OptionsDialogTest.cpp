@@ -7,6 +7,7 @@
 
 #include <QCalendarWidget>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,7 +17,6 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
-#include <QElapsedTimer>
 #include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -121,7 +121,13 @@ TEST_F(OptionsDialogTest, EmptyListsTakeTheirFirstEntryFromThePanel) {
 }
 
 TEST_F(OptionsDialogTest, ShowingARowNeverWritesIntoIt) {
-    options.IdList = {{"13", "Router", "", "", "255", "", ""}};
+    options.IdList = {{.IdNumber = "13",
+                       .Name = "Router",
+                       .Listen = "",
+                       .Token = "",
+                       .Color = "255",
+                       .UseToken = "",
+                       .Popup = ""}};
     Open(TfrmOptions::PageIdList);
     QTest::mouseClick(Ok(), Qt::LeftButton);
     ASSERT_TRUE(Accepted());
@@ -173,8 +179,20 @@ TEST_F(OptionsDialogTest, StandardLevelQuestion) {
 }
 
 TEST_F(OptionsDialogTest, ListKeys) {
-    options.IdList = {{"13", "Router", "Yes", "", "255", "No", "Yes"},
-                      {"14", "Switch", "Yes", "", "1", "No", "No"}};
+    options.IdList = {{.IdNumber = "13",
+                       .Name = "Router",
+                       .Listen = "Yes",
+                       .Token = "",
+                       .Color = "255",
+                       .UseToken = "No",
+                       .Popup = "Yes"},
+                      {.IdNumber = "14",
+                       .Name = "Switch",
+                       .Listen = "Yes",
+                       .Token = "",
+                       .Color = "1",
+                       .UseToken = "No",
+                       .Popup = "No"}};
     Open(TfrmOptions::PageIdList);
     QTableView* ids = Grid("grdIDList");
     auto* presets = W<QMenu>("popIDAdd");
@@ -245,7 +263,7 @@ TEST_F(OptionsDialogTest, ColoursNeedANamedRow) {
 
 TEST_F(OptionsDialogTest, HoldingTheSpinButtonRepeats) {
     for (const char* t : {"t1", "t2", "t3", "t4", "t5"})
-        options.TokenList.push_back({t, "Yes", "1", "No"});
+        options.TokenList.push_back({.Token = t, .UseToken = "Yes", .Color = "1", .Popup = "No"});
     Open(TfrmOptions::PageTokenList);
     QTableView* tokens = Grid("grdTokenList");
     auto* down = W<QToolButton>("btnTopDownBottom");
@@ -260,8 +278,9 @@ TEST_F(OptionsDialogTest, HoldingTheSpinButtonRepeats) {
     QTest::mouseRelease(down, Qt::LeftButton);
     QTest::mouseClick(W<QToolButton>("btnTopDownTop"), Qt::LeftButton);
     EXPECT_EQ(CellText(tokens, 3, TkToken), "t1");
-    QTest::qWait(250); // longer than two repeat steps
-    EXPECT_EQ(CellText(tokens, 3, TkToken), "t1"); // released: no more steps
+    // Released: no more steps will come, the repeat is stopped.
+    EXPECT_FALSE(W<QTimer>("tmrTokenRepeat")->isActive());
+    EXPECT_EQ(CellText(tokens, 3, TkToken), "t1");
 }
 
 TEST_F(OptionsDialogTest, NumbersAreRefusedWithEveryEditKept) {
@@ -349,7 +368,13 @@ TEST_F(OptionsDialogTest, ListErrorsKeepTheDialogOpen) {
 }
 
 TEST_F(OptionsDialogTest, CancelAndEscapeDropEveryEdit) {
-    options.IdList = {{"13", "Router", "Yes", "", "255", "No", "Yes"}};
+    options.IdList = {{.IdNumber = "13",
+                       .Name = "Router",
+                       .Listen = "Yes",
+                       .Token = "",
+                       .Color = "255",
+                       .UseToken = "No",
+                       .Popup = "Yes"}};
     Open(TfrmOptions::PageIdList);
     Type(Edit("edtIDName"), "Changed");
     Check("chkWriteToLog")->setChecked(true);
@@ -442,7 +467,8 @@ TEST_F(OptionsDialogTest, PageChangesByMouseOrKeyboard) {
 }
 
 TEST_F(OptionsDialogTest, AddressesOpenAndSaveUnchanged) {
-    options.IpList = {{"10.0.0.1", "Core", "Yes"}, {"192.168.100.200", "Edge", "No"}};
+    options.IpList = {{.Address = "10.0.0.1", .Name = "Core", .Listen = "Yes"},
+                      {.Address = "192.168.100.200", .Name = "Edge", .Listen = "No"}};
     ipRow = 1;
     Open(TfrmOptions::PageIpList);
     EXPECT_EQ(Edit("edtIPName")->text(), "Edge"); // the entry selected in the filter explorer

@@ -38,12 +38,30 @@ TEST(OptionsExport, DefaultsWithEmptyListsByteForByte) {
 TEST(OptionsExport, EntriesInListOrderWithEscapes) {
     Options o;
     o.General.LogDir = "D:\\Log";
-    o.IdList = {{"3", "Three", "Yes", "", "255", "No", "Yes"},
-                {"11", "Eleven", "No", "say \"hi\"", "1", "Yes", "No"},
-                {"27", "Back\\slash", "No", "", "2", "No", "Yes"}};
-    o.IpList = {{"10.0.0.1", "Core", "Yes"}};
+    o.IdList = {{.IdNumber = "3",
+                 .Name = "Three",
+                 .Listen = "Yes",
+                 .Token = "",
+                 .Color = "255",
+                 .UseToken = "No",
+                 .Popup = "Yes"},
+                {.IdNumber = "11",
+                 .Name = "Eleven",
+                 .Listen = "No",
+                 .Token = "say \"hi\"",
+                 .Color = "1",
+                 .UseToken = "Yes",
+                 .Popup = "No"},
+                {.IdNumber = "27",
+                 .Name = "Back\\slash",
+                 .Listen = "No",
+                 .Token = "",
+                 .Color = "2",
+                 .UseToken = "No",
+                 .Popup = "Yes"}};
+    o.IpList = {{.Address = "10.0.0.1", .Name = "Core", .Listen = "Yes"}};
     for (const char* t : {"e", "d", "c", "b", "a"})
-        o.TokenList.push_back({t, "Yes", "65280", "No"});
+        o.TokenList.push_back({.Token = t, .UseToken = "Yes", .Color = "65280", .Popup = "No"});
     const std::string file = BuildExportFile(o);
     EXPECT_NE(file.find("\"LogDir\"=\"D:\\\\Log\"\r\n"), std::string::npos);
     EXPECT_NE(file.find("[HKEY_CURRENT_USER\\Software\\tovrel\\Ferrowick\\ID]\r\n\r\r\n"

@@ -10,9 +10,9 @@
 #include <csignal>
 #include <fcntl.h>
 #include <linux/fs.h>
+#include <random>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
-#include <random>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -105,9 +105,21 @@ TEST_F(SettingsStoreTest, ListsRoundTripInOrderWithTrimmedNames) {
     for (int i = 0; i < 20; ++i)
         o.TokenList.push_back(
             {"tok" + std::to_string((i * 7) % 20), i % 2 ? "Yes" : "No", std::to_string(i), "Yes"});
-    o.IdList = {{" 13 ", "Router", "Yes", "disk full", "255", "Yes", "No"},
-                {"5", "NOTICE", "No", "", kWhite, "No", "Yes"}};
-    o.IpList = {{"10.0.0.1", "Core", "Yes"}};
+    o.IdList = {{.IdNumber = " 13 ",
+                 .Name = "Router",
+                 .Listen = "Yes",
+                 .Token = "disk full",
+                 .Color = "255",
+                 .UseToken = "Yes",
+                 .Popup = "No"},
+                {.IdNumber = "5",
+                 .Name = "NOTICE",
+                 .Listen = "No",
+                 .Token = "",
+                 .Color = kWhite,
+                 .UseToken = "No",
+                 .Popup = "Yes"}};
+    o.IpList = {{.Address = "10.0.0.1", .Name = "Core", .Listen = "Yes"}};
     ASSERT_TRUE(SaveOptions(store, o));
     EXPECT_EQ(store.ReadValue(kIdKey, "5")->text, "NOTICE,No,,16777215,No,Yes");
     const Options back = Load();
@@ -136,7 +148,7 @@ TEST_F(SettingsStoreTest, MalformedRowEmptiesOnlyItsListAndSurvivesTheNextSave) 
     EXPECT_EQ(store.ReadValue(kIpKey, "10.0.0.1")->text, "Core Router,Yes");
     EXPECT_EQ(store.ValueNames(kIpKey).size(), 2u);
 
-    o.IpList = {{"10.0.0.3", "New", "Yes"}}; // edited: the list is written
+    o.IpList = {{.Address = "10.0.0.3", .Name = "New", .Listen = "Yes"}}; // edited: the list is written
     ASSERT_TRUE(SaveOptions(store, o));
     EXPECT_EQ(store.ValueNames(kIpKey), std::vector<std::string>{"10.0.0.3"});
 }
@@ -161,7 +173,7 @@ TEST_F(SettingsStoreTest, EmptyListLeavesNoSubKey) {
 TEST_F(SettingsStoreTest, SaveBlockedWritesNothingAndClearLeavesTheEmptyKey) {
     Options o = Load();
     o.General.Port = 999;
-    o.TokenList = {{"x", "Yes", "1", "No"}};
+    o.TokenList = {{.Token = "x", .UseToken = "Yes", .Color = "1", .Popup = "No"}};
     ASSERT_TRUE(SaveOptions(store, o));
     store.WriteText(kPlacementKey, "Visible", "1");
     ASSERT_TRUE(ClearOptions(store));
@@ -260,7 +272,10 @@ TEST_F(SqliteSettingsTest, KillDuringSaveLeavesOneWholeVersion) {
         Options o;
         o.General.Port = 1000 + v;
         for (int i = 0; i < 60; ++i)
-            o.TokenList.push_back({"t" + std::to_string(i), "Yes", std::to_string(v), "No"});
+            o.TokenList.push_back({.Token = "t" + std::to_string(i),
+                                   .UseToken = "Yes",
+                                   .Color = std::to_string(v),
+                                   .Popup = "No"});
         return o;
     };
     ASSERT_TRUE(SaveOptions(store, version(0)));

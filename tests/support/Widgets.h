@@ -6,6 +6,8 @@
 #include <QElapsedTimer>
 #include <QString>
 #include <QTableView>
+#include <QTimer>
+#include <gtest/gtest.h>
 
 #include <ostream>
 
@@ -41,6 +43,18 @@ template <typename Pred> bool WaitUntil(Pred pred, int ms = 5000) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
     return true;
+}
+
+// Runs the event loop until everything already queued has run, and what
+// that queued in turn, three rounds deep: a check that something did not
+// happen looks only once it would have. Never a fixed time.
+inline void Settle() {
+    for (int round = 0; round < 3; ++round) {
+        bool reached = false;
+        QTimer::singleShot(0, [&] { reached = true; });
+        if (!WaitUntil([&] { return reached; }))
+            ADD_FAILURE() << "the event loop did not come round within 5 s";
+    }
 }
 
 } // namespace qmtest

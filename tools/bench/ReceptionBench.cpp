@@ -13,9 +13,15 @@ Options FiftyOfEach() {
     Options o;
     for (int i = 0; i < 50; ++i) {
         const std::string n = std::to_string(i + 8);
-        o.IdList.push_back({n, "Id" + n, "Yes", "", "255", "No", "Yes"});
-        o.IpList.push_back({"10.0.1." + n, "Host" + n, "Yes"});
-        o.TokenList.push_back({"token-" + n, "Yes", "65280", "No"});
+        o.IdList.push_back({.IdNumber = n,
+                            .Name = "Id" + n,
+                            .Listen = "Yes",
+                            .Token = "",
+                            .Color = "255",
+                            .UseToken = "No",
+                            .Popup = "Yes"});
+        o.IpList.push_back({.Address = "10.0.1." + n, .Name = "Host" + n, .Listen = "Yes"});
+        o.TokenList.push_back({.Token = "token-" + n, .UseToken = "Yes", .Color = "65280", .Popup = "No"});
     }
     return o;
 }

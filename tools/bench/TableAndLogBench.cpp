@@ -51,7 +51,13 @@ void BM_LogAppend(benchmark::State& state) {
     Options options;
     options.General.LogDir = dir.Path().string();
     for (int i = 0; i < fileCount; ++i)
-        options.IdList.push_back({std::to_string(i), "Router" + std::to_string(i), "Yes", "", "255", "No", "Yes"});
+        options.IdList.push_back({.IdNumber = std::to_string(i),
+                                  .Name = "Router" + std::to_string(i),
+                                  .Listen = "Yes",
+                                  .Token = "",
+                                  .Color = "255",
+                                  .UseToken = "No",
+                                  .Popup = "Yes"});
     qmtest::FakeClock clock;
     clock.time = {2026, 12, 7, 21, 12, 19};
     SystemDayFiles files;
