@@ -10,7 +10,7 @@ namespace qm {
 
 struct Datagram {
     std::string_view bytes;
-    std::string_view fromIp; // dotted IPv4
+    std::string_view fromIp; // dotted IPv4, or IPv6 in RFC 5952 form
     int fromPort = 0;
     // Read off the socket at this moment: the stamp and the log day follow it,
     // however long the window took to come to the datagram.

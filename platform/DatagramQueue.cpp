@@ -1,5 +1,7 @@
 #include "platform/DatagramQueue.h"
 
+#include "platform/NetAddress.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -12,12 +14,13 @@ constexpr std::size_t kBlockBytes = 1 << 20;
 // Empty blocks kept for reuse, so a steady flow allocates nothing.
 constexpr std::size_t kSpareBlocks = 4;
 
+// The sender travels as text: an IPv6 address takes up to 45 characters.
 struct Header {
     std::uint32_t length;
     std::uint16_t port;
     std::uint8_t listening;
     std::uint8_t ipLength;
-    char ip[16];
+    char ip[kMaxAddressText];
     DateTime arrived;
 };
 

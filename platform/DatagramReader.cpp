@@ -113,7 +113,7 @@ void DatagramReader::Run(UdpSocket& socket) {
                 const auto slot = static_cast<std::size_t>(i);
                 const std::string_view data(batch.Slot(i), batch.length[slot]);
                 bytes += data.size();
-                if (queue_.Push(data, batch.fromIp[slot].data(), batch.fromPort[slot], arrived, listening))
+                if (queue_.Push(data, batch.FromIp(i), batch.fromPort[slot], arrived, listening))
                     queued = true;
                 else
                     ++drops;

@@ -1,76 +1,33 @@
 #include "platform/UdpSocket.h"
 
-#include "platform/SystemError.h"
+#include "platform/Sockets.h"
 
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 
 #ifdef _WIN32
 #include <winsock2.h>
 #include <ws2tcpip.h>
 using SocketLength = int;
-namespace {
-constexpr unsigned long long kClosed = INVALID_SOCKET;
-int LastError() {
-    return WSAGetLastError();
-}
-std::string ErrorText(int code) {
-    std::string s = qm::SystemErrorText(code);
-    if (s.rfind("system error ", 0) != 0) return s;
-    // Some systems (Wine among them) have no text for Winsock's codes.
-    switch (code) {
-    case WSAEADDRINUSE:
-        return "Address already in use";
-    case WSAEACCES:
-        return "Permission denied";
-    case WSAEADDRNOTAVAIL:
-        return "Address not available";
-    case WSAENOBUFS:
-        return "No buffer space available";
-    case WSAEMFILE:
-        return "Too many open sockets";
-    default:
-        return "Winsock error " + std::to_string(code);
-    }
-}
-bool WouldBlock(int code) {
-    return code == WSAEWOULDBLOCK;
-}
-struct WinsockUser {
-    WinsockUser() {
-        WSADATA data;
-        WSAStartup(MAKEWORD(2, 2), &data);
-    }
-    ~WinsockUser() { WSACleanup(); }
-};
-} // namespace
+using NativeSocket = SOCKET;
 #else
 #include <arpa/inet.h>
-#include <fcntl.h>
 #include <linux/sock_diag.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 using SocketLength = socklen_t;
-namespace {
-constexpr int kClosed = -1;
-int LastError() {
-    return errno;
-}
-std::string ErrorText(int code) {
-    return qm::SystemErrorText(code);
-}
-bool WouldBlock(int code) {
-    return code == EAGAIN || code == EWOULDBLOCK || code == EINTR;
-}
-int closesocket(int fd) {
-    return ::close(fd);
-}
-} // namespace
+using NativeSocket = int;
 #endif
 
 namespace qm {
+
+namespace {
+
+NativeSocket Native(long long handle) {
+    return static_cast<NativeSocket>(handle);
+}
+
+} // namespace
 
 ReceiveBatch::ReceiveBatch() : storage(static_cast<std::size_t>(kSlots) * UdpSocket::kMaxDatagram) {}
 
@@ -78,10 +35,8 @@ char* ReceiveBatch::Slot(int i) {
     return storage.data() + static_cast<std::size_t>(i) * UdpSocket::kMaxDatagram;
 }
 
-UdpSocket::UdpSocket() : handle_(kClosed) {
-#ifdef _WIN32
-    static WinsockUser winsock;
-#endif
+UdpSocket::UdpSocket() {
+    EnsureSockets();
 }
 
 UdpSocket::~UdpSocket() {
@@ -89,16 +44,16 @@ UdpSocket::~UdpSocket() {
 }
 
 bool UdpSocket::IsOpen() const {
-    return handle_ != kClosed;
+    return handle_ != -1;
 }
 
 long long UdpSocket::Handle() const {
-    return IsOpen() ? static_cast<long long>(handle_) : -1;
+    return handle_;
 }
 
 void UdpSocket::Close() {
-    if (IsOpen()) closesocket(handle_);
-    handle_ = kClosed;
+    CloseSocket(handle_);
+    handle_ = -1;
 }
 
 bool UdpSocket::CountsSystemDrops() {
@@ -114,7 +69,8 @@ std::optional<std::uint32_t> UdpSocket::SystemDrops() const {
     if (!IsOpen()) return std::nullopt;
     std::uint32_t info[SK_MEMINFO_VARS] = {};
     SocketLength len = sizeof info;
-    if (getsockopt(handle_, SOL_SOCKET, SO_MEMINFO, info, &len) != 0 || len <= SK_MEMINFO_DROPS * sizeof info[0])
+    if (getsockopt(Native(handle_), SOL_SOCKET, SO_MEMINFO, info, &len) != 0 ||
+        len <= SK_MEMINFO_DROPS * sizeof info[0])
         return std::nullopt;
     return info[SK_MEMINFO_DROPS];
 #else
@@ -122,80 +78,92 @@ std::optional<std::uint32_t> UdpSocket::SystemDrops() const {
 #endif
 }
 
-Result UdpSocket::Open(int port, int receiveBuffer) {
+Result UdpSocket::Open(int port, int receiveBuffer, Family family) {
     Close();
-    const auto fail = [&](const char* what) {
-        const int code = LastError();
+    family_ = family;
+    const std::string what = "UDP port " + std::to_string(port) + (family == Family::IPv6 ? " (IPv6)" : "");
+    const auto fail = [&](const char* doing) {
+        const int code = LastSocketError();
         Close();
-        return Result::Failed("UDP port " + std::to_string(port) + " cannot be " + what + ": " + ErrorText(code) + ".");
+        return Result::Failed(what + " cannot be " + doing + ": " + SocketErrorText(code) + ".");
     };
-    if (port < 0 || port > 65535)
-        return Result::Failed("UDP port " + std::to_string(port) + " is not a valid port number.");
+    if (port < 0 || port > 65535) return Result::Failed(what + " is not a valid port number.");
 
-    handle_ = socket(AF_INET, SOCK_DGRAM, 0);
-    if (!IsOpen()) return fail("opened");
+    const NativeSocket s = socket(family == Family::IPv6 ? AF_INET6 : AF_INET, SOCK_DGRAM, 0);
 #ifdef _WIN32
-    u_long nonBlocking = 1;
-    if (ioctlsocket(handle_, FIONBIO, &nonBlocking) != 0) return fail("opened");
+    if (s == INVALID_SOCKET) return fail("opened");
 #else
-    const int flags = fcntl(handle_, F_GETFL, 0);
-    if (flags < 0 || fcntl(handle_, F_SETFL, flags | O_NONBLOCK) != 0) return fail("opened");
-    fcntl(handle_, F_SETFD, FD_CLOEXEC);
+    if (s < 0) return fail("opened");
 #endif
+    handle_ = static_cast<long long>(s);
+    if (!SetNonBlocking(handle_)) return fail("opened");
     // A larger buffer absorbs bursts while the reader is held up; a smaller
     // grant than asked for is not an error.
     int size = receiveBuffer;
 #ifdef SO_RCVBUFFORCE
     const int forced = kForcedReceiveBuffer;
-    if (receiveBuffer != kReceiveBuffer ||
-        setsockopt(handle_, SOL_SOCKET, SO_RCVBUFFORCE, &forced, sizeof forced) != 0)
+    if (receiveBuffer != kReceiveBuffer || setsockopt(s, SOL_SOCKET, SO_RCVBUFFORCE, &forced, sizeof forced) != 0)
 #endif
-        setsockopt(handle_, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&size), sizeof size);
+        setsockopt(s, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&size), sizeof size);
 #ifdef SO_RXQ_OVFL
     const int on = 1;
-    setsockopt(handle_, SOL_SOCKET, SO_RXQ_OVFL, &on, sizeof on);
+    setsockopt(s, SOL_SOCKET, SO_RXQ_OVFL, &on, sizeof on);
 #endif
 
+    if (family == Family::IPv6) {
+        // IPv6 alone, said outright (Linux would take IPv4 too): the IPv4
+        // socket beside it hears those.
+        const int only = 1;
+        if (setsockopt(s, IPPROTO_IPV6, IPV6_V6ONLY, reinterpret_cast<const char*>(&only), sizeof only) != 0)
+            return fail("opened");
+        sockaddr_in6 local{};
+        local.sin6_family = AF_INET6;
+        local.sin6_port = htons(static_cast<unsigned short>(port));
+        local.sin6_addr = in6addr_any;
+        if (bind(s, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) return fail("listened on");
+        return {};
+    }
     sockaddr_in local{};
     local.sin_family = AF_INET;
     local.sin_port = htons(static_cast<unsigned short>(port));
     local.sin_addr.s_addr = htonl(INADDR_ANY);
-    if (bind(handle_, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0)
-        return fail("listened on");
+    if (bind(s, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) return fail("listened on");
     return {};
 }
 
 int UdpSocket::BoundPort() const {
     if (!IsOpen()) return 0;
-    sockaddr_in local{};
+    sockaddr_storage local{};
     SocketLength len = sizeof local;
-    if (getsockname(handle_, reinterpret_cast<sockaddr*>(&local), &len) != 0) return 0;
-    return ntohs(local.sin_port);
+    if (getsockname(Native(handle_), reinterpret_cast<sockaddr*>(&local), &len) != 0) return 0;
+    char text[kMaxAddressText + 1];
+    std::size_t length = 0;
+    int port = 0;
+    return AddressOf(reinterpret_cast<const sockaddr*>(&local), text, length, port) ? port : 0;
 }
 
 int UdpSocket::ReceiveBufferSize() const {
     if (!IsOpen()) return 0;
     int size = 0;
     SocketLength len = sizeof size;
-    if (getsockopt(handle_, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<char*>(&size), &len) != 0) return 0;
+    if (getsockopt(Native(handle_), SOL_SOCKET, SO_RCVBUF, reinterpret_cast<char*>(&size), &len) != 0) return 0;
     return size;
 }
 
 UdpSocket::Read UdpSocket::ReadDatagram(char* buffer, std::size_t size, std::size_t& length,
-                                        char (&fromIp)[16], int& fromPort) {
+                                        char (&fromIp)[kMaxAddressText + 1], std::size_t& fromIpLength,
+                                        int& fromPort) {
     length = 0;
-    fromIp[0] = '\0';
+    fromIpLength = 0;
     fromPort = 0;
     if (!IsOpen()) return Read::Error;
-    sockaddr_in from{};
+    sockaddr_storage from{};
     SocketLength fromLen = sizeof from;
-    const auto n =
-        recvfrom(handle_, buffer, static_cast<int>(size), 0, reinterpret_cast<sockaddr*>(&from), &fromLen);
-    if (n < 0) return WouldBlock(LastError()) ? Read::NoneWaiting : Read::Error;
+    const auto n = recvfrom(Native(handle_), buffer, static_cast<int>(size), 0, reinterpret_cast<sockaddr*>(&from),
+                            &fromLen);
+    if (n < 0) return WouldBlock(LastSocketError()) ? Read::NoneWaiting : Read::Error;
     length = static_cast<std::size_t>(n);
-    const auto* b = reinterpret_cast<const unsigned char*>(&from.sin_addr);
-    std::snprintf(fromIp, sizeof fromIp, "%u.%u.%u.%u", b[0], b[1], b[2], b[3]);
-    fromPort = ntohs(from.sin_port);
+    AddressOf(reinterpret_cast<const sockaddr*>(&from), fromIp, fromIpLength, fromPort);
     return Read::Datagram;
 }
 
@@ -205,7 +173,7 @@ UdpSocket::Read UdpSocket::ReadBatch(ReceiveBatch& batch) {
 #ifdef __linux__
     mmsghdr msgs[ReceiveBatch::kSlots]{};
     iovec iov[ReceiveBatch::kSlots];
-    sockaddr_in from[ReceiveBatch::kSlots]{};
+    sockaddr_storage from[ReceiveBatch::kSlots]{};
     // Room for the drop count the system adds to each datagram (SO_RXQ_OVFL).
     alignas(cmsghdr) char control[ReceiveBatch::kSlots][CMSG_SPACE(sizeof(std::uint32_t))];
     for (int i = 0; i < ReceiveBatch::kSlots; ++i) {
@@ -217,14 +185,14 @@ UdpSocket::Read UdpSocket::ReadBatch(ReceiveBatch& batch) {
         msgs[i].msg_hdr.msg_control = control[i];
         msgs[i].msg_hdr.msg_controllen = sizeof control[i];
     }
-    const int n = recvmmsg(handle_, msgs, ReceiveBatch::kSlots, MSG_DONTWAIT, nullptr);
-    if (n < 0) return WouldBlock(LastError()) ? Read::NoneWaiting : Read::Error;
+    const int n = recvmmsg(Native(handle_), msgs, ReceiveBatch::kSlots, MSG_DONTWAIT, nullptr);
+    if (n < 0) return WouldBlock(LastSocketError()) ? Read::NoneWaiting : Read::Error;
     for (int i = 0; i < n; ++i) {
-        batch.length[static_cast<std::size_t>(i)] = msgs[i].msg_len;
-        const auto* b = reinterpret_cast<const unsigned char*>(&from[i].sin_addr);
-        std::snprintf(batch.fromIp[static_cast<std::size_t>(i)].data(), 16, "%u.%u.%u.%u", b[0], b[1], b[2],
-                      b[3]);
-        batch.fromPort[static_cast<std::size_t>(i)] = ntohs(from[i].sin_port);
+        const auto slot = static_cast<std::size_t>(i);
+        batch.length[slot] = msgs[i].msg_len;
+        char text[kMaxAddressText + 1];
+        AddressOf(reinterpret_cast<const sockaddr*>(&from[i]), text, batch.fromIpLength[slot], batch.fromPort[slot]);
+        std::memcpy(batch.fromIp[slot].data(), text, batch.fromIpLength[slot]);
         for (cmsghdr* c = CMSG_FIRSTHDR(&msgs[i].msg_hdr); c; c = CMSG_NXTHDR(&msgs[i].msg_hdr, c)) {
             if (c->cmsg_level != SOL_SOCKET || c->cmsg_type != SO_RXQ_OVFL) continue;
             std::uint32_t drops = 0;
@@ -236,14 +204,16 @@ UdpSocket::Read UdpSocket::ReadBatch(ReceiveBatch& batch) {
     return n > 0 ? Read::Datagram : Read::NoneWaiting;
 #else
     for (int i = 0; i < ReceiveBatch::kSlots; ++i) {
-        char ip[16];
-        std::size_t length = 0;
+        const auto slot = static_cast<std::size_t>(i);
+        char ip[kMaxAddressText + 1];
+        std::size_t length = 0, ipLength = 0;
         int port = 0;
-        const Read r = ReadDatagram(batch.Slot(i), kMaxDatagram, length, ip, port);
+        const Read r = ReadDatagram(batch.Slot(i), kMaxDatagram, length, ip, ipLength, port);
         if (r != Read::Datagram) return batch.count > 0 ? Read::Datagram : r;
-        batch.length[static_cast<std::size_t>(i)] = length;
-        std::memcpy(batch.fromIp[static_cast<std::size_t>(i)].data(), ip, sizeof ip);
-        batch.fromPort[static_cast<std::size_t>(i)] = port;
+        batch.length[slot] = length;
+        std::memcpy(batch.fromIp[slot].data(), ip, ipLength);
+        batch.fromIpLength[slot] = ipLength;
+        batch.fromPort[slot] = port;
         ++batch.count;
     }
     return Read::Datagram;

@@ -1,8 +1,9 @@
-// A non-blocking IPv4 UDP socket that only receives. Qt-free: the thread that
-// reads it is DatagramReader, the Qt side that hands datagrams to the window
-// is TNMUDP.
+// A non-blocking UDP socket that only receives, on every local address of
+// one family (IPv4, or IPv6 alone). Qt-free: the thread that reads it is
+// DatagramReader, the Qt side that hands datagrams to the window is TNMUDP.
 #pragma once
 
+#include "platform/NetAddress.h"
 #include "platform/Result.h"
 
 #include <array>
@@ -20,18 +21,23 @@ struct ReceiveBatch {
     ReceiveBatch();
     std::vector<char> storage; // kSlots slots of kMaxDatagram bytes
     std::array<std::size_t, kSlots> length{};
-    std::array<std::array<char, 16>, kSlots> fromIp{};
+    // The senders as text (dotted IPv4, or RFC 5952 IPv6).
+    std::array<std::array<char, kMaxAddressText + 1>, kSlots> fromIp{};
+    std::array<std::size_t, kSlots> fromIpLength{};
     std::array<int, kSlots> fromPort{};
     int count = 0;
     // What the system last said it dropped on this socket for want of room
     // in its receive buffer, in all (Linux, SO_RXQ_OVFL); unset elsewhere.
     std::optional<std::uint32_t> systemDrops;
     char* Slot(int i);
+    std::string_view FromIp(int i) const {
+        return {fromIp[static_cast<std::size_t>(i)].data(), fromIpLength[static_cast<std::size_t>(i)]};
+    }
 };
 
 class UdpSocket {
 public:
-    // Large enough for any UDP datagram over IPv4.
+    // Large enough for any UDP datagram.
     static constexpr std::size_t kMaxDatagram = 65535;
     // Asked for at open; the kernel may double it up to its cap.
     static constexpr int kReceiveBuffer = 4 * 1024 * 1024;
@@ -44,12 +50,14 @@ public:
     UdpSocket(const UdpSocket&) = delete;
     UdpSocket& operator=(const UdpSocket&) = delete;
 
-    // Binds to every local IPv4 address on `port` (0 picks a free one); a
-    // failure says why for the operator. `receiveBuffer` other than the
-    // default is asked for as it is (tests use a tiny one).
-    Result Open(int port, int receiveBuffer = kReceiveBuffer);
+    // Binds to every local address of `family` on `port` (0 picks a free
+    // one); an IPv6 socket takes IPv6 alone. A failure says why for the
+    // operator. `receiveBuffer` other than the default is asked for as it is
+    // (tests use a tiny one).
+    Result Open(int port, int receiveBuffer = kReceiveBuffer, Family family = Family::IPv4);
     void Close();
     bool IsOpen() const;
+    Family SocketFamily() const { return family_; }
     // The native handle, for waiting on it; -1 when closed.
     long long Handle() const;
     int BoundPort() const;
@@ -63,19 +71,16 @@ public:
     std::optional<std::uint32_t> SystemDrops() const;
 
     enum class Read { Datagram, NoneWaiting, Error };
-    // Reads one waiting datagram into `buffer`. `fromIp` gets the sender as
-    // dotted text (at most 15 characters and a NUL).
-    Read ReadDatagram(char* buffer, std::size_t size, std::size_t& length, char (&fromIp)[16], int& fromPort);
+    // Reads one waiting datagram into `buffer`, the sender as text into `fromIp`.
+    Read ReadDatagram(char* buffer, std::size_t size, std::size_t& length, char (&fromIp)[kMaxAddressText + 1],
+                      std::size_t& fromIpLength, int& fromPort);
     // Reads as many waiting datagrams as the batch holds, in arrival order,
     // in one system call where the platform has one (recvmmsg).
     Read ReadBatch(ReceiveBatch& batch);
 
 private:
-#ifdef _WIN32
-    unsigned long long handle_;
-#else
-    int handle_;
-#endif
+    long long handle_ = -1;
+    Family family_ = Family::IPv4;
 };
 
 } // namespace qm

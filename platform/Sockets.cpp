@@ -1,0 +1,122 @@
+#include "platform/Sockets.h"
+
+#include "platform/SystemError.h"
+
+#include <cerrno>
+#include <cstring>
+
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
+
+namespace qm {
+
+#ifdef _WIN32
+
+void EnsureSockets() {
+    struct WinsockUser {
+        WinsockUser() {
+            WSADATA data;
+            WSAStartup(MAKEWORD(2, 2), &data);
+        }
+        ~WinsockUser() { WSACleanup(); }
+    };
+    static WinsockUser winsock;
+}
+
+int LastSocketError() {
+    return WSAGetLastError();
+}
+
+std::string SocketErrorText(int code) {
+    std::string s = SystemErrorText(code);
+    if (s.rfind("system error ", 0) != 0) return s;
+    // Some systems (Wine among them) have no text for Winsock's codes.
+    switch (code) {
+    case WSAEADDRINUSE:
+        return "Address already in use";
+    case WSAEACCES:
+        return "Permission denied";
+    case WSAEADDRNOTAVAIL:
+        return "Address not available";
+    case WSAENOBUFS:
+        return "No buffer space available";
+    case WSAEMFILE:
+        return "Too many open sockets";
+    case WSAEAFNOSUPPORT:
+        return "Address family not supported";
+    default:
+        return "Winsock error " + std::to_string(code);
+    }
+}
+
+bool WouldBlock(int code) {
+    return code == WSAEWOULDBLOCK;
+}
+
+void CloseSocket(long long handle) {
+    if (handle != -1) closesocket(static_cast<SOCKET>(handle));
+}
+
+bool SetNonBlocking(long long handle) {
+    u_long nonBlocking = 1;
+    return ioctlsocket(static_cast<SOCKET>(handle), FIONBIO, &nonBlocking) == 0;
+}
+
+#else
+
+void EnsureSockets() {}
+
+int LastSocketError() {
+    return errno;
+}
+
+std::string SocketErrorText(int code) {
+    return SystemErrorText(code);
+}
+
+bool WouldBlock(int code) {
+    return code == EAGAIN || code == EWOULDBLOCK || code == EINTR;
+}
+
+void CloseSocket(long long handle) {
+    if (handle >= 0) ::close(static_cast<int>(handle));
+}
+
+bool SetNonBlocking(long long handle) {
+    const int fd = static_cast<int>(handle);
+    const int flags = fcntl(fd, F_GETFL, 0);
+    if (flags < 0 || fcntl(fd, F_SETFL, flags | O_NONBLOCK) != 0) return false;
+    fcntl(fd, F_SETFD, FD_CLOEXEC);
+    return true;
+}
+
+#endif
+
+bool AddressOf(const sockaddr* address, char (&text)[kMaxAddressText + 1], std::size_t& length, int& port) {
+    if (address->sa_family == AF_INET) {
+        sockaddr_in in{};
+        std::memcpy(&in, address, sizeof in);
+        length = FormatAddress(reinterpret_cast<const unsigned char*>(&in.sin_addr), 4, text);
+        port = ntohs(in.sin_port);
+        return true;
+    }
+    if (address->sa_family == AF_INET6) {
+        sockaddr_in6 in6{};
+        std::memcpy(&in6, address, sizeof in6);
+        length = FormatAddress(reinterpret_cast<const unsigned char*>(&in6.sin6_addr), 16, text);
+        port = ntohs(in6.sin6_port);
+        return true;
+    }
+    length = 0;
+    port = 0;
+    return false;
+}
+
+} // namespace qm

@@ -1,0 +1,25 @@
+// What the socket code of both systems shares: the last error and its text,
+// "would block", closing, non-blocking mode, and an address's text. Only the
+// platform's socket sources include it.
+#pragma once
+
+#include "platform/NetAddress.h"
+
+#include <cstddef>
+#include <string>
+
+struct sockaddr;
+
+namespace qm {
+
+// Winsock is started for the program's life on Windows; nothing elsewhere.
+void EnsureSockets();
+int LastSocketError();
+std::string SocketErrorText(int code);
+bool WouldBlock(int code);
+void CloseSocket(long long handle);
+bool SetNonBlocking(long long handle);
+// The text and port of an IPv4 or IPv6 socket address; false for another family.
+bool AddressOf(const sockaddr* address, char (&text)[kMaxAddressText + 1], std::size_t& length, int& port);
+
+} // namespace qm

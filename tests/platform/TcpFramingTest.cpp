@@ -1,0 +1,103 @@
+// Syslog over TCP, framed as RFC 6587 says, however the stream is cut into
+// segments; hostile counts and over-long frames never desynchronise it.
+#include "platform/TcpFraming.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace qm;
+
+namespace {
+
+struct Framed {
+    std::vector<std::string> messages;
+    int cut = 0;
+};
+
+// The stream fed in segments as a connection reads it: `cuts` are the
+// positions where a segment ends; then the connection closes.
+Framed Frame(const std::string& stream, const std::vector<std::size_t>& cuts = {}) {
+    TcpFramer framer;
+    Framed out;
+    std::string buffered;
+    std::size_t from = 0;
+    const auto drain = [&](bool closed) {
+        for (;;) {
+            const TcpFramer::Step step = framer.Next(buffered, closed);
+            if (step.hasMessage) out.messages.emplace_back(step.message);
+            if (step.cut) ++out.cut;
+            if (!step.hasMessage && step.consumed == 0) break;
+            buffered.erase(0, step.consumed);
+            if (closed && buffered.empty() && !step.hasMessage) break;
+        }
+    };
+    for (std::size_t cut : cuts) {
+        buffered += stream.substr(from, cut - from);
+        from = cut;
+        drain(false);
+    }
+    buffered += stream.substr(from);
+    drain(false);
+    drain(true);
+    return out;
+}
+
+using namespace std::string_literals;
+
+// The digits of a line ("2026-12-06") are its own when no space follows them.
+const std::string kStream = "22 <13>app: counted first"
+                            "<14>app: by LF\n"
+                            "2026-12-06 starts with digits\r\n"
+                            "5 <13>x"
+                            "<15>app: by NUL\0"s
+                            "11 hello world";
+
+using Messages = std::vector<std::string>;
+
+TEST(TcpFraming, BothFramingsAtEverySegmentBoundary) {
+    const Messages expected = {"<13>app: counted first", "<14>app: by LF", "2026-12-06 starts with digits", "<13>x",
+                               "<15>app: by NUL", "hello world"};
+    EXPECT_EQ(Frame(kStream).messages, expected);
+    for (std::size_t cut = 1; cut < kStream.size(); ++cut)
+        EXPECT_EQ(Frame(kStream, {cut}).messages, expected) << "cut at " << cut;
+    // Every byte a segment of its own.
+    std::vector<std::size_t> everyByte;
+    for (std::size_t i = 1; i < kStream.size(); ++i)
+        everyByte.push_back(i);
+    EXPECT_EQ(Frame(kStream, everyByte).messages, expected);
+}
+
+TEST(TcpFraming, TheSendersCloseHandsOnWhatCame) {
+    EXPECT_EQ(Frame("40 <13>app: only half").messages, Messages{"<13>app: only half"});
+    EXPECT_EQ(Frame("<13>app: no LF yet").messages, Messages{"<13>app: no LF yet"});
+    EXPECT_EQ(Frame("12").messages, Messages{"12"}); // undecided digits: the message itself
+    EXPECT_EQ(Frame("").messages, Messages{});
+}
+
+TEST(TcpFraming, HostileCountsAndOverLongFramesAreCutAndSkipped) {
+    // A count past any message resynchronises at the next LF.
+    Framed f = Frame("99999 never handed on\n12 real message");
+    EXPECT_EQ(f.messages, Messages{"real message"});
+    EXPECT_EQ(f.cut, 1);
+    // A count that lies about the message only takes the bytes it names.
+    EXPECT_EQ(Frame("3 abcdef\n").messages, (Messages{"abc", "def"}));
+    // Six digits are no count: the line is the message.
+    EXPECT_EQ(Frame("123456 x\n").messages, Messages{"123456 x"});
+    EXPECT_EQ(Frame("0 zero\n").messages, Messages{"0 zero"});
+    // An LF frame longer than a datagram is cut there, the rest dropped.
+    const std::string huge(TcpFramer::kMaxMessage + 10000, 'x');
+    f = Frame(huge + "\nnext\n");
+    ASSERT_EQ(f.messages.size(), 2u);
+    EXPECT_EQ(f.messages[0].size(), TcpFramer::kMaxMessage);
+    EXPECT_EQ(f.messages[1], "next");
+    EXPECT_EQ(f.cut, 1);
+    // The longest message, exactly, both ways.
+    const std::string longest(TcpFramer::kMaxMessage, 'y');
+    f = Frame(std::to_string(longest.size()) + " " + longest + longest + "\r\n");
+    EXPECT_EQ(f.messages, (Messages{longest, longest}));
+    EXPECT_EQ(f.cut, 0);
+}
+
+} // namespace
