@@ -1,7 +1,7 @@
 #include "app/ReceptionHealthView.h"
 
 #include "app/unitStatistics.h"
-#include "platform/qt/TNMUDP.h"
+#include "platform/qt/Listeners.h"
 #include "reception/Reception.h"
 
 #include <QAction>
@@ -11,8 +11,8 @@
 
 namespace qm {
 
-ReceptionHealthView::ReceptionHealthView(const Reception& reception, const TNMUDP& receiver, QWidget* window)
-    : QObject(window), reception_(reception), receiver_(receiver), window_(window),
+ReceptionHealthView::ReceptionHealthView(const Reception& reception, const Listeners& listeners, QWidget* window)
+    : QObject(window), reception_(reception), listeners_(listeners), window_(window),
       actStatistics_(new QAction("Reception stat&istics", window)), panel_(new QLabel("0 msg/s")),
       sinceSample_(std::make_unique<QElapsedTimer>()) {
     actStatistics_->setObjectName("actStatistics");
@@ -36,15 +36,28 @@ ReceptionHealthView::~ReceptionHealthView() = default;
 ReceptionHealth ReceptionHealthView::Health() const {
     ReceptionHealth health;
     health.counts = reception_.Counts();
-    health.reader = receiver_.Counts();
+    health.listeners = listeners_.Counts();
+    // The totals of every listener; the system's drops where any says.
+    for (const ListenerCounts& l : health.listeners) {
+        health.reader.received += l.received;
+        health.reader.bytes += l.bytes;
+        health.reader.queueDrops += l.queueDrops;
+        if (l.systemDrops) health.reader.systemDrops = health.reader.systemDrops.value_or(0) + *l.systemDrops;
+    }
+    const TcpCounts tcp = listeners_.Tcp();
+    health.connections = tcp.connections;
+    for (const TcpListenerCounts& l : tcp.listeners) {
+        health.refusedConnections += l.refused;
+        health.cutMessages += l.cut;
+    }
     health.rate = rate_.Rate();
     health.peakRate = rate_.Peak();
-    health.receiveBuffer = receiver_.ReceiveBufferSize();
+    health.receiveBuffer = listeners_.Udp().ReceiveBufferSize();
     return health;
 }
 
 void ReceptionHealthView::Sample() {
-    rate_.Sample(receiver_.Counts().received, static_cast<double>(sinceSample_->restart()) / 1000.0);
+    rate_.Sample(listeners_.Received(), static_cast<double>(sinceSample_->restart()) / 1000.0);
     panel_->setText(HealthPanelText(Health()));
     Refresh();
 }

@@ -20,13 +20,13 @@ class QWidget;
 namespace qm {
 
 class Reception;
-class TNMUDP;
+class Listeners;
 class TfrmStatistics;
 
 class ReceptionHealthView : public QObject {
     Q_OBJECT
 public:
-    ReceptionHealthView(const Reception& reception, const TNMUDP& receiver, QWidget* window);
+    ReceptionHealthView(const Reception& reception, const Listeners& listeners, QWidget* window);
     ~ReceptionHealthView() override;
 
     // View, "Reception statistics".
@@ -46,7 +46,7 @@ private:
     void Open();
 
     const Reception& reception_;
-    const TNMUDP& receiver_;
+    const Listeners& listeners_;
     QWidget* window_;
     QAction* actStatistics_;
     QLabel* panel_;

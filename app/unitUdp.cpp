@@ -12,7 +12,7 @@
 #include "platform/FreeMemory.h"
 #include "platform/qt/BoxGate.h"
 #include "platform/qt/DisplayText.h"
-#include "platform/qt/TNMUDP.h"
+#include "platform/qt/Listeners.h"
 #include "reception/qt/ProcessGrid.h"
 #include "reception/qt/TableRowsModel.h"
 #include "settings/SettingsStore.h"
@@ -63,10 +63,10 @@ TfrmUDP::TfrmUDP(MainWindowServices services, QWidget* parent)
     resize(504, 337);
     setMinimumSize(430, 330);
 
-    oUdp = new TNMUDP(services_.clock, this);
-    oUdp->setObjectName("oUdp");
-    oUdp->OnDataReceived = [this](const Datagram& d) { oUdpDataReceived(d); };
-    oUdp->OnRunEnded = [this] { oUdpRunEnded(); };
+    // Every listener's messages come to the same handler.
+    listeners_ = new Listeners(services_.clock, this);
+    oUdp = &listeners_->Udp();
+    listeners_->SetHandlers([this](const Datagram& d) { oUdpDataReceived(d); }, [this] { oUdpRunEnded(); });
 
     sizer_ = std::make_unique<IncrementalColumnSizer>();
     BuildActions();
@@ -107,6 +107,10 @@ void TfrmUDP::StartUp() {
             ReportError(DisplayText(bound.error) + (options_.General.Port < 1024
                                                   ? " Ports below 1024 need privileges; see the README."
                                                   : ""));
+        // TCP and IPv6, when the operator asked for them, each on its own.
+        for (const std::string& failure : listeners_->StartMore(
+                 {options_.General.Port, options_.Network.TcpPort, options_.Network.IPv6}))
+            ReportError(DisplayText(failure));
     }
     options_.UserDate = services_.clock.Now();
     SetTitle();
@@ -142,7 +146,7 @@ void TfrmUDP::actStartProcessExecute() {
         }
     }
     listening_ = ui->actStartProcess->isChecked();
-    oUdp->SetListening(listening_);
+    listeners_->SetListening(listening_);
     ui->tabMessPage->setCurrentIndex(PageProcess);
     SetTitle();
 }

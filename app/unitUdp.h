@@ -32,6 +32,7 @@ class OptionsTransfer;
 class PlacementStore;
 class ProcessTableModel;
 class ReceptionHealthView;
+class Listeners;
 class TNMUDP;
 
 // What the window is given rather than finds for itself.
@@ -144,7 +145,8 @@ private:
     std::unique_ptr<Ui> ui;
     // Every box goes through it: one at a time, none lost.
     BoxGate* boxes_;
-    TNMUDP* oUdp = nullptr;
+    Listeners* listeners_ = nullptr;
+    TNMUDP* oUdp = nullptr; // the defined receiver: UDP on IPv4
     ProcessTableModel* processModel_ = nullptr;
     LogViewerModel* viewerModel_ = nullptr;
     std::unique_ptr<IncrementalColumnSizer> sizer_;

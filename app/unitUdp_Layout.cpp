@@ -348,7 +348,7 @@ void TfrmUDP::ConnectCommands() {
 
 void TfrmUDP::BuildFeatures() {
     find_ = new FindInTables(ui->grdProcess, ui->grdViewer, ui->tabMessPage, processModel_, this);
-    health_ = new ReceptionHealthView(*reception_, *oUdp, this);
+    health_ = new ReceptionHealthView(*reception_, *listeners_, this);
     statusBar()->addPermanentWidget(health_->Panel());
     connect(health_, &ReceptionHealthView::AddToList, this,
             [this](TfrmOptions::Page page, const std::string& value) { OpenOptionsDialog(page, value); });

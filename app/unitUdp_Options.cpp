@@ -2,7 +2,7 @@
 #include "app/ReceptionHealthView.h"
 #include "app/unitUdp_Ui.h"
 #include "platform/qt/BoxGate.h"
-#include "platform/qt/TNMUDP.h"
+#include "platform/qt/Listeners.h"
 
 #include <QListWidget>
 #include <QTableView>
@@ -10,11 +10,12 @@
 namespace qm {
 
 void TfrmUDP::OpenOptionsDialog(TfrmOptions::Page page, const std::optional<std::string>& newRow) {
-    // A changed port is bound at OK, before anything is taken over; a port
-    // that cannot be listened on leaves the dialog open and the old one bound.
-    const auto bindPort = [this](int port) -> Result {
+    // Changed ports and the IPv6 choice are bound at OK, before anything is
+    // taken over; one that cannot be listened on leaves the dialog open and
+    // every listener as it was.
+    const auto bindPort = [this](int port, const NetworkOptions& network) -> Result {
         if (!services_.bindReceiver) return {};
-        return oUdp->SetLocalPort(port);
+        return listeners_->Change({port, network.TcpPort, network.IPv6});
     };
     TfrmOptions dialog(options_, ui->clbIDFilter->currentRow(), ui->clbIPFilter->currentRow(),
                        *boxes_, bindPort, this);
@@ -30,6 +31,7 @@ void TfrmUDP::ApplyOptions(const OptionsEdit& edit) {
     // it (a failure there shuts down), the IP list, the tokens, the filter
     // explorer, the title.
     options_.General = edit.General;
+    options_.Network = edit.Network;
     options_.UseUserDate = edit.UseUserDate;
     options_.UserDate = edit.UserDate;
     options_.IdList = edit.IdList;

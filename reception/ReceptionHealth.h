@@ -3,10 +3,13 @@
 #pragma once
 
 #include "platform/DatagramReader.h"
+#include "platform/ListenerCounts.h"
+#include "platform/TcpReader.h"
 #include "reception/Reception.h"
 
 #include <algorithm>
 #include <cstdint>
+#include <vector>
 
 namespace qm {
 
@@ -31,7 +34,13 @@ private:
 
 struct ReceptionHealth {
     ReceptionCounts counts;
+    // All the listeners together: what they read, what was dropped.
     ReaderCounts reader;
+    // Each listener on its own, and the TCP connections open now.
+    std::vector<ListenerCounts> listeners;
+    std::vector<TcpConnection> connections;
+    std::uint64_t refusedConnections = 0;
+    std::uint64_t cutMessages = 0;
     double rate = 0;     // datagrams a second, over the last second
     double peakRate = 0;
     int receiveBuffer = 0; // bytes the system granted the socket

@@ -83,6 +83,15 @@ constexpr bool GeneralFieldsAreWellFormed() {
 }
 static_assert(GeneralFieldsAreWellFormed(), "each export line holds one option; each option one kind of value");
 
+// The listeners beyond the defined UDP port on IPv4, off unless the operator
+// asks: kept in a sub-key of their own (Network), so that the defined General
+// key and its export lines stay as they are.
+struct NetworkOptions {
+    std::int32_t TcpPort = 0; // 0: no TCP; else 1 to 65535
+    bool IPv6 = false;         // UDP (and TCP) on IPv6 too
+    bool operator==(const NetworkOptions&) const = default;
+};
+
 // List fields are text, exactly as the option grids show them.
 struct IdEntry {
     std::string IdNumber;
@@ -109,6 +118,7 @@ struct TokenEntry {
 
 struct Options {
     GeneralOptions General;
+    NetworkOptions Network;
     std::vector<IdEntry> IdList;
     std::vector<IpEntry> IpList;
     std::vector<TokenEntry> TokenList;

@@ -62,6 +62,17 @@ std::string BuildExportFile(const Options& o) {
     Separator(out);
     for (const TokenEntry& e : o.TokenList)
         Value(out, e.Token, TokenListRow(e));
+    // The listeners beyond the defined ones, in a section of their own after
+    // them, and only what differs from the defaults: an operator who never
+    // touched them exports what the defined format holds, byte for byte.
+    const NetworkOptions defaults;
+    if (o.Network != defaults) {
+        Separator(out);
+        Line(out, std::string(kRoot) + "\\Network]");
+        Separator(out);
+        if (o.Network.TcpPort != defaults.TcpPort) Value(out, "TcpPort", std::to_string(o.Network.TcpPort));
+        if (o.Network.IPv6 != defaults.IPv6) Bool(out, "IPv6", o.Network.IPv6);
+    }
     return out;
 }
 

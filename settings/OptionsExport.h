@@ -9,7 +9,8 @@
 namespace qm {
 
 // Every line ends in CR LF; a separator line is one CR, so it stands in the
-// file as CR CR LF. Nothing follows the last token line.
+// file as CR CR LF. Nothing follows the last token line but, when they differ
+// from their defaults, the network options in a section of their own.
 std::string BuildExportFile(const Options& options);
 
 } // namespace qm

@@ -11,16 +11,16 @@ namespace {
 
 // A bool or integer: text holding a whole number, or a 32-bit number.
 // Anything else, or nothing, gives the default.
-std::int32_t ReadNumber(KeyStore& store, const char* name, std::int32_t fallback) {
-    const std::optional<RegValue> value = store.ReadValue(kGeneralKey, name);
+std::int32_t ReadNumber(KeyStore& store, const char* name, std::int32_t fallback, const char* key = kGeneralKey) {
+    const std::optional<RegValue> value = store.ReadValue(key, name);
     if (!value) return fallback;
     if (value->type == ValueType::Dword) return static_cast<std::int32_t>(value->number);
     if (value->type == ValueType::Text) return ParseInt32(value->text).value_or(fallback);
     return fallback;
 }
 
-bool ReadBool(KeyStore& store, const char* name, bool fallback) {
-    return ReadNumber(store, name, fallback ? 1 : 0) != 0;
+bool ReadBool(KeyStore& store, const char* name, bool fallback, const char* key = kGeneralKey) {
+    return ReadNumber(store, name, fallback ? 1 : 0, key) != 0;
 }
 
 // Reads a list sub-key. Returns false when a row has the wrong number of
@@ -47,17 +47,17 @@ bool ReadList(KeyStore& store, const char* key, std::size_t fieldCount, const ch
     return true;
 }
 
-void WriteBool(KeyStore& store, const char* name, bool value) {
-    store.WriteText(kGeneralKey, name, value ? "1" : "0");
+void WriteBool(KeyStore& store, const char* name, bool value, const char* key = kGeneralKey) {
+    store.WriteText(key, name, value ? "1" : "0");
 }
 
 // A number that already exists as text (an imported file leaves it so) stays text.
-void WriteNumber(KeyStore& store, const char* name, std::int32_t value) {
-    const std::optional<RegValue> existing = store.ReadValue(kGeneralKey, name);
+void WriteNumber(KeyStore& store, const char* name, std::int32_t value, const char* key = kGeneralKey) {
+    const std::optional<RegValue> existing = store.ReadValue(key, name);
     if (existing && existing->type == ValueType::Text)
-        store.WriteText(kGeneralKey, name, std::to_string(value));
+        store.WriteText(key, name, std::to_string(value));
     else
-        store.WriteDword(kGeneralKey, name, static_cast<std::uint32_t>(value));
+        store.WriteDword(key, name, static_cast<std::uint32_t>(value));
 }
 
 template <typename Entry, typename KeyOf, typename RowOf>
@@ -103,6 +103,11 @@ Result LoadOptions(KeyStore& store, Options& options) {
             }
         }
 
+        // A stored TCP port out of range (an import can store anything) is no TCP.
+        const std::int32_t tcp = ReadNumber(store, "TcpPort", 0, kNetworkKey);
+        loaded.Network.TcpPort = tcp >= 1 && tcp <= 65535 ? tcp : 0;
+        loaded.Network.IPv6 = ReadBool(store, "IPv6", false, kNetworkKey);
+
         using Fields = std::vector<std::string>;
         loaded.IdListUnreadable = !ReadList(store, kIdKey, 6, kDefaultIdRow, loaded.IdList,
                                             [](IdEntry& e, const std::string& name, Fields& f) {
@@ -123,6 +128,7 @@ Result LoadOptions(KeyStore& store, Options& options) {
     // nothing of what was read.
     if (!keyExists) (void)InTransaction(store, [&] { store.CreateKey(kSettingsKey); });
     options.General = std::move(loaded.General);
+    options.Network = loaded.Network;
     options.IdList = std::move(loaded.IdList);
     options.IpList = std::move(loaded.IpList);
     options.TokenList = std::move(loaded.TokenList);
@@ -143,6 +149,9 @@ Result SaveOptions(KeyStore& store, const Options& options) {
             if (f.number) WriteNumber(store, f.name, g.*f.number);
             if (f.text) store.WriteText(kGeneralKey, f.name, g.*f.text);
         }
+        store.CreateKey(kNetworkKey);
+        WriteNumber(store, "TcpPort", options.Network.TcpPort, kNetworkKey);
+        WriteBool(store, "IPv6", options.Network.IPv6, kNetworkKey);
 
         WriteList(
             store, kIdKey, options.IdList, options.IdListUnreadable,
@@ -158,7 +167,7 @@ Result SaveOptions(KeyStore& store, const Options& options) {
 
 Result ClearOptions(KeyStore& store) {
     return InTransaction(store, [&] {
-        for (const char* key : {kGeneralKey, kIdKey, kIpKey, kTokenKey, kPlacementKey})
+        for (const char* key : {kGeneralKey, kNetworkKey, kIdKey, kIpKey, kTokenKey, kPlacementKey})
             store.DeleteTree(key);
         store.CreateKey(kSettingsKey);
     });

@@ -45,6 +45,7 @@ TfrmOptions::TfrmOptions(const Options& options, int idRow, int ipRow, DialogSer
     ui->tabPage->addTab(ui->ipPage, "IP Listing ");
     ui->tabPage->addTab(ui->tokenPage, "Token Listing");
     ui->tabPage->addTab(BuildSetDatePage(), "Set Date");
+    ui->tabPage->addTab(BuildNetworkPage(), "Network");
 
     // The row limit field fills the gap of blanks in its label, measured in
     // the font the label has now that it sits in the dialog.
@@ -142,6 +143,11 @@ void TfrmOptions::FillControls() {
     ui->edtLimitRows->setText(QString::number(g.LimitRows));
     const DateTime& d = options_.UserDate;
     ui->dtpDate->setSelectedDate(QDate(d.year, d.month, d.day));
+    const NetworkOptions& n = options_.Network;
+    ui->chkTcp->setChecked(n.TcpPort > 0);
+    ui->edtTcpPort->setText(n.TcpPort > 0 ? QString::number(n.TcpPort) : QString());
+    ui->edtTcpPort->setEnabled(n.TcpPort > 0);
+    ui->chkIPv6->setChecked(n.IPv6);
 }
 
 void TfrmOptions::SelectPage(Page page) {
@@ -156,7 +162,7 @@ void TfrmOptions::AddRowHolding(Page page, const std::string& value) {
 }
 
 void TfrmOptions::tabPageChange(int page) {
-    ui->labHint->setVisible(page != PageGeneral);
+    ui->labHint->setVisible(page != PageGeneral && page != PageNetwork);
     if (ListPage* list = ui->CurrentList()) list->Entered();
 }
 
@@ -195,10 +201,14 @@ bool TfrmOptions::TakeOver() {
         ShowErrorBox(dialogs_, this, kLimitRange);
         return false;
     }
+    NetworkOptions network;
+    network.IPv6 = ui->chkIPv6->isChecked();
+    if (ui->chkTcp->isChecked() && !TakeNumber(ui->edtTcpPort->text(), 1, 65535, network.TcpPort, kTcpPortRange))
+        return false;
     // The title never names a port that is not listened on: a changed port
-    // is bound now, and a refusal keeps the old one.
-    if (port != options_.General.Port && bindPort_) {
-        if (const Result bound = bindPort_(port); !bound) {
+    // (or IPv6 choice) is bound now, and a refusal keeps the old ones.
+    if ((port != options_.General.Port || network != options_.Network) && bindPort_) {
+        if (const Result bound = bindPort_(port, network); !bound) {
             ShowErrorBox(dialogs_, this, DisplayText(bound.error));
             return false;
         }
@@ -206,6 +216,7 @@ bool TfrmOptions::TakeOver() {
 
     OptionsEdit& e = edit_;
     e.General = options_.General;
+    e.Network = network;
     GeneralOptions& g = e.General;
     g.StayOnTop = ui->chkStayOnTop->isChecked();
     g.CloseToSysTray = ui->chkCloseToSysTray->isChecked();

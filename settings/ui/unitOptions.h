@@ -25,6 +25,7 @@ class TokenListPage;
 // Everything OK takes over, in the order the window applies it.
 struct OptionsEdit {
     GeneralOptions General;
+    NetworkOptions Network;
     bool UseUserDate = false;
     DateTime UserDate;
     std::vector<IdEntry> IdList;
@@ -35,11 +36,11 @@ struct OptionsEdit {
 class TfrmOptions : public QDialog {
     Q_OBJECT
 public:
-    enum Page { PageGeneral = 0, PageIdList = 1, PageIpList = 2, PageTokenList = 3, PageSetDate = 4 };
+    enum Page { PageGeneral = 0, PageIdList = 1, PageIpList = 2, PageTokenList = 3, PageSetDate = 4, PageNetwork = 5 };
 
-    // Binds a changed port at OK before anything is taken over; an empty
-    // text when it is listened on, otherwise the reason.
-    using PortBinder = std::function<Result(int port)>;
+    // Binds a changed UDP port, TCP port or IPv6 choice at OK, before
+    // anything is taken over; a failure says why.
+    using PortBinder = std::function<Result(int udpPort, const NetworkOptions& network)>;
 
     // `idRow` and `ipRow`: the entries selected in the filter explorer, where
     // the ID and IP pages open.
@@ -72,6 +73,7 @@ private:
     struct Ui;
     QWidget* BuildGeneralPage();
     QWidget* BuildSetDatePage();
+    QWidget* BuildNetworkPage();
     void FillControls();
     void tabPageChange(int page);
     void btnOkClick();

@@ -122,4 +122,33 @@ QWidget* TfrmOptions::BuildSetDatePage() {
     return page;
 }
 
+QWidget* TfrmOptions::BuildNetworkPage() {
+    // Listeners beyond the UDP port of the General page, off unless asked.
+    auto* page = new QWidget;
+    page->setObjectName("tabNetwork");
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(8, 6, 8, 4);
+    layout->setSpacing(6);
+    ui->chkTcp = MakeCheck("chkTcp", "Also listen on TCP port");
+    ui->edtTcpPort = MakeEdit("edtTcpPort");
+    ui->edtTcpPort->setFixedWidth(60);
+    ui->chkIPv6 = MakeCheck("chkIPv6", "Also listen on IPv6 addresses");
+    auto* tcp = new QHBoxLayout;
+    tcp->addWidget(ui->chkTcp);
+    tcp->addWidget(ui->edtTcpPort);
+    tcp->addStretch(1);
+    layout->addLayout(tcp);
+    layout->addWidget(ui->chkIPv6);
+    layout->addStretch(1);
+    // The port field is the check box's: it takes a number only while ticked.
+    connect(ui->chkTcp, &QCheckBox::toggled, this, [this](bool on) {
+        ui->edtTcpPort->setEnabled(on);
+        if (on && ui->edtTcpPort->text().isEmpty()) ui->edtTcpPort->setText("514");
+        if (on) ui->edtTcpPort->setFocus();
+    });
+    setTabOrder(ui->chkTcp, ui->edtTcpPort);
+    setTabOrder(ui->edtTcpPort, ui->chkIPv6);
+    return page;
+}
+
 } // namespace qm

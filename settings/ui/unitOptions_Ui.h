@@ -21,6 +21,7 @@ inline constexpr const char* kLimitCaption =
 inline constexpr const char* kLimitLead = "Clear Table lProcess after rows up of ";
 inline constexpr const char* kLimitRange = "The row limit must be 0 or a whole number from 3 to 9999";
 inline constexpr const char* kPortRange = "The UDP port must be a whole number from 1 to 65535";
+inline constexpr const char* kTcpPortRange = "The TCP port must be a whole number from 1 to 65535";
 
 struct TfrmOptions::Ui {
     QTabWidget* tabPage = nullptr;
@@ -33,6 +34,8 @@ struct TfrmOptions::Ui {
     QLineEdit *edtLogDir = nullptr, *edtPort = nullptr, *edtLimitRows = nullptr;
     QCheckBox* chkUseUserDate = nullptr;
     QCalendarWidget* dtpDate = nullptr;
+    QCheckBox *chkTcp = nullptr, *chkIPv6 = nullptr;
+    QLineEdit* edtTcpPort = nullptr;
     IdListPage* idPage = nullptr;
     IpListPage* ipPage = nullptr;
     TokenListPage* tokenPage = nullptr;

@@ -31,16 +31,19 @@ class OptionsDialogTest : public ::testing::Test {
 protected:
     Options options;
     int idRow = 0, ipRow = 0;
-    std::vector<int> portsBound; // what OK asked to bind
-    std::string bindError;       // the answer to it
+    std::vector<int> portsBound;              // what OK asked to bind
+    std::vector<NetworkOptions> networkBound; // and the listeners beyond
+    std::string bindError;                    // the answer to it
     qmtest::ScriptedDialogs dialogs;
     std::unique_ptr<TfrmOptions> dialog;
 
     TfrmOptions& Open(TfrmOptions::Page page = TfrmOptions::PageGeneral) {
-        dialog = std::make_unique<TfrmOptions>(options, idRow, ipRow, dialogs, [this](int port) {
-            portsBound.push_back(port);
-            return bindError.empty() ? Result{} : Result::Failed(bindError);
-        });
+        dialog = std::make_unique<TfrmOptions>(options, idRow, ipRow, dialogs,
+                                               [this](int port, const NetworkOptions& network) {
+                                                   portsBound.push_back(port);
+                                                   networkBound.push_back(network);
+                                                   return bindError.empty() ? Result{} : Result::Failed(bindError);
+                                               });
         dialog->SelectPage(page);
         dialog->show();
         dialog->activateWindow();
@@ -78,7 +81,7 @@ TEST_F(OptionsDialogTest, FrameAndPages) {
     QStringList tabs;
     for (int i = 0; i < Tabs()->count(); ++i)
         tabs << Tabs()->tabText(i);
-    EXPECT_EQ(tabs, (QStringList{"General ", "ID/Rfc Listing ", "IP Listing ", "Token Listing", "Set Date"}));
+    EXPECT_EQ(tabs, (QStringList{"General ", "ID/Rfc Listing ", "IP Listing ", "Token Listing", "Set Date", "Network"}));
     EXPECT_EQ(Ok()->text(), QString::fromUtf8("\u041E\u041A"));
     // The captions of each list sit over their columns: they are its header.
     struct Captions {

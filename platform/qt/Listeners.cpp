@@ -1,0 +1,123 @@
+#include "platform/qt/Listeners.h"
+
+namespace qm {
+
+Listeners::Listeners(const Clock& clock, QObject* parent)
+    : QObject(parent), udp_(new TNMUDP(clock, Family::IPv4, this)), udp6_(new TNMUDP(clock, Family::IPv6, this)),
+      tcp_(new TcpReceiver(clock, this)) {
+    udp_->setObjectName("oUdp");
+    udp6_->setObjectName("oUdp6");
+    tcp_->setObjectName("oTcp");
+}
+
+void Listeners::SetHandlers(const RunHandOver::DataReceived& data, const RunHandOver::RunEnded& runEnded) {
+    for (RunHandOver* listener : {static_cast<RunHandOver*>(udp_), static_cast<RunHandOver*>(udp6_),
+                                  static_cast<RunHandOver*>(tcp_)}) {
+        listener->OnDataReceived = data;
+        listener->OnRunEnded = runEnded;
+    }
+}
+
+void Listeners::SetListening(bool listening) {
+    udp_->SetListening(listening);
+    udp6_->SetListening(listening);
+    tcp_->SetListening(listening);
+}
+
+std::vector<std::string> Listeners::ListenTcp(int port, bool ipv6) {
+    // IPv4 and IPv6 each on its own.
+    std::vector<std::string> failures;
+    std::vector<std::unique_ptr<TcpListenSocket>> sockets;
+    for (const Family family : {Family::IPv4, Family::IPv6}) {
+        if (family == Family::IPv6 && !ipv6) continue;
+        auto socket = std::make_unique<TcpListenSocket>();
+        if (const Result opened = socket->Open(port, family); !opened)
+            failures.push_back(opened.error);
+        else
+            sockets.push_back(std::move(socket));
+    }
+    tcp_->Use(std::move(sockets));
+    return failures;
+}
+
+std::vector<std::string> Listeners::StartMore(const ListenPlan& plan) {
+    plan_ = plan;
+    std::vector<std::string> failures;
+    if (plan.ipv6)
+        if (const Result bound = udp6_->SetLocalPort(plan.udpPort); !bound) failures.push_back(bound.error);
+    if (plan.tcpPort > 0)
+        for (std::string& failure : ListenTcp(plan.tcpPort, plan.ipv6))
+            failures.push_back(std::move(failure));
+    return failures;
+}
+
+Result Listeners::Change(const ListenPlan& plan) {
+    // Opened first, all of them; put in place only when every one could be had.
+    const bool udpChanges = plan.udpPort != plan_.udpPort;
+    std::unique_ptr<UdpSocket> udp, udp6;
+    if (udpChanges) {
+        ResultOf<std::unique_ptr<UdpSocket>> opened = udp_->OpenSocket(plan.udpPort);
+        if (!opened) return opened;
+        udp = std::move(opened.value);
+    }
+    const bool udp6Changes = plan.ipv6 != udp6_->IsBound() || (plan.ipv6 && udpChanges);
+    if (udp6Changes && plan.ipv6) {
+        ResultOf<std::unique_ptr<UdpSocket>> opened = udp6_->OpenSocket(plan.udpPort);
+        if (!opened) return opened;
+        udp6 = std::move(opened.value);
+    }
+    const bool tcpChanges = plan.tcpPort != plan_.tcpPort || plan.ipv6 != plan_.ipv6 ||
+                            (plan.tcpPort > 0 && !tcp_->IsListening());
+    std::vector<std::unique_ptr<TcpListenSocket>> tcp;
+    if (tcpChanges && plan.tcpPort > 0) {
+        // A port that stays is let go first: a listening socket holds it.
+        const bool samePort = tcp_->IsListening() && plan.tcpPort == plan_.tcpPort;
+        if (samePort) tcp_->Use({});
+        ResultOf<std::vector<std::unique_ptr<TcpListenSocket>>> opened =
+            TcpReceiver::OpenSockets(plan.tcpPort, plan.ipv6);
+        if (!opened) {
+            if (samePort) ListenTcp(plan_.tcpPort, plan_.ipv6); // back as it was
+            return opened;
+        }
+        tcp = std::move(opened.value);
+    }
+    if (udp) udp_->Use(std::move(udp));
+    if (udp6Changes) udp6_->Use(std::move(udp6)); // none: IPv6 off
+    if (tcpChanges) tcp_->Use(std::move(tcp));    // none: TCP off
+    plan_ = plan;
+    return {};
+}
+
+std::uint64_t Listeners::Received() const {
+    const TcpCounts tcp = tcp_->Counts();
+    return udp_->Counts().received + udp6_->Counts().received + tcp.listeners[0].messages + tcp.listeners[1].messages;
+}
+
+std::vector<ListenerCounts> Listeners::Counts() const {
+    std::vector<ListenerCounts> health;
+    for (const TNMUDP* udp : {udp_, udp6_}) {
+        const ReaderCounts c = udp->Counts();
+        ListenerCounts h;
+        h.name = udp->SocketFamily() == Family::IPv6 ? "UDP IPv6" : "UDP IPv4";
+        h.open = udp->IsBound();
+        h.received = c.received;
+        h.bytes = c.bytes;
+        h.queueDrops = c.queueDrops;
+        h.systemDrops = c.systemDrops;
+        h.receiveBuffer = udp->ReceiveBufferSize();
+        health.push_back(h);
+    }
+    const TcpCounts tcp = tcp_->Counts();
+    for (const Family family : {Family::IPv4, Family::IPv6}) {
+        const TcpListenerCounts& c = tcp.listeners[static_cast<std::size_t>(family)];
+        ListenerCounts h;
+        h.name = family == Family::IPv6 ? "TCP IPv6" : "TCP IPv4";
+        h.open = c.open;
+        h.received = c.messages;
+        h.bytes = c.bytes;
+        health.push_back(h);
+    }
+    return health;
+}
+
+} // namespace qm

@@ -1,0 +1,66 @@
+// Every socket the program listens on: UDP on IPv4 (the defined receiver,
+// oUdp) and, as the operator chooses, UDP on IPv6 and TCP on IPv4 and IPv6.
+// Each hands the window's thread its messages in runs, each keeps its own
+// order, and each is a listener of its own in the counts.
+#pragma once
+
+#include "platform/ListenerCounts.h"
+#include "platform/Result.h"
+#include "platform/qt/TNMUDP.h"
+#include "platform/qt/TcpReceiver.h"
+
+#include <QObject>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qm {
+
+// What is to be listened on.
+struct ListenPlan {
+    int udpPort = 514;
+    int tcpPort = 0; // 0: no TCP
+    bool ipv6 = false;
+    bool operator==(const ListenPlan&) const = default;
+};
+
+class Listeners : public QObject {
+    Q_OBJECT
+public:
+    explicit Listeners(const Clock& clock, QObject* parent = nullptr);
+
+    // The defined receiver: UDP on IPv4.
+    TNMUDP& Udp() { return *udp_; }
+    const TNMUDP& Udp() const { return *udp_; }
+
+    // Every message of every listener, and the end of each run.
+    void SetHandlers(const RunHandOver::DataReceived& data, const RunHandOver::RunEnded& runEnded);
+    void SetListening(bool listening);
+
+    // At start, the listeners beyond the defined UDP port, each on its own
+    // (a taken port of one keeps no other from listening): the reasons of
+    // those that cannot be had.
+    std::vector<std::string> StartMore(const ListenPlan& plan);
+    // The operator's OK: whatever differs from what listens now is bound
+    // anew, every new socket opened before any is put in place, so that a
+    // port that cannot be had leaves everything as it was.
+    Result Change(const ListenPlan& plan);
+    // The port TCP listens on, or 0.
+    int TcpPort() const { return tcp_->BoundPort(); }
+
+    // Received by all of them together (what the rate counts).
+    std::uint64_t Received() const;
+    std::vector<ListenerCounts> Counts() const;
+    TcpCounts Tcp() const { return tcp_->Counts(); }
+
+private:
+    std::vector<std::string> ListenTcp(int port, bool ipv6);
+
+    TNMUDP* udp_;
+    TNMUDP* udp6_;
+    TcpReceiver* tcp_;
+    ListenPlan plan_; // beyond the UDP port: what was asked for TCP and IPv6
+};
+
+} // namespace qm

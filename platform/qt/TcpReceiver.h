@@ -1,0 +1,38 @@
+// Syslog over TCP (RFC 6587) as the operator may add it: listening sockets
+// on a port of IPv4 and, when asked, IPv6, read by a thread of their own
+// into a bounded queue, handed to the window's thread in runs (RunHandOver)
+// like the UDP datagrams. It never sends a message.
+#pragma once
+
+#include "platform/TcpReader.h"
+#include "platform/qt/RunHandOver.h"
+
+#include <memory>
+#include <vector>
+
+namespace qm {
+
+class TcpReceiver : public RunHandOver {
+    Q_OBJECT
+public:
+    explicit TcpReceiver(const Clock& clock, QObject* parent = nullptr);
+    ~TcpReceiver() override;
+
+    // Sockets for `port` on IPv4 and, with `ipv6`, IPv6, not yet listened on;
+    // the first that cannot be had says why.
+    static ResultOf<std::vector<std::unique_ptr<TcpListenSocket>>> OpenSockets(int port, bool ipv6);
+    // Listens on these from now on (none: TCP is off).
+    void Use(std::vector<std::unique_ptr<TcpListenSocket>> sockets);
+    bool IsListening() const { return reader_.IsListening(); }
+    int BoundPort() const { return reader_.BoundPort(); }
+
+    void SetListening(bool listening) { reader_.SetListening(listening); }
+    TcpCounts Counts() const { return reader_.Counts(); }
+
+private:
+    void QueueTaken() override { reader_.Woken(); }
+
+    TcpReader reader_;
+};
+
+} // namespace qm
