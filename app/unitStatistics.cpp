@@ -60,6 +60,25 @@ void SizeSeenTable(QTableWidget* table) {
     header->setMinimumSectionSize(std::max(caption(3), 40)); // the stretched last one, however narrow the window
 }
 
+// A table that shows figures only.
+QTableWidget* InfoTable(const char* name, const QStringList& captions) {
+    QTableWidget* table = SeenTable(name, "");
+    table->setColumnCount(static_cast<int>(captions.size()));
+    table->setHorizontalHeaderLabels(captions);
+    table->setSelectionMode(QAbstractItemView::NoSelection);
+    return table;
+}
+
+void FillRows(QTableWidget* table, const std::vector<std::vector<QString>>& rows) {
+    table->setRowCount(static_cast<int>(rows.size()));
+    for (int r = 0; r < static_cast<int>(rows.size()); ++r)
+        for (int c = 0; c < static_cast<int>(rows[static_cast<std::size_t>(r)].size()); ++c) {
+            QTableWidgetItem* item = table->item(r, c);
+            if (!item) table->setItem(r, c, item = new QTableWidgetItem);
+            item->setText(rows[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]);
+        }
+}
+
 // The key of the selected row, or empty.
 std::string SelectedKey(const QTableWidget* table) {
     const QList<QTableWidgetItem*> selected = table->selectedItems();
@@ -90,7 +109,7 @@ TfrmStatistics::TfrmStatistics(QWidget* parent) : QDialog(parent, Qt::Window) {
     figures->setHorizontalSpacing(12);
     figures->setVerticalSpacing(2);
     const std::pair<const char*, const char*> rows[] = {
-        {"labReceived", "Datagrams received"},
+        {"labReceived", "Received (datagrams, TCP messages)"},
         {"labBytes", "Bytes received"},
         {"labAdmitted", "Admitted"},
         {"labRejected", "Rejected by the filters"},
@@ -105,6 +124,8 @@ TfrmStatistics::TfrmStatistics(QWidget* parent) : QDialog(parent, Qt::Window) {
         {"labPeakRate", "Peak rate"},
         {"labReceiveBuffer", "Receive buffer"},
         {"labLastDatagram", "Last datagram"},
+        {"labRefused", "TCP connections refused (too many)"},
+        {"labCut", "TCP messages cut (too long)"},
     };
     constexpr int kPerColumn = (std::size(rows) + 1) / 2;
     for (int i = 0; i < static_cast<int>(std::size(rows)); ++i) {
@@ -141,11 +162,22 @@ TfrmStatistics::TfrmStatistics(QWidget* parent) : QDialog(parent, Qt::Window) {
     };
     section("Senders in no IP entry", grdUnlistedSenders, btnAddSender);
     section("Priorities in no ID entry", grdUnlistedPriorities, btnAddPriority);
+    // Each listener, and the TCP connections open now.
+    auto* network = new QHBoxLayout;
+    layout->addLayout(network, 1);
+    grdListeners = InfoTable("grdListeners", {"Listener", "State", "Received", "Bytes"});
+    grdTcpConnections = InfoTable("grdTcpConnections", {"Address", "Port", "Messages", "Since"});
+    for (const auto& [title, table] : {std::pair{"Listeners", grdListeners}, std::pair{"TCP connections", grdTcpConnections}}) {
+        auto* box = new QGroupBox(QString::fromLatin1(title));
+        auto* inner = new QVBoxLayout(box);
+        inner->addWidget(table);
+        network->addWidget(box);
+    }
     connect(btnAddSender, &QPushButton::clicked, this,
             [this] { emit AddToList(TfrmOptions::PageIpList, SelectedKey(grdUnlistedSenders)); });
     connect(btnAddPriority, &QPushButton::clicked, this,
             [this] { emit AddToList(TfrmOptions::PageIdList, SelectedKey(grdUnlistedPriorities)); });
-    for (QTableWidget* table : {grdUnlistedSenders, grdUnlistedPriorities})
+    for (QTableWidget* table : {grdUnlistedSenders, grdUnlistedPriorities, grdListeners, grdTcpConnections})
         SizeSeenTable(table);
     resize(760, 420);
 }
@@ -189,6 +221,17 @@ void TfrmStatistics::Refresh(const ReceptionHealth& h, const SeenList& senders, 
     figures_["labReceiveBuffer"]->setText(h.receiveBuffer > 0 ? QString::number(h.receiveBuffer) + " bytes"
                                                                 : QString("n/a"));
     figures_["labLastDatagram"]->setText(c.lastDatagram ? Moment(*c.lastDatagram) : QString("none yet"));
+    figures_["labRefused"]->setText(Number(h.refusedConnections));
+    figures_["labCut"]->setText(Number(h.cutMessages));
+    std::vector<std::vector<QString>> listeners, connections;
+    for (const ListenerCounts& l : h.listeners)
+        listeners.push_back({QString::fromStdString(l.name), l.open ? QString("listening") : QString("off"),
+                             Number(l.received), Number(l.bytes)});
+    for (const TcpConnection& t : h.connections)
+        connections.push_back({QString::fromStdString(t.address), QString::number(t.port), Number(t.messages),
+                               Moment(t.since)});
+    FillRows(grdListeners, listeners);
+    FillRows(grdTcpConnections, connections);
     FillSeen(grdUnlistedSenders, senders);
     FillSeen(grdUnlistedPriorities, priorities);
 }

@@ -39,6 +39,8 @@ private:
     std::map<std::string, QLabel*> figures_;
     QTableWidget* grdUnlistedSenders = nullptr;
     QTableWidget* grdUnlistedPriorities = nullptr;
+    QTableWidget* grdListeners = nullptr;
+    QTableWidget* grdTcpConnections = nullptr;
     QPushButton* btnAddSender = nullptr;
     QPushButton* btnAddPriority = nullptr;
 };

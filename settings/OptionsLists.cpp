@@ -1,5 +1,7 @@
 #include "settings/OptionsLists.h"
 
+#include "platform/NetAddress.h"
+
 #include "settings/SyslogNames.h"
 #include "settings/unitAdd_Ins.h"
 
@@ -123,6 +125,13 @@ void AddSeverityPreset(ListGrid& ids, int level) {
     ids.SetCell(r, IdUseToken, kNo);
 }
 
+std::string StoredAddress(const std::string& typed) {
+    std::string address = StripBlanks(typed);
+    if (address.find(':') != std::string::npos)
+        if (std::optional<std::string> canonical = CanonicalIPv6(address)) return *canonical;
+    return address;
+}
+
 Result ValidateLists(const ListGrid& ids, const ListGrid& ips, const ListGrid& tokens) {
     bool blankOrComma = false;
     for (int r = 0; r < ids.RowCount(); ++r)
@@ -132,6 +141,14 @@ Result ValidateLists(const ListGrid& ids, const ListGrid& ips, const ListGrid& t
     if (blankOrComma)
         return Result::Failed("Error on saving list: \rUser definded name for ID or IP\r"
                               "do not contain blank or comma symbols.\rChange values and save result again.");
+    // An address with a ':' is an IPv6 address, and must be one.
+    for (int r = 0; r < ips.RowCount(); ++r) {
+        const std::string address = StripBlanks(ips.Cell(r, IpAddress));
+        if (ips.Trimmed(r, IpName).empty() || address.find(':') == std::string::npos) continue;
+        if (!CanonicalIPv6(address))
+            return Result::Failed("Error on saving list: \r(IP address list)\r'" + address +
+                                  "' is not a valid IPv6 address.\rChange values and save result again.");
+    }
 
     // Entries in the order found: per ID row its name then its number, per IP
     // row its address then its name, then the tokens. A pair is found from
@@ -158,7 +175,7 @@ Result ValidateLists(const ListGrid& ids, const ListGrid& ips, const ListGrid& t
     const auto column = [](int c) { return [c](const ListGrid& g, int r) { return g.Trimmed(r, c); }; };
     // Addresses and tokens meet in one stored value once blanks, or letter
     // case, no longer tell them apart.
-    const auto address = [](const ListGrid& g, int r) { return StripBlanks(g.Cell(r, IpAddress)); };
+    const auto address = [](const ListGrid& g, int r) { return StoredAddress(g.Cell(r, IpAddress)); };
     const auto noCase = [](const std::string& a, const std::string& b) { return SameText(a, b); };
     for (int r = 0; r < ids.RowCount(); ++r) {
         doubles(ids, r, column(IdName), exact, "DoubleValue:UserID-", idName, never);
@@ -214,7 +231,7 @@ std::vector<IpEntry> TakeIpList(ListGrid& ips) {
     for (int r = 0; r < ips.RowCount(); ++r) {
         if (ips.Trimmed(r, IpName).empty()) continue;
         Default(ips, r, IpListen, kNo);
-        list.push_back({.Address = StripBlanks(ips.Cell(r, IpAddress)),
+        list.push_back({.Address = StoredAddress(ips.Cell(r, IpAddress)),
                         .Name = ips.Trimmed(r, IpName),
                         .Listen = ips.Trimmed(r, IpListen)});
     }

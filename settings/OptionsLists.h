@@ -74,6 +74,11 @@ void AddSeverityPreset(ListGrid& ids, int level);
 // The check before OK takes the lists over: ok, or the error box's text.
 Result ValidateLists(const ListGrid& ids, const ListGrid& ips, const ListGrid& tokens);
 
+// An IP row's address as OK stores it: without blanks, and an IPv6 address
+// in RFC 5952 form (what the program writes for its senders), so that it
+// matches them as plain text does for dotted ones.
+std::string StoredAddress(const std::string& typed);
+
 inline constexpr const char* kListErrorCaption = "Error on input parameters";
 
 // The lists OK takes over from the grids: incomplete rows dropped, blank

@@ -3,6 +3,9 @@
 #include "platform/qt/DisplayText.h"
 
 #include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -10,6 +13,10 @@
 #include <QPushButton>
 
 namespace qm {
+
+namespace {
+constexpr const char* kDottedMask = "000.000.000.000; ";
+} // namespace
 
 IpListPage::IpListPage(DialogService& dialogs)
     : ListPage("tabIPList", "pnlIPEdit", "grdIPList", 52, 120, {"IP Name", "IP Address", "IP Listen"},
@@ -20,7 +27,7 @@ IpListPage::IpListPage(DialogService& dialogs)
     edtIPName = MakeEdit("edtIPName");
     edtIPAddress = MakeEdit("edtIPAddress");
     // Four groups of up to three digits; unfilled positions are blanks.
-    edtIPAddress->setInputMask("000.000.000.000; ");
+    edtIPAddress->setInputMask(kDottedMask);
     edtIPAddress->setFixedWidth(110);
     chkIPListen = MakeCheck("chkIPListen", "IP listen");
     btnIPAdd = MakeRowButton("btnIPAdd", "+");
@@ -40,7 +47,12 @@ IpListPage::IpListPage(DialogService& dialogs)
     EditsColumn(edtIPName, IpName);
     // The address field rewrites what it is given into its mask; only typing
     // goes into the row, so a stored address opens and saves unchanged.
-    connect(edtIPAddress, &QLineEdit::textEdited, this, [this](const QString& t) { WriteCell(IpAddress, t); });
+    connect(edtIPAddress, &QLineEdit::textEdited, this, [this](const QString& t) {
+        WriteCell(IpAddress, t);
+        // The field emptied: a dotted address may come again.
+        if (edtIPAddress->inputMask().isEmpty() && t.isEmpty()) MaskFor(t);
+    });
+    edtIPAddress->installEventFilter(this);
     FlagsColumn(chkIPListen, IpListen);
     connect(btnIPAdd, &QPushButton::clicked, this, &IpListPage::AddRow);
     connect(btnIPDelete, &QPushButton::clicked, this, &ListPage::DeleteRow);
@@ -55,10 +67,38 @@ void IpListPage::LoadEditPanel() {
     loading_ = true;
     const int r = Grid().Current();
     edtIPName->setText(DisplayText(Grid().Cell(r, IpName)));
+    MaskFor(DisplayText(Grid().Cell(r, IpAddress)));
     edtIPAddress->setText(DisplayText(Grid().Cell(r, IpAddress)));
     chkIPListen->setChecked(IsSet(Grid().Cell(r, IpListen)));
     btnIPDelete->setEnabled(true);
     loading_ = false;
+}
+
+void IpListPage::MaskFor(const QString& address) {
+    const bool dotted = !address.contains(QLatin1Char(':'));
+    if (dotted == !edtIPAddress->inputMask().isEmpty()) return;
+    edtIPAddress->setInputMask(dotted ? QString::fromLatin1(kDottedMask) : QString());
+}
+
+bool IpListPage::eventFilter(QObject* watched, QEvent* event) {
+    // The mask takes digits only: a ':' or a hex letter (typed or pasted)
+    // starts an IPv6 address, with the digits typed so far.
+    if (watched == edtIPAddress && event->type() == QEvent::KeyPress && !edtIPAddress->inputMask().isEmpty()) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        QString added = key->text();
+        if (key->matches(QKeySequence::Paste)) added = QGuiApplication::clipboard()->text().trimmed();
+        const bool ipv6 = added.contains(QLatin1Char(':')) ||
+                          (added.size() == 1 && QString("abcdefABCDEF").contains(added.front()));
+        if (ipv6) {
+            QString typed = edtIPAddress->text();
+            typed.remove(QLatin1Char(' ')).remove(QLatin1Char('.'));
+            edtIPAddress->setInputMask(QString());
+            edtIPAddress->setText(typed + added);
+            WriteCell(IpAddress, edtIPAddress->text());
+            return true;
+        }
+    }
+    return ListPage::eventFilter(watched, event);
 }
 
 void IpListPage::AddRow() {

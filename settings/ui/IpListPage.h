@@ -19,7 +19,14 @@ public:
     // address), the rest left for the operator.
     void AddRowHolding(const std::string& value);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    // Dotted addresses keep the field's mask; an IPv6 address (with a ':',
+    // begun with a ':' or a hex letter) is plain text until the field is emptied.
+    void MaskFor(const QString& address);
+
     QLineEdit *edtIPName, *edtIPAddress;
     QCheckBox* chkIPListen;
     QPushButton *btnIPAdd, *btnIPDelete;

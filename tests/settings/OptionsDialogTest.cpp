@@ -322,6 +322,43 @@ TEST_F(OptionsDialogTest, NumbersAreRefusedWithEveryEditKept) {
     EXPECT_EQ(portsBound, std::vector<int>{1514});
 }
 
+// The Network page: TCP as a port of its own while ticked, checked like the
+// UDP port at OK and bound with the IPv6 choice before anything is taken
+// over; the keyboard goes through it in the order it reads.
+TEST_F(OptionsDialogTest, TheNetworkPageTakesATcpPortAndTheIPv6Choice) {
+    Open(TfrmOptions::PageNetwork);
+    EXPECT_EQ(dialog->findChild<QTabWidget*>("tabPage")->currentWidget()->objectName(), "tabNetwork");
+    EXPECT_FALSE(W<QLabel>("labHint")->isVisible()); // no list here
+    EXPECT_FALSE(Edit("edtTcpPort")->isEnabled());
+    Check("chkTcp")->setFocus();
+    QTest::keyClick(Check("chkTcp"), Qt::Key_Space);
+    ASSERT_TRUE(Edit("edtTcpPort")->isEnabled());
+    EXPECT_TRUE(Edit("edtTcpPort")->hasFocus());
+    QTest::keyClick(Edit("edtTcpPort"), Qt::Key_Tab);
+    EXPECT_TRUE(Check("chkIPv6")->hasFocus());
+    QTest::keyClick(Check("chkIPv6"), Qt::Key_Space);
+
+    Type(Edit("edtTcpPort"), "70000");
+    QTest::mouseClick(Ok(), Qt::LeftButton);
+    ASSERT_EQ(dialogs.Messages().size(), 1u);
+    EXPECT_EQ(dialogs.Messages()[0].text, "The TCP port must be a whole number from 1 to 65535.");
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_TRUE(networkBound.empty());
+
+    Type(Edit("edtTcpPort"), "1514");
+    bindError = "TCP port 1514 cannot be listened on: Address already in use.";
+    QTest::mouseClick(Ok(), Qt::LeftButton);
+    EXPECT_EQ(dialogs.Messages().back().text, QString::fromStdString(bindError));
+    EXPECT_TRUE(dialog->isVisible()); // every edit still there
+    EXPECT_TRUE(Check("chkIPv6")->isChecked());
+    bindError.clear();
+    QTest::mouseClick(Ok(), Qt::LeftButton);
+    EXPECT_FALSE(dialog->isVisible());
+    const NetworkOptions wanted{.TcpPort = 1514, .IPv6 = true};
+    EXPECT_EQ(networkBound.back(), wanted);
+    EXPECT_EQ(dialog->Edit().Network, wanted);
+}
+
 // A stored number the four-digit field cannot hold shows whole, and OK
 // refuses it rather than saving a cut-down number nobody typed.
 TEST_F(OptionsDialogTest, AStoredLimitBeyondTheFieldShowsWholeAndIsRefused) {
@@ -489,6 +526,40 @@ TEST_F(OptionsDialogTest, AddressesOpenAndSaveUnchanged) {
     EXPECT_EQ(ips[1].Address, "192.168.100.200");
     EXPECT_EQ(ips[2].Address, "172.16.5.9");
     EXPECT_EQ(ips[2].Listen, "No");
+}
+
+// An IPv6 address is typed as it is written: the dotted mask goes at its
+// first ':' or hex letter and comes back for a new row; OK stores it in
+// the one form the program writes for its senders.
+TEST_F(OptionsDialogTest, IPv6AddressesAreTypedWithoutTheMaskAndStoredInTheirOneForm) {
+    options.IpList = {{.Address = "2001:db8::1", .Name = "Six", .Listen = "Yes"}};
+    Open(TfrmOptions::PageIpList);
+    QLineEdit* address = Edit("edtIPAddress");
+    EXPECT_EQ(address->text(), "2001:db8::1");
+    EXPECT_TRUE(address->inputMask().isEmpty());
+    W<QPushButton>("btnIPAdd")->click();
+    EXPECT_FALSE(address->inputMask().isEmpty()); // a new row: dotted until told otherwise
+    Type(Edit("edtIPName"), "Link");
+    address->setFocus();
+    address->setCursorPosition(0);
+    QTest::keyClicks(address, "FE80:0:0::0:1");
+    EXPECT_TRUE(address->inputMask().isEmpty());
+    EXPECT_EQ(address->text(), "FE80:0:0::0:1");
+    W<QPushButton>("btnIPAdd")->click();
+    Type(Edit("edtIPName"), "Plain");
+    address->setFocus();
+    address->setCursorPosition(0);
+    QTest::keyClicks(address, "20");
+    QTest::keyClick(address, Qt::Key_Colon);
+    QTest::keyClicks(address, "1::5");
+    EXPECT_EQ(address->text(), "20:1::5"); // the digits typed before the ':' kept
+    QTest::mouseClick(Ok(), Qt::LeftButton);
+    ASSERT_TRUE(Accepted());
+    const std::vector<IpEntry>& ips = dialog->Edit().IpList;
+    ASSERT_EQ(ips.size(), 3u);
+    EXPECT_EQ(ips[0].Address, "2001:db8::1");
+    EXPECT_EQ(ips[1].Address, "fe80::1");
+    EXPECT_EQ(ips[2].Address, "20:1::5");
 }
 
 } // namespace

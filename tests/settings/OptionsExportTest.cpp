@@ -1,5 +1,8 @@
 #include "settings/OptionsExport.h"
 #include "settings/RegFile.h"
+#include "settings/SettingsStore.h"
+#include "support/StoreFactory.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -78,6 +81,43 @@ TEST(OptionsExport, EntriesInListOrderWithEscapes) {
     std::vector<RegChange> changes;
     const Result parsed = ParseRegFile(file, changes);
     ASSERT_TRUE(parsed.ok) << parsed.error;
+}
+
+// The listeners beyond the defined ones follow the defined sections, and
+// only when set; the store takes them back through the registry editor's
+// format, and a file without them leaves them as they are.
+TEST(OptionsExport, TheNetworkSectionOnlyWhenSetAndBackThroughTheEditor) {
+    Options o;
+    o.General.LogDir = "D:\\Log";
+    const std::string defined = BuildExportFile(o);
+    o.Network = {.TcpPort = 1514, .IPv6 = true};
+    EXPECT_EQ(BuildExportFile(o), defined +
+                                      "\r\r\n[HKEY_CURRENT_USER\\Software\\tovrel\\Ferrowick\\Network]\r\n\r\r\n"
+                                      "\"TcpPort\"=\"1514\"\r\n\"IPv6\"=\"1\"\r\n");
+    o.Network = {.TcpPort = 0, .IPv6 = true}; // what is default stays out
+    EXPECT_EQ(BuildExportFile(o), defined +
+                                      "\r\r\n[HKEY_CURRENT_USER\\Software\\tovrel\\Ferrowick\\Network]\r\n\r\r\n"
+                                      "\"IPv6\"=\"1\"\r\n");
+
+    qmtest::TempDir dir;
+    auto store = qmtest::MakeTestStore(dir);
+    store->DeleteTree(kSettingsKey);
+    const auto import = [&](const std::string& file) {
+        std::vector<RegChange> changes;
+        ASSERT_TRUE(ParseRegFile(file, changes));
+        ApplyRegChanges(*store, changes);
+    };
+    o.Network = {.TcpPort = 1514, .IPv6 = true};
+    import(BuildExportFile(o));
+    Options back;
+    ASSERT_TRUE(LoadOptions(*store, back));
+    EXPECT_EQ(back.Network, o.Network);
+    import(defined); // no Network section: nothing of it changes
+    ASSERT_TRUE(LoadOptions(*store, back));
+    EXPECT_EQ(back.Network, o.Network);
+    ASSERT_TRUE(ClearOptions(*store));
+    EXPECT_FALSE(store->KeyExists(kNetworkKey));
+    store->DeleteTree(kSettingsKey);
 }
 
 } // namespace

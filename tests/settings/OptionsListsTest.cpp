@@ -140,6 +140,32 @@ TEST(ValidateLists, NamedIpRowsWithBlankAddressesAreDuplicates) {
     EXPECT_TRUE(ValidateLists(Ids({}), Ips({{"Core", ""}, {"Edge", "10.0.0.1"}}), Tokens({})).ok);
 }
 
+// IPv6 entries: any way of writing one address is stored as the one text
+// the program writes for that sender, so two of them are duplicates; what
+// is no address is refused with its text.
+TEST(ValidateLists, IPv6EntriesAreStoredInTheirOneFormOrRefused) {
+    ListGrid ids(IdColumns), tokens(TkColumns), ips(IpColumns);
+    const auto row = [&](const char* address, const char* name) {
+        AddKeyedRow(ips);
+        const int r = ips.RowCount() - 1;
+        ips.SetCell(r, IpAddress, address);
+        ips.SetCell(r, IpName, name);
+    };
+    row("2001:0DB8::0001", "one");
+    row("10.0.0.1", "two");
+    EXPECT_TRUE(ValidateLists(ids, ips, tokens));
+    const std::vector<IpEntry> taken = TakeIpList(ips);
+    ASSERT_EQ(taken.size(), 2u);
+    EXPECT_EQ(taken[0].Address, "2001:db8::1");
+    EXPECT_EQ(taken[1].Address, "10.0.0.1");
+    row("2001:db8:0:0::1", "three");
+    const Result doubled = ValidateLists(ids, ips, tokens);
+    EXPECT_NE(doubled.error.find("DoubleValue:IP-2001:db8::1"), std::string::npos) << doubled.error;
+    ips.SetCell(2, IpAddress, "2001:db8::zz");
+    const Result refused = ValidateLists(ids, ips, tokens);
+    EXPECT_NE(refused.error.find("'2001:db8::zz' is not a valid IPv6 address"), std::string::npos) << refused.error;
+}
+
 TEST(TakeLists, DropIncompleteRowsAndFillDefaults) {
     ListGrid ids = Ids({{" Router ", " 13 ", "", "a b", "", "", ""}, {"NoNumber", ""}, {"", "7"}});
     const std::vector<IdEntry> idList = TakeIdList(ids);

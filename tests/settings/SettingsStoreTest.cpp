@@ -170,6 +170,23 @@ TEST_F(SettingsStoreTest, EmptyListLeavesNoSubKey) {
     EXPECT_FALSE(store.KeyExists(kTokenKey));
 }
 
+// The TCP port and the IPv6 choice live in a key of their own, never in
+// the defined General key; a stored port out of range is no TCP.
+TEST_F(SettingsStoreTest, NetworkOptionsInAKeyOfTheirOwn) {
+    Options o = Load();
+    EXPECT_EQ(o.Network, NetworkOptions{});
+    o.Network = {.TcpPort = 1514, .IPv6 = true};
+    ASSERT_TRUE(SaveOptions(store, o));
+    EXPECT_EQ(store.ReadValue(kNetworkKey, "TcpPort")->number, 1514u);
+    EXPECT_EQ(store.ReadValue(kNetworkKey, "IPv6")->text, "1");
+    EXPECT_FALSE(store.ReadValue(kGeneralKey, "TcpPort"));
+    EXPECT_EQ(Load().Network, o.Network);
+    for (const char* hostile : {"99999", "-1", "port"}) {
+        store.WriteText(kNetworkKey, "TcpPort", hostile);
+        EXPECT_EQ(Load().Network.TcpPort, 0) << hostile;
+    }
+}
+
 TEST_F(SettingsStoreTest, SaveBlockedWritesNothingAndClearLeavesTheEmptyKey) {
     Options o = Load();
     o.General.Port = 999;
