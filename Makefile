@@ -19,12 +19,13 @@ endif
 # Opt-in test labels, left out of the ordinary run.
 CTEST_EXCLUDE ?= slow|load
 
-.PHONY: all deps configure build run test test-all test-load bench loadtest fuzz names windows-check windows-package clean
+.PHONY: all deps configure build run test test-all test-load test-netload bench loadtest fuzz names windows-check windows-package clean
 
 all: build
 
 deps:
 	@tools/install-deps.sh
+	@tools/unpack-rsyslog.sh
 
 configure: deps
 	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS) >/dev/null
@@ -45,6 +46,10 @@ test-all: build
 # The opt-in load test alone.
 test-load: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -L load
+
+# The opt-in TCP load tests: slow senders beside UDP load, 10,000 connections.
+test-netload: build
+	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -L tcpslow
 
 bench: build
 	@tools/run-benchmarks.sh $(BUILD_DIR)/bin

@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   bsdutils python3
+  libestr0 libfastjson4 liblognorm5 libzstd1 libuuid1 zlib1g
 )
 [ $# -gt 0 ] && packages=("$@")
 

@@ -27,7 +27,6 @@ rounds=${LOADTEST_ROUNDS:-1}
 # The priorities of ID entries 1, 10, ..., 82 (the set-up below numbers them so).
 ten_ids="1,10,19,28,37,46,55,64,73,82"
 work=$(mktemp -d /tmp/quillmere-load-XXXXXX)
-cache="$root/build/loadtest"
 pids=()
 
 cleanup() {
@@ -38,7 +37,7 @@ trap cleanup EXIT
 
 # --- what the harness needs -------------------------------------------------
 need=()
-for p in syslog-ng-core libestr0 libfastjson4 liblognorm5 libzstd1; do
+for p in syslog-ng-core; do
   [ "$(dpkg-query -W -f='${db:Status-Status}' "$p" 2>/dev/null)" = installed ] || need+=("$p")
 done
 if [ ${#need[@]} -gt 0 ]; then
@@ -46,14 +45,10 @@ if [ ${#need[@]} -gt 0 ]; then
   # Installing syslog-ng-core must not start it as the system's daemon.
   $sudo env DEBIAN_FRONTEND=noninteractive RUNLEVEL=1 apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
 fi
-# rsyslog conflicts with syslog-ng-core as a package: unpack it here instead.
-if [ ! -x "$cache/rsyslog/usr/sbin/rsyslogd" ]; then
-  mkdir -p "$cache/pkg"
-  (cd "$cache/pkg" && apt-get download rsyslog >/dev/null 2>&1 || { apt-get update -qq && apt-get download rsyslog >/dev/null; })
-  dpkg -x "$cache"/pkg/rsyslog_*.deb "$cache/rsyslog"
-fi
-rsyslogd="$cache/rsyslog/usr/sbin/rsyslogd"
-rsmods=$(dirname "$(find "$cache/rsyslog" -name imudp.so | head -n 1)")
+# rsyslog conflicts with syslog-ng-core as a package: unpacked instead.
+"$root/tools/unpack-rsyslog.sh"
+rsyslogd="$root/build-deps/rsyslog/usr/sbin/rsyslogd"
+rsmods=$(dirname "$(find "$root/build-deps/rsyslog" -name imudp.so | head -n 1)")
 
 free_port() { "$bin/udp-blast" --free-port; }
 cpu_ticks() { awk '{print $14+$15}' "/proc/$1/stat" 2>/dev/null || echo 0; }
