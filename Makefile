@@ -64,7 +64,7 @@ fuzz: deps
 	@tools/install-deps.sh clang libclang-rt-14-dev
 	@CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQM_FUZZ=ON \
 	  -DQM_WITH_QT=OFF -DQM_WITH_BENCHMARKS=OFF >/dev/null
-	cmake --build build-fuzz -j$(JOBS) --target fuzz_datagram fuzz_listrow fuzz_regfile fuzz_viewer
+	cmake --build build-fuzz -j$(JOBS) --target fuzz_datagram fuzz_listrow fuzz_regfile fuzz_viewer fuzz_tcpframing
 	tools/run-fuzzers.sh build-fuzz/bin $(FUZZ_SECONDS)
 
 # The naming convention of .clang-tidy over every source file of the build.

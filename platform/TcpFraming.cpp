@@ -10,8 +10,8 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-std::size_t FrameEnd(std::string_view buffered) {
-    for (std::size_t i = 0; i < buffered.size(); ++i)
+std::size_t FrameEnd(std::string_view buffered, std::size_t from) {
+    for (std::size_t i = from; i < buffered.size(); ++i)
         if (buffered[i] == '\n' || buffered[i] == '\0') return i;
     return std::string_view::npos;
 }
@@ -19,9 +19,17 @@ std::size_t FrameEnd(std::string_view buffered) {
 } // namespace
 
 TcpFramer::Step TcpFramer::Next(std::string_view buffered, bool closed) {
+    Step step = Decide(buffered, closed);
+    // A frame that is still open was searched this far; a sender trickling
+    // a long line byte by byte costs each byte once, not the whole line again.
+    searched_ = step.consumed > 0 ? 0 : buffered.size();
+    return step;
+}
+
+TcpFramer::Step TcpFramer::Decide(std::string_view buffered, bool closed) {
     Step step;
     if (skipping_) {
-        const std::size_t end = FrameEnd(buffered);
+        const std::size_t end = FrameEnd(buffered, searched_);
         if (end == std::string_view::npos) {
             step.consumed = buffered.size();
             if (closed) skipping_ = false;
@@ -70,7 +78,7 @@ TcpFramer::Step TcpFramer::Next(std::string_view buffered, bool closed) {
     }
 
     // To LF or NUL; the digits, if any, belong to the message.
-    const std::size_t end = FrameEnd(buffered);
+    const std::size_t end = FrameEnd(buffered, searched_);
     if (end != std::string_view::npos) {
         std::string_view message = buffered.substr(0, end);
         if (buffered[end] == '\n' && !message.empty() && message.back() == '\r') message.remove_suffix(1);

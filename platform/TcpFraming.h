@@ -34,6 +34,10 @@ public:
     Step Next(std::string_view buffered, bool closed);
 
 private:
+    Step Decide(std::string_view buffered, bool closed);
+
+    // How much of the undecided frame at the front holds no LF or NUL.
+    std::size_t searched_ = 0;
     // Dropping the rest of an over-long frame, up to its LF or NUL.
     bool skipping_ = false;
 };

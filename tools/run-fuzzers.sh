@@ -6,7 +6,7 @@ bin=$1
 seconds=${2:-60}
 root=$(cd "$(dirname "$0")/.." && pwd)
 status=0
-for target in datagram listrow regfile viewer; do
+for target in datagram listrow regfile viewer tcpframing; do
   work="$root/build-fuzz/corpus/$target"
   findings="$root/build-fuzz/findings/$target"
   mkdir -p "$work" "$findings"

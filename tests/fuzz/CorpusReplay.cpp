@@ -36,7 +36,8 @@ INSTANTIATE_TEST_SUITE_P(Targets, CorpusReplay,
                          ::testing::Values(Corpus{"datagram", qmfuzz::FuzzDatagram},
                                            Corpus{"listrow", qmfuzz::FuzzListRow},
                                            Corpus{"regfile", qmfuzz::FuzzRegFile},
-                                           Corpus{"viewer", qmfuzz::FuzzViewer}),
+                                           Corpus{"viewer", qmfuzz::FuzzViewer},
+                                           Corpus{"tcpframing", qmfuzz::FuzzTcpFraming}),
                          [](const auto& info) { return std::string(info.param.folder); });
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "FuzzTargets.h"
 
 #include "platform/KeyStore.h"
+#include "platform/TcpFraming.h"
 #include "reception/Classification.h"
 #include "reception/LogFileReader.h"
 #include "reception/LogFiles.h"
@@ -9,11 +10,13 @@
 #include "settings/ListRow.h"
 #include "settings/RegFile.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qmfuzz {
 
@@ -201,6 +204,72 @@ void FuzzViewer(const std::uint8_t* data, std::size_t size) {
               static_cast<std::size_t>(size - std::count_if(bytes.begin(), bytes.end(),
                                                             [](char b) { return b == '\r' || b == '\n'; })),
           "nothing but line breaks is left out");
+}
+
+namespace {
+
+struct Framed {
+    std::vector<std::string> messages;
+    int cuts = 0;
+    bool operator==(const Framed&) const = default;
+};
+
+// One connection's stream through the framer as the reader feeds it: in
+// chunks of the given sizes into a buffer of the connection's size, what was
+// consumed leaving the front, then closed.
+Framed Frame(std::string_view stream, const std::vector<std::size_t>& chunks) {
+    Framed out;
+    qm::TcpFramer framer;
+    std::string buffer;
+    std::size_t fed = 0;
+    std::size_t chunk = 0;
+    const auto drain = [&](bool closed) {
+        std::size_t start = 0;
+        for (;;) {
+            const qm::TcpFramer::Step step = framer.Next(std::string_view(buffer).substr(start), closed);
+            if (step.consumed == 0) {
+                Check(!step.hasMessage, "a message always consumes bytes");
+                break;
+            }
+            Check(step.consumed <= buffer.size() - start, "nothing consumed beyond what is buffered");
+            if (step.hasMessage) {
+                Check(step.message.size() <= qm::TcpFramer::kMaxMessage, "no message past the longest");
+                Check(step.message.data() >= buffer.data() + start &&
+                          step.message.data() + step.message.size() <= buffer.data() + start + step.consumed,
+                      "a message lies within what its step consumed");
+                out.messages.emplace_back(step.message);
+            }
+            out.cuts += step.cut ? 1 : 0;
+            start += step.consumed;
+        }
+        buffer.erase(0, start);
+    };
+    while (fed < stream.size()) {
+        const std::size_t room = qm::TcpFramer::kBufferBytes - buffer.size();
+        Check(room > 0, "a full buffer is always decided");
+        const std::size_t take = std::min({chunks[chunk++ % chunks.size()], room, stream.size() - fed});
+        buffer.append(stream.substr(fed, take));
+        fed += take;
+        drain(false);
+    }
+    drain(true);
+    Check(buffer.empty(), "a closed stream is consumed to its end");
+    return out;
+}
+
+} // namespace
+
+// The first bytes choose how the stream arrives; the same messages come out
+// however it is cut into reads.
+void FuzzTcpFraming(const std::uint8_t* data, std::size_t size) {
+    const std::size_t shapeBytes = std::min<std::size_t>(size, 4);
+    std::vector<std::size_t> chunks;
+    for (std::size_t i = 0; i < shapeBytes; ++i)
+        chunks.push_back(std::size_t{data[i]} % 17 + 1);
+    const std::string_view stream(reinterpret_cast<const char*>(data) + shapeBytes, size - shapeBytes);
+    const Framed whole = Frame(stream, {qm::TcpFramer::kBufferBytes});
+    if (!chunks.empty()) Check(Frame(stream, chunks) == whole, "the same messages however the stream is read");
+    Check(Frame(stream, {1}) == whole, "the same messages read byte by byte");
 }
 
 } // namespace qmfuzz

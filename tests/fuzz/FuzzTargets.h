@@ -12,5 +12,6 @@ void FuzzDatagram(const std::uint8_t* data, std::size_t size);
 void FuzzListRow(const std::uint8_t* data, std::size_t size);
 void FuzzRegFile(const std::uint8_t* data, std::size_t size);
 void FuzzViewer(const std::uint8_t* data, std::size_t size);
+void FuzzTcpFraming(const std::uint8_t* data, std::size_t size);
 
 } // namespace qmfuzz
