@@ -22,7 +22,7 @@ public:
     using RunEnded = std::function<void()>;
 
     // Absorbs more than 5 s of 50,000 datagrams a second of 150 bytes each
-    // (about 50 MB with their headers) while the window is held up.
+    // (about 58 MB with their headers) while the window is held up.
     static constexpr std::size_t kQueueBytes = 64u << 20;
     // The window's thread hands on messages for at most this long before the
     // event loop gets a turn (paints, timers, the operator's keys).
