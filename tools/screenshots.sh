@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Pictures of the real program for docs/screenshots/: the main window with a
-# few messages, the options dialog, find, a message's properties and the
-# reception statistics, on Linux (Xvfb, xcb) and as the
+# few messages (over UDP, TCP and IPv6), the options dialog and its Network
+# page, find, a message's properties and the reception statistics, on Linux (Xvfb, xcb) and as the
 # Windows program under Wine (the windows platform in Wine's virtual desktop,
 # which draws Windows frames, a task bar and the tray).
 #
@@ -16,27 +16,33 @@ work=$(mktemp -d /tmp/quillmere-shots-XXXXXX)
 mkdir -p "$shots"
 "$root/tools/install-deps.sh" xvfb xauth x11-apps xdotool imagemagick bsdutils
 
-settings() { # port logdir -> a registry file with a few lists
+settings() { # port logdir tcpport -> a registry file with a few lists, TCP and IPv6 on
   printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\tovrel\\Ferrowick\\General]\r\n'
   printf '"Port"="%s"\r\n"AutoListen"="1"\r\n"WriteToLog"="1"\r\n"LogDir"="%s"\r\n\r\n' "$1" "$2"
   printf '[HKEY_CURRENT_USER\\Software\\tovrel\\Ferrowick\\ID]\r\n'
   printf '"13"="Router,Yes,,255,No,Yes"\r\n"4"="WARN,Yes,,38144,No,Yes"\r\n"3"="ERR,Yes,,687838,No,Yes"\r\n"30"="Cron,No,,10485760,No,Yes"\r\n\r\n'
   printf '[HKEY_CURRENT_USER\\Software\\tovrel\\Ferrowick\\IP]\r\n"127.0.0.1"="Local,Yes"\r\n"10.0.0.1"="Core,Yes"\r\n\r\n'
   printf '[HKEY_CURRENT_USER\\Software\\tovrel\\Ferrowick\\Token]\r\n"failed"="Yes,16711680,No"\r\n\r\n'
+  printf '[HKEY_CURRENT_USER\\Software\\tovrel\\Ferrowick\\Network]\r\n"TcpPort"="%s"\r\n"IPv6"="1"\r\n\r\n' "$3"
   # The window's client area at 40,50, so a click on its caption lands.
   printf '[HKEY_CURRENT_USER\\Software\\tovrel\\Ferrowick\\TfrmUDP]\r\n"PixelsPerInch"="96"\r\n"NormPos"="40,50,544,387"\r\n'
 }
 free_port() {
   local port
-  while :; do port=$((20000 + RANDOM % 40000)); grep -qi ":$(printf '%04X' "$port") " /proc/net/udp || break; done
+  while :; do port=$((20000 + RANDOM % 40000)); cat /proc/net/{udp,udp6,tcp,tcp6} | grep -qi ":$(printf '%04X' "$port") " || break; done
   echo "$port"
 }
-messages() { # port
+messages() { # port tcpport
   logger -n 127.0.0.1 -P "$1" -d --rfc3164 -t router -p user.notice "link eth0 up, 1000 Mbit/s"
   logger -n 127.0.0.1 -P "$1" -d --rfc3164 -t disk -p user.warning "disk /var 91% full"
   logger -n 127.0.0.1 -P "$1" -d --rfc3164 -t sshd -p auth.err "login failed for admin"
   logger -n 127.0.0.1 -P "$1" -d --rfc5424 -t backup -p local0.info "backup of /home done in 42 s"
   printf '<13>app: plain datagram without a header' >/dev/udp/127.0.0.1/"$1"
+  logger -n ::1 -P "$1" -d --rfc3164 -t ntpd -p daemon.notice "over IPv6: clock synchronised"
+  logger -n 127.0.0.1 -P "$2" -T --octet-count --rfc3164 -t rsync -p user.warning "over TCP: 3 files vanished"
+  # One connection held open, for the statistics' connection table.
+  exec 7<>/dev/tcp/127.0.0.1/"$2"
+  printf '<14>keeper: over a connection kept open\n' >&7
 }
 # The window named $2 on display $1, saved as $3 (the whole screen when no name).
 grab() {
@@ -58,22 +64,24 @@ press() {
 }
 
 linux() {
-  local display port
+  local display port tcpport
   Xvfb :93 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
   local xvfb=$!
   display=:93; sleep 1
-  port=$(free_port)
-  settings "$port" "$work/linux-log" >"$work/linux.reg"
+  port=$(free_port); tcpport=$(free_port)
+  settings "$port" "$work/linux-log" "$tcpport" >"$work/linux.reg"
   XDG_CONFIG_HOME="$work/linux-config" "$root/build/bin/ferrowick-reg" "$work/linux.reg"
   XDG_CONFIG_HOME="$work/linux-config" DISPLAY=$display QT_QPA_PLATFORM=xcb "$root/build/bin/Ferrowick" \
     >/dev/null 2>&1 &
   local program=$!
   DISPLAY=$display xdotool search --sync --onlyvisible --name "Quillmere Light" >/dev/null
-  messages "$port"; sleep 1
+  messages "$port" "$tcpport"; sleep 1
   grab $display "Quillmere Light" "$shots/linux-main.png"
   DISPLAY=$display xdotool search --name "Quillmere Light" windowfocus --sync key F9
   sleep 1
   grab $display "Options" "$shots/linux-options.png"
+  press :93 Options ctrl+Prior; sleep 0.5 # from the first page round to the last
+  grab $display "Options" "$shots/linux-options-network.png"
   press :93 Options Escape; sleep 0.5
   # Find, the properties of the found message, the statistics. (Without a
   # window manager the keyboard goes where it is sent.)
@@ -85,21 +93,22 @@ linux() {
   press :93 "Message Viewer" Escape; sleep 0.5
   press :93 "Quillmere Light" alt+v i; sleep 1.2
   grab $display "Reception statistics" "$shots/linux-statistics.png"
+  exec 7>&-
   kill -TERM "$program"; wait "$program" || true
   kill "$xvfb"
 }
 
 windows() {
-  local port pkg="$root/build-windows/package/QuillmereLight"
+  local port tcpport pkg="$root/build-windows/package/QuillmereLight"
   . "$root/tools/wine-session.sh"
   wine_session "$work/prefix"
-  port=$(free_port)
-  settings "$port" "Z:$(echo "$work/windows-log" | tr / '\\' | sed 's/\\/\\\\/g')" >"$work/windows.reg"
+  port=$(free_port); tcpport=$(free_port)
+  settings "$port" "Z:$(echo "$work/windows-log" | tr / '\\' | sed 's/\\/\\\\/g')" "$tcpport" >"$work/windows.reg"
   wine regedit.exe /S "Z:$(echo "$work/windows.reg" | tr / '\\')" </dev/null >/dev/null 2>&1
   (cd "$pkg" && exec wine explorer /desktop=Quillmere,800x520 Ferrowick.exe </dev/null >/dev/null 2>&1) &
   DISPLAY=$DISPLAY xdotool search --sync --onlyvisible --name "Quillmere - Wine desktop" >/dev/null
   sleep 3
-  messages "$port"; sleep 1
+  messages "$port" "$tcpport"; sleep 1
   grab "$DISPLAY" "Quillmere - Wine desktop" "$shots/windows-main.png"
   # Wine gives the keyboard to a window the pointer has clicked: its caption.
   DISPLAY=$DISPLAY xdotool search --name "Quillmere - Wine desktop" windowfocus --sync
@@ -108,6 +117,8 @@ windows() {
   DISPLAY=$DISPLAY xdotool key F9
   sleep 1.5
   grab "$DISPLAY" "Quillmere - Wine desktop" "$shots/windows-options.png"
+  DISPLAY=$DISPLAY xdotool key ctrl+Prior; sleep 1
+  grab "$DISPLAY" "Quillmere - Wine desktop" "$shots/windows-options-network.png"
   DISPLAY=$DISPLAY xdotool key Escape; sleep 0.5
   DISPLAY=$DISPLAY xdotool key ctrl+f; DISPLAY=$DISPLAY xdotool type backup; DISPLAY=$DISPLAY xdotool key Return; sleep 1.5
   grab "$DISPLAY" "Quillmere - Wine desktop" "$shots/windows-find.png"
@@ -116,6 +127,7 @@ windows() {
   DISPLAY=$DISPLAY xdotool key Escape; sleep 0.5
   DISPLAY=$DISPLAY xdotool key alt+v; DISPLAY=$DISPLAY xdotool key i; sleep 1.5
   grab "$DISPLAY" "Quillmere - Wine desktop" "$shots/windows-statistics.png"
+  exec 7>&-
   wine_session_stop
 }
 

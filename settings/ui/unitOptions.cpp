@@ -86,6 +86,11 @@ TfrmOptions::TfrmOptions(const Options& options, int idRow, int ipRow, DialogSer
     layout->setSpacing(2);
     layout->addWidget(ui->tabPage, 1);
     layout->addWidget(pnlModal);
+    // Five pages' tabs fit the dialog's width; with the Network page it grows
+    // as wide as its tabs need, so that every page can be clicked.
+    const QMargins margins = layout->contentsMargins();
+    setFixedSize(std::max(width(), ui->tabPage->minimumSizeHint().width() + margins.left() + margins.right()),
+                 height());
 
     connect(ui->btnOk, &QPushButton::clicked, this, &TfrmOptions::btnOkClick);
     connect(ui->btnCancel, &QPushButton::clicked, this, &TfrmOptions::btnCancelClick);

@@ -41,6 +41,11 @@ protected:
             for (int i = 0; i < bar->count(); ++i)
                 free.addTab(bar->tabIcon(i), bar->tabText(i));
             free.resize(free.sizeHint());
+            for (int i = 0; i < bar->count(); ++i) {
+                const QRect tab(bar->mapTo(window, bar->tabRect(i).topLeft()), bar->tabRect(i).size());
+                EXPECT_TRUE(window->rect().contains(tab))
+                    << name << ": tab \"" << bar->tabText(i).toStdString() << "\" outside the window";
+            }
             for (int i = 0; i < bar->count(); ++i)
                 EXPECT_GE(bar->tabRect(i).width(), free.tabRect(i).width())
                     << name << ": tab \"" << bar->tabText(i).toStdString() << "\" squeezed: "
