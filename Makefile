@@ -8,6 +8,7 @@
 #   make names            the naming convention (clang-tidy) over every source file
 #   make windows-check    the whole program built for 64-bit Windows, its tests under Wine
 #   make windows-package  build-windows/package/QuillmereLight and its zip, for Windows users
+#   make package          build/quillmere-light_<version>_amd64.deb, checked by lintian
 
 JOBS ?= 2
 BUILD_DIR ?= build
@@ -19,7 +20,7 @@ endif
 # Opt-in test labels, left out of the ordinary run.
 CTEST_EXCLUDE ?= slow|load
 
-.PHONY: all deps configure build run test test-all test-load test-netload bench loadtest fuzz names windows-check windows-package clean
+.PHONY: all deps configure build run test test-all test-load test-netload bench loadtest fuzz names package windows-check windows-package clean
 
 all: build
 
@@ -66,6 +67,15 @@ fuzz: deps
 	  -DQM_WITH_QT=OFF -DQM_WITH_BENCHMARKS=OFF >/dev/null
 	cmake --build build-fuzz -j$(JOBS) --target fuzz_datagram fuzz_listrow fuzz_regfile fuzz_viewer fuzz_tcpframing
 	tools/run-fuzzers.sh build-fuzz/bin $(FUZZ_SECONDS)
+
+# The Debian package (CPack), its dependencies computed from the binaries;
+# lintian must report neither error nor warning.
+package: build
+	@tools/install-deps.sh dpkg-dev file lintian desktop-file-utils appstream libcap2-bin
+	cmake --build $(BUILD_DIR) -j$(JOBS) --target package-files
+	rm -f $(BUILD_DIR)/quillmere-light_*.deb
+	cd $(BUILD_DIR) && cpack -G DEB
+	lintian --fail-on error,warning $(BUILD_DIR)/quillmere-light_*.deb
 
 # The naming convention of .clang-tidy over every source file of the build.
 names: configure

@@ -227,7 +227,7 @@ QIcon CommandImage(int index) {
 
 QIcon ApplicationIcon() {
     QIcon icon;
-    for (int size : {16, 22, 32, 48, 64, 128})
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
         icon.addPixmap(Render(ImgProcess, size));
     return icon;
 }

@@ -1,11 +1,14 @@
-// Writes the program's icon, as the window draws it, to a Windows icon file
-// (the .exe's icon resource): one PNG-encoded image per size.
+// Writes the program's icon, as the window draws it: to a Windows icon file
+// (the .exe's icon resource, one PNG-encoded image per size), or as the PNG
+// files of a freedesktop icon theme (the Linux package's menu icon).
 //
 //   ferrowick-icon OUT.ico
+//   ferrowick-icon --hicolor DIR     DIR/<n>x<n>/apps/ferrowick.png, 16 to 256
 #include "app/AppImages.h"
 
 #include <QApplication>
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QIcon>
 
@@ -22,16 +25,29 @@ void Put32(QByteArray& out, qint64 v) {
     Put16(out, static_cast<int>((v >> 16) & 0xFFFF));
 }
 
+int WriteHicolor(const QIcon& icon, const QString& dir) {
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        const QString folder = QString("%1/%2x%2/apps").arg(dir).arg(size);
+        const QString file = folder + "/ferrowick.png";
+        if (!QDir().mkpath(folder) || !icon.pixmap(size, size).toImage().save(file, "PNG")) {
+            std::fprintf(stderr, "ferrowick-icon: cannot write %s\n", qPrintable(file));
+            return 1;
+        }
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    const QIcon icon = qm::ApplicationIcon();
+    if (argc == 3 && QByteArray(argv[1]) == "--hicolor") return WriteHicolor(icon, QString::fromLocal8Bit(argv[2]));
     if (argc != 2) {
-        std::fprintf(stderr, "usage: ferrowick-icon OUT.ico\n");
+        std::fprintf(stderr, "usage: ferrowick-icon OUT.ico\n       ferrowick-icon --hicolor DIR\n");
         return 2;
     }
-    const QIcon icon = qm::ApplicationIcon();
     const int sizes[] = {16, 24, 32, 48, 64, 256};
     QList<QByteArray> images;
     for (int size : sizes) {

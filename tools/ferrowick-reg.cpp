@@ -3,6 +3,7 @@
 //
 //   ferrowick-reg FILE            merge FILE (all of it, or nothing)
 //   ferrowick-reg /e FILE KEY     write KEY and its sub-keys to FILE
+//   ferrowick-reg --version
 #include "platform/FileAccess.h"
 #include "platform/KeyStore.h"
 #include "platform/SessionSignals.h"
@@ -85,6 +86,10 @@ int Export(const std::string& file, const std::string& keyArg) {
 
 int main(int argc, char** argv) {
     qm::IgnoreFileSizeSignal();
+    if (argc == 2 && std::string(argv[1]) == "--version") {
+        std::cout << "ferrowick-reg (Quillmere Light) " QM_VERSION "\n";
+        return 0;
+    }
     if (argc == 2 && std::string(argv[1]) != "/e" && std::string(argv[1]) != "-h" &&
         std::string(argv[1]) != "--help")
         return Merge(argv[1]);

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 #ifdef _WIN32
 #include "platform/WinText.h"
@@ -66,8 +67,34 @@ QString ShownPath(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
 
-ProgramFolder LocateProgramIn(const QString& folder) {
+namespace {
+
+bool SameFolder(const QString& a, const QString& b) {
+    const QString canonical = QFileInfo(a).canonicalFilePath();
+    return !canonical.isEmpty() && canonical == QFileInfo(b).canonicalFilePath();
+}
+
+} // namespace
+
+QString InstalledProgramDir() {
+    return QStringLiteral(QM_INSTALLED_BINDIR);
+}
+
+ProgramFolder LocateProgramIn(const QString& folder, const QString& installedDir) {
     ProgramFolder located;
+    if (!installedDir.isEmpty() && SameFolder(folder, installedDir)) {
+        // Installed: the program's folder belongs to the system, not the user.
+        located.dir = StoredText(QDir::toNativeSeparators(folder));
+        const QString parent =
+            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/tovrel/Ferrowick";
+        if (QDir().mkpath(parent)) {
+            located.defaultLogDir = StoredText(QDir::toNativeSeparators(parent + "/Log"));
+            return located;
+        }
+        located.problem = "The log files have no folder: " + QDir::toNativeSeparators(parent) +
+                          " cannot be made. Choose a log folder in Options (F9), General page.";
+        return located;
+    }
     if (std::optional<std::string> dir = PathBytes(folder)) {
         located.dir = *dir;
         located.defaultLogDir = located.dir + static_cast<char>(QDir::separator().toLatin1()) + "Log";
@@ -92,7 +119,7 @@ ProgramFolder LocateProgramIn(const QString& folder) {
 }
 
 ProgramFolder LocateProgram() {
-    return LocateProgramIn(QCoreApplication::applicationDirPath());
+    return LocateProgramIn(QCoreApplication::applicationDirPath(), InstalledProgramDir());
 }
 
 std::string RegistryEditorPath() {

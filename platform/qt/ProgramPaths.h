@@ -29,8 +29,14 @@ struct ProgramFolder {
 // For the program in `folder` (its executable's folder). The default log
 // folder is the folder followed by "Log"; on Windows, where the folder
 // cannot be named in the ANSI code page even by its short form, the short
-// form of %LOCALAPPDATA%\tovrel\Ferrowick\Log, made when missing.
-ProgramFolder LocateProgramIn(const QString& folder);
+// form of %LOCALAPPDATA%\tovrel\Ferrowick\Log, made when missing. A
+// program in `installedDir`, the folder its package puts it in, cannot
+// write there: its default is the user's data folder
+// ($XDG_DATA_HOME/tovrel/Ferrowick/Log), whose parents are made now.
+ProgramFolder LocateProgramIn(const QString& folder, const QString& installedDir = {});
+// The folder the package installs the program into (/usr/bin); empty on
+// Windows, where the program runs wherever it was unzipped.
+QString InstalledProgramDir();
 // The running program's.
 ProgramFolder LocateProgram();
 

@@ -5,6 +5,8 @@
 #include "support/TempDir.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 #ifdef _WIN32
@@ -22,6 +24,36 @@ TEST(ProgramPaths, TheLogFolderIsBesideTheProgram) {
     EXPECT_TRUE(located.problem.isEmpty());
     EXPECT_EQ(QDir::cleanPath(QString::fromLocal8Bit(located.defaultLogDir)), QDir::cleanPath(folder + "/Log"));
 }
+
+#ifndef _WIN32
+// Installed in /usr/bin, the program cannot write beside itself: the user's
+// data folder instead, its parents made (the last one is the day files').
+// Through a link to the installed folder it is the same program.
+TEST(ProgramPaths, AnInstalledProgramLogsInTheUsersDataFolder) {
+    qmtest::TempDir dir;
+    const QString root = QString::fromStdString(dir.Path().string());
+    const QString bin = root + "/usr/bin";
+    ASSERT_TRUE(QDir().mkpath(bin));
+    ASSERT_TRUE(QFile::link(root + "/usr", root + "/linked"));
+    const QByteArray before = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", (root + "/home/data").toUtf8());
+    for (const QString& folder : {bin, root + "/linked/bin"}) {
+        const ProgramFolder located = LocateProgramIn(folder, bin);
+        EXPECT_TRUE(located.problem.isEmpty());
+        EXPECT_EQ(located.defaultLogDir, (root + "/home/data/tovrel/Ferrowick/Log").toStdString());
+        EXPECT_TRUE(QFileInfo(root + "/home/data/tovrel/Ferrowick").isDir());
+        EXPECT_FALSE(QFileInfo::exists(root + "/home/data/tovrel/Ferrowick/Log"));
+    }
+    // Anywhere else: beside the program, as always.
+    EXPECT_EQ(LocateProgramIn(root, bin).defaultLogDir, (root + "/Log").toStdString());
+    // A data folder that cannot be made: said, and no folder named.
+    qputenv("XDG_DATA_HOME", "/proc/no-such-folder");
+    const ProgramFolder unmade = LocateProgramIn(bin, bin);
+    EXPECT_TRUE(unmade.defaultLogDir.empty());
+    EXPECT_TRUE(unmade.problem.contains("cannot be made"));
+    before.isNull() ? qunsetenv("XDG_DATA_HOME") : qputenv("XDG_DATA_HOME", before);
+}
+#endif
 
 #ifdef _WIN32
 // Unzipped into C:\Tools\Łódź\QuillmereLight: the ANSI form would be another folder.
