@@ -98,12 +98,21 @@ void DatagramReader::Stop() {
     stopHandle_[0] = stopHandle_[1] = -1;
 }
 
+int DatagramReader::GatherUs(std::uint64_t read, std::int64_t elapsedUs) {
+    if (read == 0) return kGatherMaxUs;
+    const std::int64_t us = kGatherDatagrams * std::max<std::int64_t>(elapsedUs, 1) / static_cast<std::int64_t>(read);
+    return static_cast<int>(std::clamp<std::int64_t>(us, kGatherMinUs, kGatherMaxUs));
+}
+
 void DatagramReader::Run(UdpSocket& socket) {
+    using Steady = std::chrono::steady_clock;
     Waiter waiter(socket.Handle(), stopHandle_[0]);
     ReceiveBatch batch;
+    Steady::time_point last = Steady::now();
     while (!stop_.load(std::memory_order_relaxed)) {
         if (!waiter.Wait()) break;
         bool queued = false;
+        std::uint64_t read = 0;
         // Everything waiting, in batches, before sleeping again.
         while (!stop_.load(std::memory_order_relaxed) && socket.ReadBatch(batch) == UdpSocket::Read::Datagram) {
             const DateTime arrived = clock_.Now();
@@ -118,6 +127,7 @@ void DatagramReader::Run(UdpSocket& socket) {
                 else
                     ++drops;
             }
+            read += static_cast<std::uint64_t>(batch.count);
             received_.fetch_add(static_cast<std::uint64_t>(batch.count), std::memory_order_relaxed);
             bytes_.fetch_add(bytes, std::memory_order_relaxed);
             if (drops) queueDrops_.fetch_add(drops, std::memory_order_relaxed);
@@ -129,10 +139,10 @@ void DatagramReader::Run(UdpSocket& socket) {
             }
         }
         if (queued && !wakePending_.exchange(true, std::memory_order_acq_rel)) wake_();
-        // Let a few more arrive before the next wait: a wake-up per datagram
-        // costs more than the datagram, and the socket's buffer holds far
-        // more than a millisecond's worth.
-        std::this_thread::sleep_for(std::chrono::microseconds(kGatherUs));
+        const Steady::time_point now = Steady::now();
+        const auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(now - last).count();
+        last = now;
+        std::this_thread::sleep_for(std::chrono::microseconds(GatherUs(read, elapsed)));
     }
 }
 

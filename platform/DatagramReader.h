@@ -28,8 +28,16 @@ struct ReaderCounts {
 
 class DatagramReader {
 public:
-    // How long the reader lets datagrams gather after emptying the socket.
-    static constexpr int kGatherUs = 500;
+    // How long the reader lets datagrams gather after emptying the socket:
+    // about kGatherDatagrams at the rate just seen, within these bounds. A
+    // wake-up of both threads costs more than a datagram, so a slow stream
+    // gathers longer; a fast one wakes often enough that the receive buffer
+    // never holds more than a few hundred datagrams.
+    static constexpr int kGatherDatagrams = 256;
+    static constexpr int kGatherMinUs = 250;
+    static constexpr int kGatherMaxUs = 2000;
+    // The sleep after `read` datagrams came in `elapsedUs` since the last one.
+    static int GatherUs(std::uint64_t read, std::int64_t elapsedUs);
 
     // `wake` runs on the reader's thread when datagrams were queued and the
     // consumer has not been woken since it last called Woken().

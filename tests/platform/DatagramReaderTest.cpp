@@ -128,3 +128,23 @@ TEST(DatagramReader, SystemDropsShowWithoutALaterDatagram) {
 }
 
 } // namespace
+
+// A fast stream must not sleep long enough to fill the receive buffer; a
+// slow one gathers the longest allowed, which is what saves its wake-ups.
+TEST(DatagramReader, GathersAboutTheSameNumberOfDatagramsAtAnyRate) {
+    struct Case {
+        std::uint64_t read;
+        std::int64_t elapsedUs;
+        int sleepUs;
+    };
+    const Case cases[] = {
+        {0, 5'000'000, DatagramReader::kGatherMaxUs}, // woken by nothing: a stop request
+        {1, 1'000'000, DatagramReader::kGatherMaxUs}, // one a second
+        {160, 1'000, 1'600},                          // 160,000/s
+        {400, 1'000, 640},                            // 400,000/s
+        {4'000, 1'000, DatagramReader::kGatherMinUs}, // a burst far above any sender's rate
+        {10, 0, DatagramReader::kGatherMinUs},        // a clock that did not move
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(DatagramReader::GatherUs(c.read, c.elapsedUs), c.sleepUs) << c.read << " in " << c.elapsedUs << " us";
+}
