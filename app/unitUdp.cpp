@@ -107,11 +107,8 @@ void TfrmUDP::StartUp() {
             ReportError(DisplayText(bound.error) + (options_.General.Port < 1024
                                                   ? " Ports below 1024 need privileges; see the README."
                                                   : ""));
-        // TCP and IPv6, when the operator asked for them, each on its own;
-        // UDP on IPv6 on the port IPv4 has (port 0 picks one for both).
-        const int udpPort = oUdp->IsBound() ? oUdp->BoundPort() : options_.General.Port;
         for (const std::string& failure :
-             listeners_->StartMore({udpPort, options_.Network.TcpPort, options_.Network.IPv6}))
+             listeners_->StartMore({options_.General.Port, options_.Network.TcpPort, options_.Network.IPv6}))
             ReportError(DisplayText(failure));
     }
     options_.UserDate = services_.clock.Now();

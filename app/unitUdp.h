@@ -143,8 +143,7 @@ private:
     Options options_;
     std::unique_ptr<Reception> reception_;
     std::unique_ptr<Ui> ui;
-    // Every box goes through it: one at a time, none lost.
-    BoxGate* boxes_;
+    BoxGate* boxes_; // every box goes through it: one at a time, none lost
     Listeners* listeners_ = nullptr;
     TNMUDP* oUdp = nullptr; // the defined receiver: UDP on IPv4
     ProcessTableModel* processModel_ = nullptr;

@@ -10,9 +10,8 @@
 namespace qm {
 
 void TfrmUDP::OpenOptionsDialog(TfrmOptions::Page page, const std::optional<std::string>& newRow) {
-    // Changed ports and the IPv6 choice are bound at OK, before anything is
-    // taken over; one that cannot be listened on leaves the dialog open and
-    // every listener as it was.
+    // Changed ports and the IPv6 choice are bound at OK, before anything is taken
+    // over; one that cannot be had leaves the dialog open and every listener as it was.
     const auto bindPort = [this](int port, const NetworkOptions& network) -> Result {
         if (!services_.bindReceiver) return {};
         return listeners_->Change({port, network.TcpPort, network.IPv6});

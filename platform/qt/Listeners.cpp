@@ -40,7 +40,8 @@ std::vector<std::string> Listeners::ListenTcp(int port, bool ipv6) {
     return failures;
 }
 
-std::vector<std::string> Listeners::StartMore(const ListenPlan& plan) {
+std::vector<std::string> Listeners::StartMore(ListenPlan plan) {
+    if (udp_->IsBound()) plan.udpPort = udp_->BoundPort();
     plan_ = plan;
     std::vector<std::string> failures;
     if (plan.ipv6)

@@ -40,8 +40,9 @@ public:
 
     // At start, the listeners beyond the defined UDP port, each on its own
     // (a taken port of one keeps no other from listening): the reasons of
-    // those that cannot be had.
-    std::vector<std::string> StartMore(const ListenPlan& plan);
+    // those that cannot be had. UDP on IPv6 takes the port IPv4 got (port 0
+    // picks one for both).
+    std::vector<std::string> StartMore(ListenPlan plan);
     // The operator's OK: whatever differs from what listens now is bound
     // anew, every new socket opened before any is put in place, so that a
     // port that cannot be had leaves everything as it was.
