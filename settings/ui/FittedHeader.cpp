@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QStyle>
+#include <QStyleOption>
 
 namespace qm {
 
@@ -68,19 +69,20 @@ FittedHeader::Fit FittedHeader::FitOf(int logicalIndex) const {
 }
 
 void FittedHeader::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const {
-    // The frame and background as the style draws them, then the lines.
-    QStyleOptionHeader option;
+    // The style draws the section with the fitted lines in the fitted font:
+    // text drawn by hand over the style's frame does not show on Windows.
+    const Fit fit = FitOf(logicalIndex);
+    QStyleOptionHeaderV2 option;
     initStyleOption(&option);
     option.rect = rect;
     option.section = logicalIndex;
-    option.text.clear();
-    style()->drawControl(QStyle::CE_Header, &option, painter, this);
-    const Fit fit = FitOf(logicalIndex);
+    option.text = fit.lines.join(QLatin1Char('\n'));
+    option.textAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+    option.textElideMode = Qt::ElideNone;
+    option.state &= ~QStyle::State_On; // its label would be bold, wider than fitted
     painter->save();
     painter->setFont(fit.font);
-    const int margin = style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this);
-    painter->drawText(rect.adjusted(margin, 0, -margin, 0), Qt::AlignLeft | Qt::AlignVCenter,
-                      fit.lines.join(QLatin1Char('\n')));
+    style()->drawControl(QStyle::CE_Header, &option, painter, this);
     painter->restore();
 }
 

@@ -11,6 +11,7 @@
 #include "settings/ui/unitOptions.h"
 
 #include <QHeaderView>
+#include <QImage>
 #include <QScreen>
 #include <QStyle>
 #include <QTabBar>
@@ -68,6 +69,32 @@ protected:
                 }
                 EXPECT_LE(widest, room) << name << ": header \"" << caption.toStdString() << "\"";
             }
+            if (auto* fitted = qobject_cast<FittedHeader*>(header)) ExpectInk(fitted, name);
+        }
+    }
+
+    // A caption that fits but is drawn in the background's colour is as good
+    // as none: each section's text room holds pixels near the text colour.
+    static void ExpectInk(FittedHeader* header, const char* name) {
+        const QImage image = header->grab().toImage();
+        const qreal dpr = image.devicePixelRatio();
+        const QColor ink = header->palette().color(QPalette::ButtonText);
+        const int margin = header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+        for (int s = 0; s < header->count(); ++s) {
+            const QString caption = header->model()->headerData(s, Qt::Horizontal).toString();
+            if (header->isSectionHidden(s) || header->sectionSize(s) == 0 || caption.trimmed().isEmpty()) continue;
+            const QRect room(header->sectionViewportPosition(s) + margin, 0, header->TextRoom(header->sectionSize(s)),
+                             header->height());
+            const QRect pixels(QPoint(qRound(room.left() * dpr), qRound(room.top() * dpr)),
+                               QPoint(qRound(room.right() * dpr), qRound(room.bottom() * dpr)));
+            bool inked = false;
+            for (int y = pixels.top(); y <= pixels.bottom() && y < image.height() && !inked; ++y)
+                for (int x = pixels.left(); x <= pixels.right() && x < image.width() && !inked; ++x) {
+                    const QColor c = image.pixelColor(x, y);
+                    inked = std::abs(c.red() - ink.red()) + std::abs(c.green() - ink.green()) +
+                                std::abs(c.blue() - ink.blue()) < 120;
+                }
+            EXPECT_TRUE(inked) << name << ": header \"" << caption.toStdString() << "\" is not drawn";
         }
     }
 };
