@@ -5,7 +5,7 @@
 # Windows program under Wine (the windows platform in Wine's virtual desktop,
 # which draws Windows frames, a task bar and the tray).
 #
-#   tools/screenshots.sh [linux|windows|all]
+#   tools/screenshots.sh [linux|windows|windows-hidpi|all]
 #
 # Needs `make build` (Linux) and `make windows-package` (Windows) first.
 set -euo pipefail
@@ -131,10 +131,40 @@ windows() {
   wine_session_stop
 }
 
+# At 144 DPI (150 %), as on a Windows laptop's screen: the main window, the
+# options' ID page (its captions) and the statistics, scaled by the system.
+windows_hidpi() {
+  local port tcpport pkg="$root/build-windows/package/QuillmereLight"
+  . "$root/tools/wine-session.sh"
+  wine_session "$work/prefix144"
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1 </dev/null
+  wine reg add 'HKCC\Software\Fonts' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1 </dev/null
+  port=$(free_port); tcpport=$(free_port)
+  settings "$port" "Z:$(echo "$work/windows-log" | tr / '\\' | sed 's/\\/\\\\/g')" "$tcpport" >"$work/windows.reg"
+  wine regedit.exe /S "Z:$(echo "$work/windows.reg" | tr / '\\')" </dev/null >/dev/null 2>&1
+  (cd "$pkg" && exec wine explorer /desktop=Quillmere,1200x800 Ferrowick.exe </dev/null >/dev/null 2>&1) &
+  DISPLAY=$DISPLAY xdotool search --sync --onlyvisible --name "Quillmere - Wine desktop" >/dev/null
+  sleep 3
+  messages "$port" "$tcpport"; sleep 1
+  grab "$DISPLAY" "Quillmere - Wine desktop" "$shots/windows-144dpi-main.png"
+  DISPLAY=$DISPLAY xdotool search --name "Quillmere - Wine desktop" windowfocus --sync
+  DISPLAY=$DISPLAY xdotool mousemove 450 60 click 1
+  sleep 0.5
+  DISPLAY=$DISPLAY xdotool key F9; sleep 1.5
+  DISPLAY=$DISPLAY xdotool key ctrl+Tab; sleep 1
+  grab "$DISPLAY" "Quillmere - Wine desktop" "$shots/windows-144dpi-options-id.png"
+  DISPLAY=$DISPLAY xdotool key Escape; sleep 0.5
+  DISPLAY=$DISPLAY xdotool key alt+v; DISPLAY=$DISPLAY xdotool key i; sleep 1.5
+  grab "$DISPLAY" "Quillmere - Wine desktop" "$shots/windows-144dpi-statistics.png"
+  exec 7>&-
+  wine_session_stop
+}
+
 case $what in
   linux) linux ;;
   windows) windows ;;
-  *) linux; windows ;;
+  windows-hidpi) windows_hidpi ;;
+  *) linux; windows; windows_hidpi ;;
 esac
 rm -rf "$work"
 ls -la "$shots"
