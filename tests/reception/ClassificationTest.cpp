@@ -91,13 +91,7 @@ TEST_F(HandlerTest, StoppedDropsUnseen) {
 
 TEST_F(HandlerTest, SeverityFallbackAndSenderListen) {
     options.General.ListenUnregisteredIP = false;
-    options.IdList = {{.IdNumber = "5",
-                       .Name = "NOTICE",
-                       .Listen = "Yes",
-                       .Token = "",
-                       .Color = "255",
-                       .UseToken = "No",
-                       .Popup = "Yes"}};
+    options.IdList = {qmtest::ListeningId("5", "NOTICE", "255")};
     EXPECT_EQ(Send("<13>app: hello"), HandleOutcome::Rejected); // sender unregistered
     EXPECT_EQ(M().IdName, "NOTICE");
     EXPECT_EQ(M().SourceLevel, "1 (USER)/5");
@@ -107,20 +101,7 @@ TEST_F(HandlerTest, SeverityFallbackAndSenderListen) {
 }
 
 TEST_F(HandlerTest, RegisteredNumberShowsItselfAsSourceLevel) {
-    options.IdList = {{.IdNumber = "5",
-                       .Name = "NOTICE",
-                       .Listen = "Yes",
-                       .Token = "",
-                       .Color = "1",
-                       .UseToken = "No",
-                       .Popup = "Yes"},
-                      {.IdNumber = "13",
-                       .Name = "App",
-                       .Listen = "Yes",
-                       .Token = "",
-                       .Color = "2",
-                       .UseToken = "No",
-                       .Popup = "Yes"}};
+    options.IdList = {qmtest::ListeningId("5", "NOTICE", "1"), qmtest::ListeningId("13", "App", "2")};
     Send("<13>app: hello");
     EXPECT_EQ(M().IdName, "App");
     EXPECT_EQ(M().SourceLevel, "13");
@@ -129,13 +110,7 @@ TEST_F(HandlerTest, RegisteredNumberShowsItselfAsSourceLevel) {
 
 TEST_F(HandlerTest, IpFirstConsultsOnlyTheSenderWhenItIsNotOk) {
     options.General.FilterIpFirst = true;
-    options.IdList = {{.IdNumber = "5",
-                       .Name = "N",
-                       .Listen = "Yes",
-                       .Token = "",
-                       .Color = "1",
-                       .UseToken = "No",
-                       .Popup = "Yes"}};
+    options.IdList = {qmtest::ListeningId("5", "N", "1")};
     options.IpList = {{.Address = "10.0.0.9", .Name = "Core", .Listen = "No"}};
     EXPECT_EQ(Send("<13>app: hello"), HandleOutcome::Rejected);
     options.IdList[0].Listen = "No";
@@ -143,13 +118,7 @@ TEST_F(HandlerTest, IpFirstConsultsOnlyTheSenderWhenItIsNotOk) {
 }
 
 TEST_F(HandlerTest, ListenFlagIsReadAtEveryMessageAndExactly) {
-    options.IdList = {{.IdNumber = "5",
-                       .Name = "N",
-                       .Listen = "Yes",
-                       .Token = "",
-                       .Color = "1",
-                       .UseToken = "No",
-                       .Popup = "Yes"}};
+    options.IdList = {qmtest::ListeningId("5", "N", "1")};
     EXPECT_EQ(Send("<13>app: hello"), HandleOutcome::Admitted);
     options.IdList[0].Listen = "yes"; // only the exact text sets a flag
     EXPECT_EQ(Send("<13>app: hello"), HandleOutcome::Rejected);
@@ -173,13 +142,7 @@ TEST_F(HandlerTest, IdTokenDecidesTheIdColour) {
 }
 
 TEST_F(HandlerTest, FirstTokenInListOrderWins) {
-    options.IdList = {{.IdNumber = "5",
-                       .Name = "N",
-                       .Listen = "Yes",
-                       .Token = "",
-                       .Color = "1",
-                       .UseToken = "No",
-                       .Popup = "Yes"}};
+    options.IdList = {qmtest::ListeningId("5", "N", "1")};
     options.TokenList = {{.Token = "off", .UseToken = "No", .Color = "7", .Popup = "No"},
                          {.Token = "disk", .UseToken = "Yes", .Color = "255", .Popup = "No"},
                          {.Token = "disk full", .UseToken = "Yes", .Color = "65280", .Popup = "No"}};
@@ -199,13 +162,7 @@ TEST_F(HandlerTest, EarlierEntryOfTheSameNameGivesFlagsAndColour) {
                        .Color = "111",
                        .UseToken = "No",
                        .Popup = "Yes"},
-                      {.IdNumber = "4",
-                       .Name = "Dup",
-                       .Listen = "Yes",
-                       .Token = "",
-                       .Color = "222",
-                       .UseToken = "No",
-                       .Popup = "Yes"}};
+                      qmtest::ListeningId("4", "Dup", "222")};
     EXPECT_EQ(Send("<4>app: hello"), HandleOutcome::Rejected);
     EXPECT_EQ(M().IdColour, "111");
 }

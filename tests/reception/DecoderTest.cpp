@@ -107,13 +107,7 @@ TEST(Decode, HandlerRefusesPrioritiesThatAreNotIntegers) {
         EXPECT_EQ(handler.Failure(), "'" + handler.Message().PriText + "' is not a valid integer value");
     }
     // An ID numbered like the odd text makes it a registered priority.
-    options.IdList = {{.IdNumber = "abc",
-                       .Name = "Odd",
-                       .Listen = "Yes",
-                       .Token = "",
-                       .Color = "1",
-                       .UseToken = "No",
-                       .Popup = "Yes"}};
+    options.IdList = {qmtest::ListeningId("abc", "Odd", "1")};
     EXPECT_EQ(handler.Handle(qmtest::Arrived("<abc>a: xy", "1.2.3.4", 5, clock)), HandleOutcome::Admitted);
     EXPECT_EQ(handler.Message().SourceLevel, "abc");
 }

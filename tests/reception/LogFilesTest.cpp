@@ -86,20 +86,7 @@ TEST_F(LogFilesTest, ColoursAndOddBytesAreWrittenUnchanged) {
 }
 
 TEST_F(LogFilesTest, DayFilesAreCreatedEmptyAndExistingOnesKept) {
-    options.IdList = {{.IdNumber = "1",
-                       .Name = "Router",
-                       .Listen = "Yes",
-                       .Token = "",
-                       .Color = "1",
-                       .UseToken = "No",
-                       .Popup = "Yes"},
-                      {.IdNumber = "2",
-                       .Name = "Switch",
-                       .Listen = "Yes",
-                       .Token = "",
-                       .Color = "1",
-                       .UseToken = "No",
-                       .Popup = "Yes"}};
+    options.IdList = {qmtest::ListeningId("1", "Router", "1"), qmtest::ListeningId("2", "Switch", "1")};
     fs::create_directory(dir / "Log");
     qmtest::WriteFile(File("20261206-Switch.log"), "old\r\n");
     ASSERT_EQ(Writer().PrepareDayFiles(true), LogWriter::Prepared::Ok);
@@ -122,13 +109,7 @@ TEST_F(LogFilesTest, UnknownIdsAreLoggedOnlyWhenAsked) {
 
 TEST_F(LogFilesTest, MidnightStartsTheNextDaysFilesAtItsFirstMessage) {
     options.General.WriteToLogUnknownID = true;
-    options.IdList = {{.IdNumber = "1",
-                       .Name = "Router",
-                       .Listen = "Yes",
-                       .Token = "",
-                       .Color = "1",
-                       .UseToken = "No",
-                       .Popup = "Yes"}};
+    options.IdList = {qmtest::ListeningId("1", "Router", "1")};
     clock.time = {2026, 12, 6, 23, 59, 59};
     Writer().SetLastLogDay("20261206");
     Writer().PrepareDayFiles(true);
@@ -158,13 +139,7 @@ TEST_F(LogFilesTest, ChosenDateNamesTheFilesAndStopsDayChanges) {
 }
 
 TEST_F(LogFilesTest, DeletedDayFileCostsOneMessage) {
-    options.IdList = {{.IdNumber = "5",
-                       .Name = "Router",
-                       .Listen = "Yes",
-                       .Token = "",
-                       .Color = "1",
-                       .UseToken = "No",
-                       .Popup = "Yes"}};
+    options.IdList = {qmtest::ListeningId("5", "Router", "1")};
     Writer().PrepareDayFiles(true);
     fs::remove(File("20261206-Router.log"));
     EXPECT_EQ(Send("<13>a: lost!"), HandleOutcome::LogFailed);
@@ -178,13 +153,7 @@ TEST_F(LogFilesTest, DeletedDayFileCostsOneMessage) {
 #ifndef _WIN32
 TEST_F(LogFilesTest, ReadOnlyFileIsAccessDenied) {
     if (geteuid() == 0) GTEST_SKIP() << "root ignores file permissions";
-    options.IdList = {{.IdNumber = "5",
-                       .Name = "Router",
-                       .Listen = "Yes",
-                       .Token = "",
-                       .Color = "1",
-                       .UseToken = "No",
-                       .Popup = "Yes"}};
+    options.IdList = {qmtest::ListeningId("5", "Router", "1")};
     Writer().PrepareDayFiles(true);
     chmod(File("20261206-Router.log").c_str(), 0444);
     EXPECT_EQ(Send("<13>a: x!"), HandleOutcome::LogFailed);
@@ -193,20 +162,7 @@ TEST_F(LogFilesTest, ReadOnlyFileIsAccessDenied) {
 #endif
 
 TEST_F(LogFilesTest, NamesThatAreNotFileNamesNeverGetAFile) {
-    options.IdList = {{.IdNumber = "5",
-                       .Name = "../escape",
-                       .Listen = "Yes",
-                       .Token = "",
-                       .Color = "1",
-                       .UseToken = "No",
-                       .Popup = "Yes"},
-                      {.IdNumber = "6",
-                       .Name = "..",
-                       .Listen = "Yes",
-                       .Token = "",
-                       .Color = "1",
-                       .UseToken = "No",
-                       .Popup = "Yes"}};
+    options.IdList = {qmtest::ListeningId("5", "../escape", "1"), qmtest::ListeningId("6", "..", "1")};
     Writer().PrepareDayFiles(true);
     EXPECT_EQ(Send("<13>a: x!"), HandleOutcome::LogFailed);
     EXPECT_EQ(failure, "File not found");
@@ -219,20 +175,7 @@ TEST_F(LogFilesTest, NamesThatAreNotFileNamesNeverGetAFile) {
 // Anything but a regular file under a day file's name (a link a hostile
 // user planted, a FIFO) is never written through: it fails like a missing file.
 TEST_F(LogFilesTest, ALinkOrAFifoInPlaceOfADayFileIsNeverWrittenThrough) {
-    options.IdList = {{.IdNumber = "5",
-                       .Name = "Router",
-                       .Listen = "Yes",
-                       .Token = "",
-                       .Color = "1",
-                       .UseToken = "No",
-                       .Popup = "Yes"},
-                      {.IdNumber = "6",
-                       .Name = "Switch",
-                       .Listen = "Yes",
-                       .Token = "",
-                       .Color = "1",
-                       .UseToken = "No",
-                       .Popup = "Yes"}};
+    options.IdList = {qmtest::ListeningId("5", "Router", "1"), qmtest::ListeningId("6", "Switch", "1")};
     Writer().PrepareDayFiles(true);
     const fs::path target = dir / "outside.txt";
     qmtest::WriteFile(target, "untouched");
@@ -256,13 +199,7 @@ TEST_F(LogFilesTest, ALinkOrAFifoInPlaceOfADayFileIsNeverWrittenThrough) {
 // A day file with a second hard link may be a name outside the log folder
 // for the same file: it fails like a link, and nothing reaches the other name.
 TEST_F(LogFilesTest, ADayFileWithASecondHardLinkIsNeverWrittenThrough) {
-    options.IdList = {{.IdNumber = "5",
-                       .Name = "Router",
-                       .Listen = "Yes",
-                       .Token = "",
-                       .Color = "1",
-                       .UseToken = "No",
-                       .Popup = "Yes"}};
+    options.IdList = {qmtest::ListeningId("5", "Router", "1")};
     Writer().PrepareDayFiles(true);
     const fs::path outside = dir / "outside.txt";
     std::error_code ec;
@@ -290,20 +227,7 @@ TEST_F(LogFilesTest, LogFolderIsMadeButNotItsParents) {
 // line, and land in arrival order, byte for byte.
 TEST_F(LogFilesTest, ARunOpensEachDayFileOnce) {
     options.General.WriteToLogUnknownID = true;
-    options.IdList = {{.IdNumber = "13",
-                       .Name = "Router",
-                       .Listen = "Yes",
-                       .Token = "",
-                       .Color = "255",
-                       .UseToken = "No",
-                       .Popup = "Yes"},
-                      {.IdNumber = "14",
-                       .Name = "Switch",
-                       .Listen = "Yes",
-                       .Token = "",
-                       .Color = "",
-                       .UseToken = "No",
-                       .Popup = "Yes"}};
+    options.IdList = {qmtest::ListeningId("13", "Router", "255"), qmtest::ListeningId("14", "Switch")};
     Writer().PrepareDayFiles(true);
     for (const char* d : {"<14>a: s1!", "<13>a: r1!", "<99>a: u1!", "<14>a: s2!", "<13>a: r2!", "<14>a: s3!"})
         Receive(d);
@@ -350,20 +274,7 @@ TEST_F(LogFilesTest, ARunOpensEachDayFileOnce) {
 // day's files are made at its first line.
 TEST_F(LogFilesTest, ARunAcrossMidnightWritesEachDayToItsFiles) {
     options.General.WriteToLogUnknownID = true;
-    options.IdList = {{.IdNumber = "13",
-                       .Name = "Router",
-                       .Listen = "Yes",
-                       .Token = "",
-                       .Color = "",
-                       .UseToken = "No",
-                       .Popup = "Yes"},
-                      {.IdNumber = "14",
-                       .Name = "Switch",
-                       .Listen = "Yes",
-                       .Token = "",
-                       .Color = "",
-                       .UseToken = "No",
-                       .Popup = "Yes"}};
+    options.IdList = {qmtest::ListeningId("13", "Router"), qmtest::ListeningId("14", "Switch")};
     clock.time = {2026, 12, 6, 23, 59, 58};
     Writer().PrepareDayFiles(true);
     Receive("<13>a: late!");
@@ -400,13 +311,7 @@ TEST_F(LogFilesTest, ARunAcrossMidnightWritesEachDayToItsFiles) {
 // made again and the rest of the run is written.
 TEST_F(LogFilesTest, ADeletedDayFileCostsOneLineOfTheRun) {
     options.General.WriteToLogUnknownID = true;
-    options.IdList = {{.IdNumber = "13",
-                       .Name = "Router",
-                       .Listen = "Yes",
-                       .Token = "",
-                       .Color = "",
-                       .UseToken = "No",
-                       .Popup = "Yes"}};
+    options.IdList = {qmtest::ListeningId("13", "Router")};
     Writer().PrepareDayFiles(true);
     fs::remove(File("20261206-Router.log"));
     for (const char* d : {"<99>a: u1!", "<13>a: lost!", "<13>a: r2!", "<13>a: r3!"})

@@ -16,13 +16,7 @@ TEST(Reception, CountsWhatBecameOfEveryDatagram) {
     options.General.LogDir = (dir / "Log").string();
     options.General.WriteToLog = true;
     options.General.WriteToLogUnknownID = true;
-    options.IdList = {{.IdNumber = "13",
-                       .Name = "Router",
-                       .Listen = "Yes",
-                       .Token = "",
-                       .Color = "255",
-                       .UseToken = "No",
-                       .Popup = "Yes"},
+    options.IdList = {qmtest::ListeningId("13", "Router", "255"),
                       {.IdNumber = "14",
                        .Name = "Muted",
                        .Listen = "No",
@@ -65,13 +59,7 @@ TEST(Reception, CountsWhatBecameOfEveryDatagram) {
 TEST(Reception, NotesTheSendersAndPrioritiesNoListKnows) {
     qmtest::FakeClock clock;
     Options options;
-    options.IdList = {{.IdNumber = "13",
-                       .Name = "Router",
-                       .Listen = "Yes",
-                       .Token = "",
-                       .Color = "255",
-                       .UseToken = "No",
-                       .Popup = "Yes"}};
+    options.IdList = {qmtest::ListeningId("13", "Router", "255")};
     options.IpList = {{.Address = "10.0.0.1", .Name = "gw", .Listen = "Yes"}};
     Reception reception(options, clock);
     const auto receive = [&](std::string_view d, std::string_view ip, bool listening = true) {

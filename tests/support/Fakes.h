@@ -1,14 +1,26 @@
 // Test doubles for the core's interfaces.
 #pragma once
 
-#include "support/FakeClock.h"
 #include "platform/DayFiles.h"
+#include "settings/Options.h"
+#include "support/FakeClock.h"
 
 #include <map>
 #include <optional>
 #include <string>
 
 namespace qmtest {
+
+// An ID entry that listens and pops up, without a token: most tests need no other.
+inline qm::IdEntry ListeningId(std::string number, std::string name, std::string color = "") {
+    return {.IdNumber = std::move(number),
+            .Name = std::move(name),
+            .Listen = "Yes",
+            .Token = "",
+            .Color = std::move(color),
+            .UseToken = "No",
+            .Popup = "Yes"};
+}
 
 // The system's day files, with every open counted, and a write that can be
 // cut short as a full disk cuts it.
