@@ -178,7 +178,7 @@ TEST_F(ViewerTest, ALongLoadShowsProgressAndCancelLeavesAnEmptyTable) {
             big << lines;
     }
     dialogs.files = {QString::fromStdString((dir / "big.log").string())};
-    QTest::keyClick(window.get(), Qt::Key_O, Qt::ControlModifier);
+    PressOpenLog();
     QProgressDialog* progress = nullptr;
     ASSERT_TRUE(WaitUntil([&] {
         progress = window->findChild<QProgressDialog*>("dlgLogLoad");
