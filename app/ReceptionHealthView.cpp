@@ -49,6 +49,7 @@ ReceptionHealth ReceptionHealthView::Health() const {
     for (const TcpListenerCounts& l : tcp.listeners) {
         health.refusedConnections += l.refused;
         health.cutMessages += l.cut;
+        health.idleClosedConnections += l.idleClosed;
     }
     health.rate = rate_.Rate();
     health.peakRate = rate_.Peak();

@@ -126,6 +126,7 @@ TfrmStatistics::TfrmStatistics(QWidget* parent) : QDialog(parent, Qt::Window) {
         {"labLastDatagram", "Last datagram"},
         {"labRefused", "TCP connections refused (too many)"},
         {"labCut", "TCP messages cut (too long)"},
+        {"labIdleClosed", "TCP connections closed idle (24 hours)"},
     };
     constexpr int kPerColumn = (std::size(rows) + 1) / 2;
     for (int i = 0; i < static_cast<int>(std::size(rows)); ++i) {
@@ -223,6 +224,7 @@ void TfrmStatistics::Refresh(const ReceptionHealth& h, const SeenList& senders, 
     figures_["labLastDatagram"]->setText(c.lastDatagram ? Moment(*c.lastDatagram) : QString("none yet"));
     figures_["labRefused"]->setText(Number(h.refusedConnections));
     figures_["labCut"]->setText(Number(h.cutMessages));
+    figures_["labIdleClosed"]->setText(Number(h.idleClosedConnections));
     std::vector<std::vector<QString>> listeners, connections;
     for (const ListenerCounts& l : h.listeners)
         listeners.push_back({QString::fromStdString(l.name), l.open ? QString("listening") : QString("off"),

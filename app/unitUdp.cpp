@@ -309,6 +309,19 @@ void TfrmUDP::CloseFailure(const QString& message) {
     exitStatus_ = 1;
 }
 
+void TfrmUDP::HandOverAtClose() {
+    // What arrived before the close reaches the day files. A bound, so that
+    // the close stays quick: at the session's end the system waits about five
+    // seconds for a program before it calls it hung.
+    constexpr int kHandOverMs = 4000;
+    const std::uint64_t left = listeners_->StopAndHandOver(QDeadlineTimer(kHandOverMs));
+    if (left == 0) return;
+    AppendErrorReport(options_.General.LogDir, services_.clock.Now(),
+                      std::to_string(left) + " messages received before the close were not logged: the close "
+                                             "hands on what it can in " +
+                          std::to_string(kHandOverMs / 1000) + " seconds.");
+}
+
 void TfrmUDP::closeEvent(QCloseEvent* event) {
     if (!exitRequested_ && options_.General.CloseToSysTray) {
         event->ignore();
@@ -319,6 +332,7 @@ void TfrmUDP::closeEvent(QCloseEvent* event) {
             showMinimized();
         return;
     }
+    HandOverAtClose();
     if (!options_.SaveBlocked) {
         if (const Result saved = placement_->Save(); !saved) CloseFailure(DisplayText(saved.error));
         // At the session's end one failure is enough to know: the next save

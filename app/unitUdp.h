@@ -94,6 +94,7 @@ signals:
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void HandOverAtClose();
     void showEvent(QShowEvent* event) override;
 
 public:

@@ -16,6 +16,9 @@ struct Datagram {
     // however long the window took to come to the datagram.
     DateTime arrived;
     bool listening = true;
+    // A TCP message: the framing removed its terminator, so its last byte is
+    // the message's own (a datagram's last byte is taken for a terminator).
+    bool framed = false;
 };
 
 } // namespace qm

@@ -15,12 +15,14 @@ constexpr std::size_t kBlockBytes = 1 << 20;
 constexpr std::size_t kSpareBlocks = 4;
 
 // The sender travels as text: an IPv6 address takes up to 45 characters.
+// `framed` sits in what would be padding before the time.
 struct Header {
     std::uint32_t length;
     std::uint16_t port;
     std::uint8_t listening;
     std::uint8_t ipLength;
     char ip[kMaxAddressText];
+    std::uint8_t framed;
     DateTime arrived;
 };
 
@@ -61,9 +63,9 @@ void DatagramQueue::Recycle(std::unique_ptr<Block> block) {
 }
 
 bool DatagramQueue::Push(std::string_view bytes, std::string_view fromIp, int fromPort, const DateTime& arrived,
-                         bool listening) {
+                         bool listening, bool framed, bool beyondBound) {
     const std::size_t size = EntrySize(bytes.size());
-    if (held_.load(std::memory_order_relaxed) + size > capacity_) return false;
+    if (!beyondBound && held_.load(std::memory_order_relaxed) + size > capacity_) return false;
     const std::lock_guard<std::mutex> lock(mutex_);
     if (filled_.empty() || filled_.back()->size - filled_.back()->used < size) filled_.push_back(NewBlock(size));
     Block& block = *filled_.back();
@@ -71,6 +73,7 @@ bool DatagramQueue::Push(std::string_view bytes, std::string_view fromIp, int fr
     header.length = static_cast<std::uint32_t>(bytes.size());
     header.port = static_cast<std::uint16_t>(fromPort);
     header.listening = listening ? 1 : 0;
+    header.framed = framed ? 1 : 0;
     header.ipLength = static_cast<std::uint8_t>(std::min(fromIp.size(), sizeof header.ip));
     std::memcpy(header.ip, fromIp.data(), header.ipLength);
     header.arrived = arrived;
@@ -153,6 +156,7 @@ bool DatagramQueue::Batch::Next(Datagram& out) {
     out.fromPort = header.port;
     out.arrived = header.arrived;
     out.listening = header.listening != 0;
+    out.framed = header.framed != 0;
     offset_ += EntrySize(header.length);
     return true;
 }

@@ -24,8 +24,11 @@ public:
     DatagramQueue& operator=(const DatagramQueue&) = delete;
 
     // Producer. False when the datagram does not fit: it is dropped.
+    // `framed`: a TCP message, its terminator removed by the framing.
+    // `beyondBound`: taken even past the capacity (a stopping TCP reader
+    // moving what its connections held into the queue).
     bool Push(std::string_view bytes, std::string_view fromIp, int fromPort, const DateTime& arrived,
-              bool listening);
+              bool listening, bool framed = false, bool beyondBound = false);
 
     // Consumer: a run of datagrams in arrival order, taken from the queue in
     // one go. Its memory counts against the capacity until it is released.

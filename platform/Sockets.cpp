@@ -8,7 +8,9 @@
 #ifdef _WIN32
 #include <winsock2.h>
 #include <ws2tcpip.h>
+#include <mstcpip.h>
 #else
+#include <netinet/tcp.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -69,6 +71,17 @@ bool SetNonBlocking(long long handle) {
     return ioctlsocket(static_cast<SOCKET>(handle), FIONBIO, &nonBlocking) == 0;
 }
 
+void SetKeepAlive(long long handle, int idleSeconds) {
+    // The one way every Windows version takes: idle time and interval in ms.
+    tcp_keepalive values{};
+    values.onoff = 1;
+    values.keepalivetime = static_cast<ULONG>(idleSeconds) * 1000;
+    values.keepaliveinterval = 30 * 1000;
+    DWORD returned = 0;
+    WSAIoctl(static_cast<SOCKET>(handle), SIO_KEEPALIVE_VALS, &values, sizeof values, nullptr, 0, &returned, nullptr,
+             nullptr);
+}
+
 #else
 
 void EnsureSockets() {}
@@ -87,6 +100,15 @@ bool WouldBlock(int code) {
 
 void CloseSocket(long long handle) {
     if (handle >= 0) ::close(static_cast<int>(handle));
+}
+
+void SetKeepAlive(long long handle, int idleSeconds) {
+    const int fd = static_cast<int>(handle);
+    const int on = 1, interval = 30, probes = 4;
+    setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
+    setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &idleSeconds, sizeof idleSeconds);
+    setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &interval, sizeof interval);
+    setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &probes, sizeof probes);
 }
 
 bool SetNonBlocking(long long handle) {

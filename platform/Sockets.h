@@ -19,6 +19,8 @@ std::string SocketErrorText(int code);
 bool WouldBlock(int code);
 void CloseSocket(long long handle);
 bool SetNonBlocking(long long handle);
+// TCP keep-alive on a connection, probing after `idleSeconds` without traffic.
+void SetKeepAlive(long long handle, int idleSeconds);
 // The text and port of an IPv4 or IPv6 socket address; false for another family.
 bool AddressOf(const sockaddr* address, char (&text)[kMaxAddressText + 1], std::size_t& length, int& port);
 

@@ -1,5 +1,7 @@
 #include "platform/TcpFraming.h"
 
+#include <algorithm>
+
 namespace qm {
 
 namespace {
@@ -16,26 +18,43 @@ std::size_t FrameEnd(std::string_view buffered, std::size_t from) {
     return std::string_view::npos;
 }
 
+// A counted frame may carry its sender's terminator too: it is not the message's.
+std::string_view WithoutTerminator(std::string_view message) {
+    if (!message.empty() && (message.back() == '\n' || message.back() == '\0')) {
+        const bool lf = message.back() == '\n';
+        message.remove_suffix(1);
+        if (lf && !message.empty() && message.back() == '\r') message.remove_suffix(1);
+    }
+    return message;
+}
+
 } // namespace
 
-TcpFramer::Step TcpFramer::Next(std::string_view buffered, bool closed) {
+TcpFramer::Step TcpFramer::Next(std::string_view buffered, bool closed) const {
     Step step = Decide(buffered, closed);
     // A frame that is still open was searched this far; a sender trickling
     // a long line byte by byte costs each byte once, not the whole line again.
-    searched_ = step.consumed > 0 ? 0 : buffered.size();
+    step.next.searched = step.consumed > 0 ? 0 : buffered.size();
     return step;
 }
 
-TcpFramer::Step TcpFramer::Decide(std::string_view buffered, bool closed) {
+TcpFramer::Step TcpFramer::Decide(std::string_view buffered, bool closed) const {
     Step step;
-    if (skipping_) {
-        const std::size_t end = FrameEnd(buffered, searched_);
+    step.next = state_;
+    if (state_.skipCount > 0) {
+        // The counted bytes past the longest message: the next frame starts after them.
+        step.consumed = std::min(state_.skipCount, buffered.size());
+        step.next.skipCount = closed ? 0 : state_.skipCount - step.consumed;
+        return step;
+    }
+    if (state_.skippingLine) {
+        const std::size_t end = FrameEnd(buffered, state_.searched);
         if (end == std::string_view::npos) {
             step.consumed = buffered.size();
-            if (closed) skipping_ = false;
+            if (closed) step.next.skippingLine = false;
             return step;
         }
-        skipping_ = false;
+        step.next.skippingLine = false;
         step.consumed = end + 1;
         return step;
     }
@@ -54,17 +73,20 @@ TcpFramer::Step TcpFramer::Decide(std::string_view buffered, bool closed) {
                 for (std::size_t i = 0; i < digits; ++i)
                     count = count * 10 + static_cast<std::size_t>(buffered[i] - '0');
                 const std::size_t header = digits + 1;
-                if (count > kMaxMessage) {
-                    // A count past any message: the stream finds its feet at the next LF.
-                    skipping_ = true;
-                    step.consumed = header;
+                const std::size_t available = buffered.size() - header;
+                if (count > kMaxMessage && available >= kMaxMessage) {
+                    // Honoured as counted: the longest message, and the rest of its bytes dropped.
+                    step.consumed = header + kMaxMessage;
+                    step.hasMessage = true;
                     step.cut = true;
+                    step.message = buffered.substr(header, kMaxMessage);
+                    step.next.skipCount = count - kMaxMessage;
                     return step;
                 }
-                if (buffered.size() - header >= count) {
+                if (available >= count) {
                     step.consumed = header + count;
                     step.hasMessage = true;
-                    step.message = buffered.substr(header, count);
+                    step.message = WithoutTerminator(buffered.substr(header, count));
                     return step;
                 }
                 if (!closed) return step;
@@ -78,7 +100,7 @@ TcpFramer::Step TcpFramer::Decide(std::string_view buffered, bool closed) {
     }
 
     // To LF or NUL; the digits, if any, belong to the message.
-    const std::size_t end = FrameEnd(buffered, searched_);
+    const std::size_t end = FrameEnd(buffered, state_.searched);
     if (end != std::string_view::npos) {
         std::string_view message = buffered.substr(0, end);
         if (buffered[end] == '\n' && !message.empty() && message.back() == '\r') message.remove_suffix(1);
@@ -92,7 +114,7 @@ TcpFramer::Step TcpFramer::Decide(std::string_view buffered, bool closed) {
     const bool tooLong = buffered.size() > kMaxMessage + 1 ||
                          (buffered.size() == kMaxMessage + 1 && buffered[kMaxMessage] != '\r');
     if (tooLong) {
-        skipping_ = true;
+        step.next.skippingLine = !closed;
         step.consumed = buffered.size();
         step.hasMessage = true;
         step.cut = true;

@@ -1,9 +1,10 @@
 #include "platform/TcpReader.h"
 
 #include "platform/Sockets.h"
-#include "platform/TcpFraming.h"
+#include "platform/TcpStreamBuffer.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #ifdef _WIN32
@@ -30,13 +31,13 @@ NativeSocket Native(long long handle) {
     return static_cast<NativeSocket>(handle);
 }
 
-// Waits for any of `entries`; Windows has no descriptor to wake the reader
-// by, so it looks at its flags every 50 ms.
-void Wait(std::vector<PollEntry>& entries) {
+// Waits for any of `entries`, at most `timeoutMs` (-1: no limit); Windows
+// has no descriptor to wake the reader by, so it looks at its flags every 50 ms.
+void Wait(std::vector<PollEntry>& entries, int timeoutMs) {
 #ifdef _WIN32
-    WSAPoll(entries.data(), static_cast<ULONG>(entries.size()), 50);
+    WSAPoll(entries.data(), static_cast<ULONG>(entries.size()), timeoutMs < 0 ? 50 : std::min(timeoutMs, 50));
 #else
-    while (::poll(entries.data(), entries.size(), -1) < 0 && errno == EINTR) {
+    while (::poll(entries.data(), entries.size(), timeoutMs) < 0 && errno == EINTR) {
     }
 #endif
 }
@@ -49,11 +50,10 @@ struct TcpReader::Connection {
     char address[kMaxAddressText + 1] = {};
     std::size_t addressLength = 0;
     int port = 0;
-    std::unique_ptr<char[]> buffer{new char[TcpFramer::kBufferBytes]};
-    std::size_t start = 0; // what the framer has not consumed: [start, end)
-    std::size_t end = 0;
-    bool closed = false; // the sender closed; what is buffered still goes on
-    TcpFramer framer;
+    std::size_t slot = 0; // its place in connections_ and in the counts' list
+    bool waiting = false; // in waiting_: the queue refused its next message
+    std::chrono::steady_clock::time_point lastRead;
+    TcpStreamBuffer stream;
     ~Connection() { CloseSocket(handle); }
 };
 
@@ -130,62 +130,84 @@ TcpReader::~TcpReader() {
 }
 
 void TcpReader::Start(std::vector<std::unique_ptr<TcpListenSocket>> listeners) {
-    Stop();
-    listeners_ = std::move(listeners);
+    if (listeners.empty() && !thread_.joinable()) return;
+    const int port = listeners.empty() ? 0 : listeners.front()->BoundPort();
+    const int count = static_cast<int>(listeners.size());
     {
         const std::lock_guard<std::mutex> lock(countsMutex_);
         for (TcpListenerCounts& c : counts_.listeners)
             c.open = false;
-        for (const auto& l : listeners_)
+        for (const auto& l : listeners)
             counts_.listeners[static_cast<std::size_t>(l->SocketFamily())].open = true;
     }
-    if (listeners_.empty()) return;
-    stop_ = false;
+    if (thread_.joinable()) {
+        // Running: the thread takes the new sockets between two waits and
+        // hands back the old ones, which close here; the connections stay.
+        std::unique_lock<std::mutex> lock(swapMutex_);
+        swap_ = std::move(listeners);
+        swapPending_ = true;
+        Wake();
+        swapped_.wait(lock, [this] { return !swapPending_; });
+        swap_.clear();
+    } else {
+        listeners_ = std::move(listeners);
+        stop_ = false;
 #ifndef _WIN32
-    int fds[2];
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, fds) == 0) {
-        wakeHandles_[0] = fds[0];
-        wakeHandles_[1] = fds[1];
-    }
+        int fds[2];
+        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, fds) == 0) {
+            wakeHandles_[0] = fds[0];
+            wakeHandles_[1] = fds[1];
+        }
 #endif
-    thread_ = std::thread([this] { Run(); });
+        thread_ = std::thread([this] { Run(); });
+    }
+    boundPort_ = port;
+    listenerCount_ = count;
 }
 
 void TcpReader::Stop() {
     if (thread_.joinable()) {
         stop_ = true;
-#ifndef _WIN32
-        const char byte = 1;
-        (void)!::write(static_cast<int>(wakeHandles_[1]), &byte, 1);
-#endif
+        Wake();
         thread_.join();
     }
     for (long long& fd : wakeHandles_) {
         CloseSocket(fd);
         fd = -1;
     }
-    connections_.clear();
     listeners_.clear();
-    const std::lock_guard<std::mutex> lock(countsMutex_);
-    counts_.connections.clear();
-    for (TcpListenerCounts& c : counts_.listeners)
-        c.open = false;
+    listenerCount_ = 0;
+    boundPort_ = 0;
+    // What the senders believe delivered is handed on before their
+    // connections close: framed to its end, as at a sender's close.
+    bool queued = false;
+    for (const auto& c : connections_) {
+        c->stream.Close();
+        queued = Deliver(*c, true) || queued;
+    }
+    waiting_.clear();
+    connections_.clear();
+    {
+        const std::lock_guard<std::mutex> lock(countsMutex_);
+        counts_.connections.clear();
+        for (TcpListenerCounts& c : counts_.listeners)
+            c.open = false;
+    }
+    (void)queued;
 }
 
-int TcpReader::BoundPort() const {
-    return listeners_.empty() ? 0 : listeners_.front()->BoundPort();
+void TcpReader::Wake() {
+#ifndef _WIN32
+    if (wakeHandles_[1] >= 0) {
+        const char byte = 1;
+        (void)!::write(static_cast<int>(wakeHandles_[1]), &byte, 1);
+    }
+#endif
 }
 
 void TcpReader::Woken() {
     wakePending_.store(false, std::memory_order_release);
-    if (!roomMade_.exchange(true)) {
-#ifndef _WIN32
-        if (wakeHandles_[1] >= 0) {
-            const char byte = 2;
-            (void)!::write(static_cast<int>(wakeHandles_[1]), &byte, 1);
-        }
-#endif
-    }
+    if (!roomMade_.exchange(true)) Wake();
 }
 
 TcpCounts TcpReader::Counts() const {
@@ -193,8 +215,29 @@ TcpCounts TcpReader::Counts() const {
     return counts_;
 }
 
+void TcpReader::TakeNewListeners() {
+    const std::lock_guard<std::mutex> lock(swapMutex_);
+    if (!swapPending_) return;
+    listeners_.swap(swap_);
+    swapPending_ = false;
+    swapped_.notify_all();
+}
+
+bool TcpReader::MayAccept(bool full) const {
+    if (connections_.size() < static_cast<std::size_t>(kMaxConnections)) return true;
+    // Every place is taken. A new connection is refused only while the
+    // places are held by senders still there; one that has gone is read
+    // to its end and freed first, which may wait for room in the queue.
+    if (full) return false;
+    return std::none_of(connections_.begin(), connections_.end(),
+                        [](const auto& c) { return c->stream.Closed() || c->waiting; });
+}
+
 void TcpReader::Accept(TcpListenSocket& listener) {
-    for (;;) {
+    const bool refuse = connections_.size() >= static_cast<std::size_t>(kMaxConnections);
+    // Only as many as there are places: the rest wait in the system's backlog
+    // until the connections read now have let theirs go.
+    for (std::size_t room = refuse ? SIZE_MAX : kMaxConnections - connections_.size(); room > 0; --room) {
         sockaddr_storage from{};
         SocketLength fromLen = sizeof from;
 #ifdef _WIN32
@@ -206,7 +249,7 @@ void TcpReader::Accept(TcpListenSocket& listener) {
         if (s < 0) return;
 #endif
         const auto family = static_cast<std::size_t>(listener.SocketFamily());
-        if (connections_.size() >= static_cast<std::size_t>(kMaxConnections)) {
+        if (refuse) {
             // One more than the program takes: counted, and closed at once.
             {
                 const std::lock_guard<std::mutex> lock(countsMutex_);
@@ -218,7 +261,10 @@ void TcpReader::Accept(TcpListenSocket& listener) {
         auto c = std::make_unique<Connection>();
         c->handle = static_cast<long long>(s);
         c->family = listener.SocketFamily();
+        c->slot = connections_.size();
+        c->lastRead = Steady::now();
         SetNonBlocking(c->handle);
+        SetKeepAlive(c->handle, kKeepAliveSeconds);
         AddressOf(reinterpret_cast<const sockaddr*>(&from), c->address, c->addressLength, c->port);
         {
             const std::lock_guard<std::mutex> lock(countsMutex_);
@@ -229,49 +275,94 @@ void TcpReader::Accept(TcpListenSocket& listener) {
     }
 }
 
-bool TcpReader::Deliver(Connection& c) {
-    const auto family = static_cast<std::size_t>(c.family);
-    const std::size_t index = static_cast<std::size_t>(
-        std::find_if(connections_.begin(), connections_.end(), [&](const auto& p) { return p.get() == &c; }) -
-        connections_.begin());
-    bool queued = false;
-    std::uint64_t messages = 0, bytes = 0, cut = 0;
-    bool room = true;
-    for (;;) {
-        const std::string_view buffered(c.buffer.get() + c.start, c.end - c.start);
-        const TcpFramer::Step step = c.framer.Next(buffered, c.closed);
-        if (step.hasMessage) {
-            if (!queue_.Push(step.message, std::string_view(c.address, c.addressLength), c.port, clock_.Now(),
-                             listening_.load(std::memory_order_relaxed))) {
-                room = false; // kept as it is: tried again when there is room
-                break;
-            }
-            queued = true;
-            ++messages;
-            bytes += step.message.size();
+bool TcpReader::Read(Connection& c) {
+    // A few reads a turn: enough to see a sender's close behind its last
+    // bytes at once, not so many that one busy sender holds up the others.
+    for (int reads = 0; reads < 4; ++reads) {
+        char* space = c.stream.Space();
+        const std::size_t room = c.stream.SpaceBytes();
+        const auto n = recv(Native(c.handle), space, static_cast<int>(room), 0);
+        if (n > 0) {
+            c.stream.Filled(static_cast<std::size_t>(n));
+            c.lastRead = Steady::now();
+            if (!Deliver(c)) return false;
+            continue;
         }
-        if (step.cut) ++cut;
-        if (!step.hasMessage && step.consumed == 0) break;
-        c.start += step.consumed;
+        if (n == 0 || !WouldBlock(LastSocketError())) {
+            c.stream.Close(); // handed on below, then dropped
+            return Deliver(c);
+        }
+        break;
     }
-    if (c.start == c.end) c.start = c.end = 0;
-    if (messages || cut) {
-        const std::lock_guard<std::mutex> lock(countsMutex_);
-        TcpListenerCounts& counts = counts_.listeners[family];
-        counts.messages += messages;
-        counts.bytes += bytes;
-        counts.cut += cut;
-        if (index < counts_.connections.size()) counts_.connections[index].messages += messages;
-    }
-    if (queued && !wakePending_.exchange(true, std::memory_order_acq_rel)) wake_();
-    return room;
+    return true;
 }
 
-void TcpReader::Drop(std::size_t index) {
-    connections_.erase(connections_.begin() + static_cast<std::ptrdiff_t>(index));
+bool TcpReader::Deliver(Connection& c, bool beyondBound) {
+    const std::string_view from(c.address, c.addressLength);
+    const bool listening = listening_.load(std::memory_order_relaxed);
+    const TcpStreamBuffer::Delivered d = c.stream.Deliver([&](std::string_view message, bool) {
+        return queue_.Push(message, from, c.port, clock_.Now(), listening, true, beyondBound);
+    });
+    if (d.messages || d.cut) {
+        const std::lock_guard<std::mutex> lock(countsMutex_);
+        TcpListenerCounts& counts = counts_.listeners[static_cast<std::size_t>(c.family)];
+        counts.messages += d.messages;
+        counts.bytes += d.bytes;
+        counts.cut += d.cut;
+        if (c.slot < counts_.connections.size()) counts_.connections[c.slot].messages += d.messages;
+    }
+    if (d.messages && !wakePending_.exchange(true, std::memory_order_acq_rel)) wake_();
+    if (d.refused && !c.waiting) {
+        c.waiting = true; // kept as it is: tried again when there is room
+        waiting_.push_back(&c);
+    }
+    return !d.refused;
+}
+
+bool TcpReader::DeliverWaiting() {
+    std::size_t done = 0;
+    for (; done < waiting_.size(); ++done) {
+        Connection& c = *waiting_[done];
+        if (!Deliver(c)) break; // refused again: it stays first
+        c.waiting = false;
+    }
+    waiting_.erase(waiting_.begin(), waiting_.begin() + static_cast<std::ptrdiff_t>(done));
+    return waiting_.empty();
+}
+
+void TcpReader::CloseIdle(Steady::time_point now) {
+    for (std::size_t i = connections_.size(); i-- > 0;) {
+        Connection& c = *connections_[i];
+        if (c.waiting || c.stream.Closed() || now - c.lastRead < idleLimit_) continue;
+        // Silent for the idle limit: its sender is taken for gone. What it
+        // buffered (at most an unfinished message) is handed on first.
+        {
+            const std::lock_guard<std::mutex> lock(countsMutex_);
+            ++counts_.listeners[static_cast<std::size_t>(c.family)].idleClosed;
+        }
+        c.stream.Close();
+        if (!Deliver(c)) return; // the queue is full: the rest wait for room
+    }
+}
+
+void TcpReader::Drop(std::size_t slot) {
+    connections_.erase(connections_.begin() + static_cast<std::ptrdiff_t>(slot));
+    for (std::size_t i = slot; i < connections_.size(); ++i)
+        connections_[i]->slot = i;
     const std::lock_guard<std::mutex> lock(countsMutex_);
-    if (index < counts_.connections.size())
-        counts_.connections.erase(counts_.connections.begin() + static_cast<std::ptrdiff_t>(index));
+    if (slot < counts_.connections.size())
+        counts_.connections.erase(counts_.connections.begin() + static_cast<std::ptrdiff_t>(slot));
+}
+
+int TcpReader::PollTimeoutMs(Steady::time_point now) const {
+    // Until the first connection reaches the idle limit.
+    auto soonest = Steady::time_point::max();
+    for (const auto& c : connections_)
+        if (!c->stream.Closed()) soonest = std::min(soonest, c->lastRead + idleLimit_);
+    if (soonest == Steady::time_point::max()) return -1;
+    if (soonest <= now) return 0;
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(soonest - now).count() + 1;
+    return static_cast<int>(std::min<long long>(ms, 60 * 60 * 1000));
 }
 
 void TcpReader::Run() {
@@ -279,36 +370,36 @@ void TcpReader::Run() {
     std::vector<PollEntry> entries;
     std::vector<std::size_t> polled; // the connection of each polled entry
     while (!stop_.load(std::memory_order_relaxed)) {
+        TakeNewListeners();
         if (roomMade_.exchange(false)) full = false;
-        // What waited for room goes first, in the order the connections came.
-        if (!full) {
-            for (std::size_t i = 0; i < connections_.size() && !full;) {
-                Connection& c = *connections_[i];
-                if (c.end > c.start || c.closed) full = !Deliver(c);
-                if (!full && c.closed && c.start == c.end) {
-                    Drop(i);
-                    continue;
-                }
-                ++i;
-            }
-        }
+        if (!full && !waiting_.empty()) full = !DeliverWaiting();
+        const Steady::time_point now = Steady::now();
+        if (!full) CloseIdle(now);
+        // Gone senders with nothing left let their places go.
+        for (std::size_t i = connections_.size(); i-- > 0;)
+            if (connections_[i]->stream.Finished() && !connections_[i]->waiting) Drop(i);
+
         entries.clear();
 #ifndef _WIN32
         entries.push_back({static_cast<int>(wakeHandles_[0]), POLLIN, 0});
 #endif
-        for (const auto& l : listeners_)
-            entries.push_back({Native(l->Handle()), POLLIN, 0});
+        const std::size_t firstListener = entries.size();
+        const bool accepting = MayAccept(full);
+        if (accepting)
+            for (const auto& l : listeners_)
+                entries.push_back({Native(l->Handle()), POLLIN, 0});
         const std::size_t firstConnection = entries.size();
         polled.clear();
-        for (std::size_t i = 0; i < connections_.size(); ++i) {
-            // While the queue is full no connection is read (nor waited on):
-            // its sender waits, TCP holding the data.
-            const Connection& c = *connections_[i];
-            if (full || c.closed || c.end >= TcpFramer::kBufferBytes) continue;
-            entries.push_back({Native(c.handle), POLLIN, 0});
-            polled.push_back(i);
-        }
-        Wait(entries);
+        // While the queue is full no connection is read (nor waited on): its
+        // sender waits, TCP holding the data.
+        if (!full)
+            for (std::size_t i = 0; i < connections_.size(); ++i) {
+                const Connection& c = *connections_[i];
+                if (c.stream.Closed() || c.waiting) continue;
+                entries.push_back({Native(c.handle), POLLIN, 0});
+                polled.push_back(i);
+            }
+        Wait(entries, PollTimeoutMs(now));
         if (stop_.load(std::memory_order_relaxed)) break;
 #ifndef _WIN32
         if (entries[0].revents & POLLIN) {
@@ -316,33 +407,18 @@ void TcpReader::Run() {
             while (::read(static_cast<int>(wakeHandles_[0]), drained, sizeof drained) > 0) {
             }
         }
-        const std::size_t firstListener = 1;
-#else
-        const std::size_t firstListener = 0;
 #endif
-        for (std::size_t l = 0; l < listeners_.size(); ++l)
-            if (entries[firstListener + l].revents & POLLIN) Accept(*listeners_[l]);
+        // The connections first: a sender that has gone frees its place
+        // before the next one is taken.
         for (std::size_t k = 0; k < polled.size() && !full; ++k) {
             const short events = entries[firstConnection + k].revents;
-            if (!(events & (POLLIN | POLLHUP | POLLERR))) continue;
-            Connection& c = *connections_[polled[k]];
-            // Room first: what the framer consumed leaves the front.
-            if (c.start > 0) {
-                std::memmove(c.buffer.get(), c.buffer.get() + c.start, c.end - c.start);
-                c.end -= c.start;
-                c.start = 0;
-            }
-            const auto n = recv(Native(c.handle), c.buffer.get() + c.end,
-                                static_cast<int>(TcpFramer::kBufferBytes - c.end), 0);
-            if (n > 0)
-                c.end += static_cast<std::size_t>(n);
-            else if (n == 0 || !WouldBlock(LastSocketError()))
-                c.closed = true; // handed on below, then dropped
-            full = !Deliver(c);
+            if (events & (POLLIN | POLLHUP | POLLERR)) full = !Read(*connections_[polled[k]]);
         }
-        // Closed connections with nothing left go.
         for (std::size_t i = connections_.size(); i-- > 0;)
-            if (connections_[i]->closed && connections_[i]->start == connections_[i]->end && !full) Drop(i);
+            if (connections_[i]->stream.Finished() && !connections_[i]->waiting) Drop(i);
+        if (accepting)
+            for (std::size_t l = 0; l < listeners_.size(); ++l)
+                if (entries[firstListener + l].revents & POLLIN) Accept(*listeners_[l]);
     }
 }
 

@@ -3,7 +3,8 @@
 // and puts them into its bounded queue, as the datagram reader does for UDP.
 // When the queue is full it stops reading (the senders wait, TCP holds the
 // data) instead of dropping. A sender can hold at most one connection's
-// buffer, and at most kMaxConnections are open at once.
+// buffer, and at most kMaxConnections are open at once; a connection whose
+// sender has gone is read to its end and let go before another is taken.
 #pragma once
 
 #include "platform/Clock.h"
@@ -13,6 +14,8 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -57,7 +60,8 @@ struct TcpListenerCounts {
     std::uint64_t bytes = 0;
     std::uint64_t accepted = 0;
     std::uint64_t refused = 0;    // connections past kMaxConnections, closed at once
-    std::uint64_t cut = 0;        // messages cut at kMaxMessage, and counts past it skipped
+    std::uint64_t cut = 0;        // messages cut at kMaxMessage
+    std::uint64_t idleClosed = 0; // connections silent for the idle limit, closed
 };
 
 struct TcpCounts {
@@ -68,6 +72,11 @@ struct TcpCounts {
 class TcpReader {
 public:
     static constexpr int kMaxConnections = 256;
+    // A connection that brought nothing for this long is closed: a sender
+    // that vanished without closing (a reboot, a cable) gives its place back.
+    static constexpr std::chrono::milliseconds kIdleLimit = std::chrono::hours(24);
+    // TCP keep-alive probes an accepted connection after this long idle.
+    static constexpr int kKeepAliveSeconds = 120;
 
     // `wake` runs on the reader's thread when messages were queued and the
     // consumer has not been woken since it last called Woken().
@@ -76,39 +85,65 @@ public:
     TcpReader(const TcpReader&) = delete;
     TcpReader& operator=(const TcpReader&) = delete;
 
-    // Listens on these sockets from now on (none: TCP is off); connections
-    // of the sockets before are closed.
+    // Listens on these sockets from now on. While it reads already, the open
+    // connections stay, with what they buffered: only the listening sockets
+    // change (none: the connections are read on, no new one is taken).
     void Start(std::vector<std::unique_ptr<TcpListenSocket>> listeners);
+    // Stops reading: what every connection buffered is framed and queued
+    // (beyond the queue's bound if need be: it is memory the connections held
+    // until now), then the connections are closed.
     void Stop();
-    bool IsListening() const { return !listeners_.empty(); }
-    int BoundPort() const;
+    bool IsListening() const { return listenerCount_.load(std::memory_order_relaxed) > 0; }
+    int BoundPort() const { return boundPort_.load(std::memory_order_relaxed); }
 
     void SetListening(bool listening) { listening_.store(listening, std::memory_order_relaxed); }
     // The consumer is about to take the queue: the next message wakes it
     // again, and a reader stopped by a full queue reads on.
     void Woken();
+    // Tests: a shorter idle limit (set before Start).
+    void SetIdleLimit(std::chrono::milliseconds limit) { idleLimit_ = limit; }
 
     TcpCounts Counts() const;
 
 private:
     struct Connection;
+    using Steady = std::chrono::steady_clock;
     void Run();
+    void Wake();
+    void TakeNewListeners();
+    bool MayAccept(bool full) const;
     void Accept(TcpListenSocket& listener);
+    // Reads what the connection's socket holds now; false when the queue is full.
+    bool Read(Connection& connection);
     // Frames what the connection buffered; false when the queue is full.
-    bool Deliver(Connection& connection);
-    void Drop(std::size_t index);
+    bool Deliver(Connection& connection, bool beyondBound = false);
+    // Hands on what waited for room, in the order it came to wait.
+    bool DeliverWaiting();
+    void CloseIdle(Steady::time_point now);
+    void Drop(std::size_t slot);
+    int PollTimeoutMs(Steady::time_point now) const;
 
     const Clock& clock_;
     DatagramQueue& queue_;
     std::function<void()> wake_;
+    std::chrono::milliseconds idleLimit_ = kIdleLimit;
+    // The reader thread's own while it runs.
     std::vector<std::unique_ptr<TcpListenSocket>> listeners_;
-    std::vector<std::unique_ptr<Connection>> connections_; // the reader thread's own
+    std::vector<std::unique_ptr<Connection>> connections_; // in the order they came; each knows its slot
+    std::vector<Connection*> waiting_;                       // refused by a full queue, in order
     std::thread thread_;
     std::atomic<bool> listening_{false};
     std::atomic<bool> wakePending_{false};
     std::atomic<bool> stop_{false};
     std::atomic<bool> roomMade_{false};
+    std::atomic<int> listenerCount_{0};
+    std::atomic<int> boundPort_{0};
     long long wakeHandles_[2] = {-1, -1};
+    // Listening sockets handed to the running thread, and the ones it let go.
+    std::mutex swapMutex_;
+    std::condition_variable swapped_;
+    bool swapPending_ = false;
+    std::vector<std::unique_ptr<TcpListenSocket>> swap_;
     mutable std::mutex countsMutex_;
     TcpCounts counts_; // guarded by countsMutex_
 };

@@ -16,7 +16,7 @@ HandleOutcome ReceptionHandler::Handle(const Datagram& d, SyslogMessage& message
     if (d.bytes.empty()) return HandleOutcome::Empty; // nothing to decode, while stopped too
     if (!d.listening) return HandleOutcome::NotListening;
     StampMessage(options_, d.arrived, message);
-    DecodeDatagram(d.bytes, options_.IdList, message, work_);
+    DecodeDatagram(d.bytes, options_.IdList, message, work_, d.framed);
     message.SenderPort = d.fromPort;
     if (Result classified = ClassifyMessage(options_, message, d.fromIp, classification_); !classified) {
         failure_ = std::move(classified.error);

@@ -41,6 +41,7 @@ struct ReceptionHealth {
     std::vector<TcpConnection> connections;
     std::uint64_t refusedConnections = 0;
     std::uint64_t cutMessages = 0;
+    std::uint64_t idleClosedConnections = 0;
     double rate = 0;     // datagrams a second, over the last second
     double peakRate = 0;
     int receiveBuffer = 0; // bytes the system granted the socket

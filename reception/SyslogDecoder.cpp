@@ -19,7 +19,7 @@ int FindIdByName(const std::vector<IdEntry>& ids, std::string_view name) {
 }
 
 void DecodeDatagram(std::string_view datagram, const std::vector<IdEntry>& ids, SyslogMessage& message,
-                    std::string& work) {
+                    std::string& work, bool framed) {
     message.IdName = kUnknownId;
     message.PriText = kUnregistered;
     message.Tag = kUnexpected;
@@ -42,9 +42,12 @@ void DecodeDatagram(std::string_view datagram, const std::vector<IdEntry>& ids, 
             w.substr(tagStart, (colon == std::string_view::npos ? n : colon) - tagStart);
         if (!Trim(tag).empty()) message.Tag.assign(tag);
 
-        // The last byte of the datagram is never part of the message; a colon
-        // among the last two bytes leaves nothing to scan.
-        if (colon != std::string_view::npos && colon + 2 < n) scanned = w.substr(colon + 1, n - 2 - colon);
+        // The last byte of a datagram is taken for its terminator and is never
+        // part of the message; a colon among the last two bytes leaves nothing
+        // to scan. A framed message has lost its terminator already.
+        const std::size_t terminator = framed ? 0 : 1;
+        if (colon != std::string_view::npos && colon + 1 + terminator < n)
+            scanned = w.substr(colon + 1, n - 1 - terminator - colon);
 
         const int id = FindIdByNumber(ids, message.PriText);
         if (id >= 0) message.IdName = ids[static_cast<std::size_t>(id)].Name;

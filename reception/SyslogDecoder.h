@@ -11,9 +11,10 @@ namespace qm {
 
 // Fills IdName, PriText, Tag and MessageText of `message` from the whole
 // datagram. `work` is a buffer the caller keeps between calls so decoding
-// allocates nothing once it has grown.
+// allocates nothing once it has grown. `framed`: a TCP message, whose
+// terminator the framing removed already, so the scan runs to its end.
 void DecodeDatagram(std::string_view datagram, const std::vector<IdEntry>& ids, SyslogMessage& message,
-                    std::string& work);
+                    std::string& work, bool framed = false);
 
 // Index of the first ID entry whose number equals `number` without regard to
 // case, or -1.

@@ -73,7 +73,7 @@ Result Listeners::Change(const ListenPlan& plan) {
     if (tcpChanges && plan.tcpPort > 0) {
         // A port that stays is let go first: a listening socket holds it.
         const bool samePort = tcp_->IsListening() && plan.tcpPort == plan_.tcpPort;
-        if (samePort) tcp_->Use({});
+        if (samePort) tcp_->LetGoOfPort(); // its connections stay
         ResultOf<std::vector<std::unique_ptr<TcpListenSocket>>> opened =
             TcpReceiver::OpenSockets(plan.tcpPort, plan.ipv6);
         if (!opened) {
@@ -87,6 +87,17 @@ Result Listeners::Change(const ListenPlan& plan) {
     if (tcpChanges) tcp_->Use(std::move(tcp));    // none: TCP off
     plan_ = plan;
     return {};
+}
+
+std::uint64_t Listeners::StopAndHandOver(const QDeadlineTimer& deadline) {
+    udp_->StopReading();
+    udp6_->StopReading();
+    tcp_->Stop();
+    std::uint64_t left = 0;
+    for (RunHandOver* listener : {static_cast<RunHandOver*>(udp_), static_cast<RunHandOver*>(udp6_),
+                                  static_cast<RunHandOver*>(tcp_)})
+        left += listener->HandOverRest(deadline);
+    return left;
 }
 
 std::uint64_t Listeners::Received() const {

@@ -47,6 +47,10 @@ public:
     // anew, every new socket opened before any is put in place, so that a
     // port that cannot be had leaves everything as it was.
     Result Change(const ListenPlan& plan);
+    // A granted close: every listener stops reading, and what they received
+    // (their queues, what the TCP connections buffered) is handed on until
+    // `deadline`. Returns how many messages were left unhandled.
+    std::uint64_t StopAndHandOver(const QDeadlineTimer& deadline);
     // The port TCP listens on, or 0.
     int TcpPort() const { return tcp_->BoundPort(); }
 

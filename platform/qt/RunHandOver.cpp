@@ -16,6 +16,38 @@ void RunHandOver::ReceiveWaiting() {
     Drain();
 }
 
+std::uint64_t RunHandOver::HandOverRest(const QDeadlineTimer& deadline) {
+    draining_ = true;
+    Datagram d;
+    int inRun = 0;
+    std::size_t runBytes = 0;
+    std::uint64_t left = 0;
+    for (std::uint64_t handed = 0;; ++handed) {
+        if (!batch_.Next(d)) {
+            batch_ = DatagramQueue::Batch();
+            QueueTaken();
+            batch_ = queue_.TakeAll();
+            if (!batch_.Next(d)) break;
+        }
+        if (left > 0 || ((handed & 63) == 63 && deadline.hasExpired())) {
+            ++left; // counted, not handled: the close has had its time
+            continue;
+        }
+        if (!OnDataReceived) continue;
+        OnDataReceived(d);
+        ++inRun;
+        runBytes += d.bytes.size();
+        if (inRun >= kRunDatagrams || runBytes >= kRunBytes) {
+            if (OnRunEnded) OnRunEnded();
+            inRun = 0;
+            runBytes = 0;
+        }
+    }
+    if (inRun > 0 && OnRunEnded) OnRunEnded();
+    draining_ = false;
+    return left;
+}
+
 void RunHandOver::Drain() {
     drainPosted_ = false;
     // A handler that runs an event loop of its own must not start a second drain.

@@ -9,7 +9,10 @@
 #include "platform/Datagram.h"
 #include "platform/DatagramQueue.h"
 
+#include <QDeadlineTimer>
 #include <QObject>
+
+#include <cstdint>
 
 #include <functional>
 
@@ -39,6 +42,9 @@ public:
 
     // Hands on what is queued now, as the wake-up does (tests and benchmarks).
     void ReceiveWaiting();
+    // At a granted close, once the reader has stopped: hands on everything
+    // queued, in runs, until `deadline`; returns how many messages were left.
+    std::uint64_t HandOverRest(const QDeadlineTimer& deadline);
     std::size_t QueuedBytes() const { return queue_.HeldBytes(); }
 
 protected:

@@ -21,7 +21,10 @@ ResultOf<std::vector<std::unique_ptr<TcpListenSocket>>> TcpReceiver::OpenSockets
 }
 
 void TcpReceiver::Use(std::vector<std::unique_ptr<TcpListenSocket>> sockets) {
-    reader_.Start(std::move(sockets));
+    if (sockets.empty())
+        reader_.Stop();
+    else
+        reader_.Start(std::move(sockets));
 }
 
 } // namespace qm

@@ -2,6 +2,7 @@
 
 #include "platform/KeyStore.h"
 #include "platform/TcpFraming.h"
+#include "platform/TcpStreamBuffer.h"
 #include "reception/Classification.h"
 #include "reception/LogFileReader.h"
 #include "reception/LogFiles.h"
@@ -11,6 +12,7 @@
 #include "settings/RegFile.h"
 
 #include <algorithm>
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -214,46 +216,37 @@ struct Framed {
     bool operator==(const Framed&) const = default;
 };
 
-// One connection's stream through the framer as the reader feeds it: in
-// chunks of the given sizes into a buffer of the connection's size, what was
-// consumed leaving the front, then closed.
-Framed Frame(std::string_view stream, const std::vector<std::size_t>& chunks) {
+// One connection's stream through the reader's own buffer: read in chunks of
+// the given sizes, handed to a queue that refuses every `refuseEvery`-th
+// message (0: none) and takes it when asked again, then closed.
+Framed Frame(std::string_view stream, const std::vector<std::size_t>& chunks, std::size_t refuseEvery = 0) {
     Framed out;
-    qm::TcpFramer framer;
-    std::string buffer;
-    std::size_t fed = 0;
-    std::size_t chunk = 0;
-    const auto drain = [&](bool closed) {
-        std::size_t start = 0;
-        for (;;) {
-            const qm::TcpFramer::Step step = framer.Next(std::string_view(buffer).substr(start), closed);
-            if (step.consumed == 0) {
-                Check(!step.hasMessage, "a message always consumes bytes");
-                break;
-            }
-            Check(step.consumed <= buffer.size() - start, "nothing consumed beyond what is buffered");
-            if (step.hasMessage) {
-                Check(step.message.size() <= qm::TcpFramer::kMaxMessage, "no message past the longest");
-                Check(step.message.data() >= buffer.data() + start &&
-                          step.message.data() + step.message.size() <= buffer.data() + start + step.consumed,
-                      "a message lies within what its step consumed");
-                out.messages.emplace_back(step.message);
-            }
-            out.cuts += step.cut ? 1 : 0;
-            start += step.consumed;
-        }
-        buffer.erase(0, start);
+    qm::TcpStreamBuffer buffer;
+    std::size_t fed = 0, chunk = 0, offered = 0;
+    const auto push = [&](std::string_view message, bool cut) {
+        if (refuseEvery > 0 && ++offered % refuseEvery == 0) return false;
+        Check(message.size() <= qm::TcpFramer::kMaxMessage, "no message past the longest");
+        out.messages.emplace_back(message);
+        out.cuts += cut ? 1 : 0;
+        return true;
+    };
+    const auto deliver = [&] {
+        // A refused message comes again, whole, once the queue has room.
+        for (int tries = 0; buffer.Deliver(push).refused; ++tries)
+            Check(tries < 2, "a refused message is taken when asked again");
+        Check(buffer.SpaceBytes() > 0, "a connection the queue took all from always has room to read");
     };
     while (fed < stream.size()) {
-        const std::size_t room = qm::TcpFramer::kBufferBytes - buffer.size();
-        Check(room > 0, "a full buffer is always decided");
-        const std::size_t take = std::min({chunks[chunk++ % chunks.size()], room, stream.size() - fed});
-        buffer.append(stream.substr(fed, take));
+        char* space = buffer.Space();
+        const std::size_t take = std::min({chunks[chunk++ % chunks.size()], buffer.SpaceBytes(), stream.size() - fed});
+        std::memcpy(space, stream.data() + fed, take);
+        buffer.Filled(take);
         fed += take;
-        drain(false);
+        deliver();
     }
-    drain(true);
-    Check(buffer.empty(), "a closed stream is consumed to its end");
+    buffer.Close();
+    deliver();
+    Check(buffer.Finished(), "a closed stream is consumed to its end");
     return out;
 }
 
@@ -268,7 +261,10 @@ void FuzzTcpFraming(const std::uint8_t* data, std::size_t size) {
         chunks.push_back(std::size_t{data[i]} % 17 + 1);
     const std::string_view stream(reinterpret_cast<const char*>(data) + shapeBytes, size - shapeBytes);
     const Framed whole = Frame(stream, {qm::TcpFramer::kBufferBytes});
-    if (!chunks.empty()) Check(Frame(stream, chunks) == whole, "the same messages however the stream is read");
+    if (!chunks.empty()) {
+        Check(Frame(stream, chunks) == whole, "the same messages however the stream is read");
+        Check(Frame(stream, chunks, chunks[0] % 3 + 2) == whole, "the same messages when the queue refuses some");
+    }
     Check(Frame(stream, {1}) == whole, "the same messages read byte by byte");
 }
 

@@ -26,6 +26,7 @@ Framed Frame(const std::string& stream, const std::vector<std::size_t>& cuts = {
     const auto drain = [&](bool closed) {
         for (;;) {
             const TcpFramer::Step step = framer.Next(buffered, closed);
+            framer.Take(step);
             if (step.hasMessage) out.messages.emplace_back(step.message);
             if (step.cut) ++out.cut;
             if (!step.hasMessage && step.consumed == 0) break;
@@ -77,10 +78,18 @@ TEST(TcpFraming, TheSendersCloseHandsOnWhatCame) {
 }
 
 TEST(TcpFraming, HostileCountsAndOverLongFramesAreCutAndSkipped) {
-    // A count past any message resynchronises at the next LF.
-    Framed f = Frame("99999 never handed on\n12 real message");
-    EXPECT_EQ(f.messages, Messages{"real message"});
+    // A count past the longest message is honoured as counted: the message
+    // is cut, the rest of its bytes dropped, and the next frame starts right
+    // after them (an octet-counting sender never sends the LF a skip to the
+    // next line would wait for).
+    const std::string longest(TcpFramer::kMaxMessage, 'a');
+    Framed f = Frame("65508 " + longest + "b" + "5 <13>x" + "5 <13>y");
+    EXPECT_EQ(f.messages, (Messages{longest, "<13>x", "<13>y"}));
     EXPECT_EQ(f.cut, 1);
+    f = Frame("99999 " + longest + std::string(99999 - TcpFramer::kMaxMessage, 'z') + "\n3 end");
+    EXPECT_EQ(f.messages, (Messages{longest, "", "end"}));
+    // A counted frame's own terminator is not the message's.
+    EXPECT_EQ(Frame("6 <13>x\n6 <13>y\0007 <13>z\r\n"s).messages, (Messages{"<13>x", "<13>y", "<13>z"}));
     // A count that lies about the message only takes the bytes it names.
     EXPECT_EQ(Frame("3 abcdef\n").messages, (Messages{"abc", "def"}));
     // Six digits are no count: the line is the message.
@@ -94,9 +103,9 @@ TEST(TcpFraming, HostileCountsAndOverLongFramesAreCutAndSkipped) {
     EXPECT_EQ(f.messages[1], "next");
     EXPECT_EQ(f.cut, 1);
     // The longest message, exactly, both ways.
-    const std::string longest(TcpFramer::kMaxMessage, 'y');
-    f = Frame(std::to_string(longest.size()) + " " + longest + longest + "\r\n");
-    EXPECT_EQ(f.messages, (Messages{longest, longest}));
+    const std::string longestY(TcpFramer::kMaxMessage, 'y');
+    f = Frame(std::to_string(longestY.size()) + " " + longestY + longestY + "\r\n");
+    EXPECT_EQ(f.messages, (Messages{longestY, longestY}));
     EXPECT_EQ(f.cut, 0);
 }
 

@@ -72,6 +72,21 @@ TEST(Decode, MessageOfAnyLengthIsKeptWhole) {
     EXPECT_EQ(m.MessageText.back(), 'x');
 }
 
+// A TCP message reaches the decoder without its terminator: its last byte is
+// its own, and the rest is decoded as a datagram is.
+TEST(Decode, AFramedMessageKeepsItsLastCharacter) {
+    SyslogMessage m;
+    std::string work;
+    for (const auto& [message, expected] : std::vector<std::pair<std::string, std::string>>{
+             {"<13>app: hello over TCP", " hello over TCP"},
+             {"<13>app:x", "x"},
+             {"<13>app:", "<13>app:"}}) {
+        DecodeDatagram(message, {}, m, work, true);
+        EXPECT_EQ(m.MessageText, expected) << message;
+        EXPECT_EQ(m.Tag, "app") << message;
+    }
+}
+
 TEST(Decode, ZeroBytesLeaveTheInitialValues) {
     SyslogMessage m;
     std::string work;
