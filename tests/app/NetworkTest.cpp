@@ -163,6 +163,35 @@ TEST_F(NetworkTest, OverIPv6BesideIPv4) {
     EXPECT_EQ(health.reader.received, 3u);
 }
 
+// The session's end before the window had a turn: what the listeners
+// received (both queues, and the unfinished message a TCP connection
+// buffered) is logged before the program ends.
+TEST_F(NetworkTest, WhatWasReceivedBeforeTheCloseIsLogged) {
+    TfrmUDP& w = StartListening(false);
+    constexpr int kEach = 3000;
+    QUdpSocket udp;
+    for (int i = 0; i < kEach; ++i)
+        udp.writeDatagram("<13>app: udp " + QByteArray::number(i) + "\n", QHostAddress::LocalHost,
+                          static_cast<quint16>(w.ListeningPort()));
+    QTcpSocket tcp;
+    tcp.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(tcpPort));
+    ASSERT_TRUE(tcp.waitForConnected(5000));
+    QByteArray stream;
+    for (int i = 0; i < kEach; ++i)
+        stream += "<13>app: tcp " + QByteArray::number(i) + "\n";
+    tcp.write(stream + "<13>app: unfinished");
+    ASSERT_TRUE(tcp.waitForBytesWritten(5000));
+    // The readers have it all; the window has not handled any of it.
+    ASSERT_TRUE(qmtest::PollUntil([&] { return w.Health().reader.received >= 2 * kEach; }));
+    ASSERT_EQ(Handled(), 0u);
+    w.EndSession();
+    ASSERT_EQ(closedSignals, 1);
+    const auto lines = Lines("Router");
+    EXPECT_EQ(lines.size(), 2u * kEach + 1);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_NE(lines.back()[ColMessage].find("unfinished"), std::string::npos);
+}
+
 #ifndef _WIN32
 // rsyslog forwarding one message with omfwd over TCP (both framings) and
 // over UDP: the two arrive as one message, but for the last character, which

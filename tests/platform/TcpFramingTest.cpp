@@ -1,9 +1,11 @@
 // Syslog over TCP, framed as RFC 6587 says, however the stream is cut into
 // segments; hostile counts and over-long frames never desynchronise it.
 #include "platform/TcpFraming.h"
+#include "platform/TcpStreamBuffer.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -107,6 +109,57 @@ TEST(TcpFraming, HostileCountsAndOverLongFramesAreCutAndSkipped) {
     f = Frame(std::to_string(longestY.size()) + " " + longestY + longestY + "\r\n");
     EXPECT_EQ(f.messages, (Messages{longestY, longestY}));
     EXPECT_EQ(f.cut, 0);
+}
+
+// A connection's buffer read full each time, as a sender with a backlog fills
+// it: a frame that straddles the buffer's end, at every offset of it and in
+// both framings, arrives whole once the rest is read (a connection once
+// stopped for good there), and a message the queue refused comes again.
+TEST(TcpStreamBuffer, AFrameStraddlingTheBuffersEndArrivesAtEveryOffset) {
+    const std::string frameText = "<13>app: straddling " + std::string(180, 's');
+    for (const bool counted : {true, false}) {
+        const auto frame = [&](const std::string& m) { return counted ? std::to_string(m.size()) + " " + m : m + "\n"; };
+        const std::string straddler = frame(frameText);
+        for (std::size_t into = 1; into < straddler.size(); ++into) {
+            // Filler up to `into` bytes before the buffer's end: the straddler begins there.
+            std::string stream;
+            std::vector<std::string> expected;
+            while (stream.size() + into < TcpFramer::kBufferBytes) {
+                const std::size_t left = TcpFramer::kBufferBytes - into - stream.size();
+                std::string m = "<13>f" + std::string(std::min<std::size_t>(left, 1000), 'f');
+                // Fitted so that the filler ends exactly where the straddler begins.
+                while (frame(m).size() > left && m.size() > 1)
+                    m.pop_back();
+                if (frame(m).size() > left) break;
+                stream += frame(m);
+                expected.push_back(m);
+            }
+            if (stream.size() + into != TcpFramer::kBufferBytes) continue; // this offset cannot be built exactly
+            stream += straddler + frame("<13>after");
+            expected.push_back(frameText);
+            expected.push_back("<13>after");
+
+            TcpStreamBuffer buffer;
+            std::vector<std::string> got;
+            bool refuseNext = true;
+            const auto push = [&](std::string_view m, bool) {
+                if (m == frameText && refuseNext) return refuseNext = false; // the queue was full once
+                got.emplace_back(m);
+                return true;
+            };
+            for (std::size_t fed = 0; fed < stream.size();) {
+                char* space = buffer.Space();
+                ASSERT_GT(buffer.SpaceBytes(), 0u) << "offset " << into;
+                const std::size_t n = std::min(buffer.SpaceBytes(), stream.size() - fed);
+                std::memcpy(space, stream.data() + fed, n);
+                buffer.Filled(n);
+                fed += n;
+                while (buffer.Deliver(push).refused) {
+                }
+            }
+            EXPECT_EQ(got, expected) << (counted ? "counted" : "LF") << ", offset " << into;
+        }
+    }
 }
 
 } // namespace
