@@ -33,6 +33,7 @@ int main(int argc, char** argv) {
     qm::SingleInstance single(QString::fromStdString(qm::UserInstanceName()));
     if (!single.Claim()) return 0;
 
+    if (qm::SessionEnd::Requested()) return 0; // the claim may have taken a while
     auto store = qm::OpenUserKeyStore();
     qm::SystemClock clock;
     qm::QtDialogService dialogs;
@@ -44,6 +45,7 @@ int main(int argc, char** argv) {
                                     .registryEditor = qm::RegistryEditorPath(),
                                     .defaultLogDir = program.defaultLogDir,
                                     .logDirProblem = program.problem};
+    if (qm::SessionEnd::Requested()) return 0; // still nothing loaded
     qm::TfrmUDP window(services);
     QObject::connect(
         &window, &qm::TfrmUDP::Closed, &app, [](int status) { QCoreApplication::exit(status); },
