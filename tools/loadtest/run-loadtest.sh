@@ -12,6 +12,9 @@
 #   LOADTEST_ROUNDS=1   sweeps each sender this many times
 #   LOADTEST_BUSY=0     leaves out the busy-window run (5 s blocked at 50,000/s)
 #   LOADTEST_MEMORY=0   leaves out the 60 s memory run at the top lossless rate
+#   LOADTEST_TCP=0      leaves out TCP beside rsyslog's imtcp (loggen --stream)
+#   LOADTEST_TCP_ONLY=1 runs the TCP part alone
+#   LOADTEST_TCP_MESSAGES=300000  messages per connection-count case
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -152,6 +155,7 @@ report() { # who sender rate sent got ticks peak_kb
   printf '%-8s %-15s %7s %9s %9s %7s%% %9s %8s\n' "$1" "$2" "$3" "$4" "$5" "$loss" "$cpu" $(($7 / 1024)) | tee -a "$results"
 }
 
+if [ "${LOADTEST_TCP_ONLY:-0}" = 1 ]; then senders=""; fi
 echo "Load test: ${seconds}s per rate, 150-byte datagrams over 127.0.0.1"
 printf '%-8s %-15s %7s %9s %9s %8s %9s %8s\n' receiver sender rate sent logged loss us/msg peakMB
 for round in $(seq 1 "$rounds"); do
@@ -185,6 +189,132 @@ for sender in $senders; do
       "$sender" "$round" "$ours" "$ours_sent" "$theirs" "$theirs_sent" "$ratio"
   done
 done
+
+# --- TCP beside rsyslog's imtcp ---------------------------------------------
+# loggen --stream over 1 and 10 connections, each asked for far more than a
+# receiver takes, so the receiver sets the pace; -P frames with octet
+# counting, without it each message ends in LF. Figures from the first byte
+# sent to the last line on disk; every message carries loggen's connection
+# ("thread") and sequence number, so loss and order are checked per
+# connection.
+tcp_messages=${LOADTEST_TCP_MESSAGES:-300000}
+tcp_results="$work/tcp-results.txt"
+: >"$tcp_results"
+
+# Waits until the lines stop growing (or all are there); prints "lines seconds"
+# where seconds run from `t0` to the last growth seen.
+tcp_settle() { # t0 expected files...
+  local t0=$1 expected=$2; shift 2
+  local last=-1 now t_last stable=0
+  t_last=$(date +%s.%N)
+  for _ in $(seq 1 1200); do
+    now=$(lines_in "$@")
+    if [ "$now" != "$last" ]; then last=$now; t_last=$(date +%s.%N); stable=0; else stable=$((stable + 1)); fi
+    [ "$now" -ge "$expected" ] && break
+    [ "$stable" -ge 40 ] && break
+    sleep 0.05
+  done
+  echo "$last $(awk -v a="$t_last" -v b="$t0" 'BEGIN { printf "%.3f", a - b }')"
+}
+
+# Lost and out-of-order messages per connection, from loggen's "seq: N,
+# thread: T" in each line.
+tcp_order() { # per_connection files... -> "lost disordered"
+  local per=$1; shift
+  cat "$@" 2>/dev/null | grep -o 'seq: [0-9]*, thread: [0-9]*' | awk -v per="$per" '
+    { gsub(",", ""); seq = $2 + 0; t = $4 + 0
+      if (t in last && seq <= last[t]) bad++
+      if (!((t, seq) in seen)) { seen[t, seq] = 1; n[t]++ }
+      last[t] = seq; threads[t] = 1 }
+    END { lost = 0; for (t in threads) lost += per - n[t]; printf "%d %d\n", lost, bad + 0 }'
+}
+
+tcp_send() { # port connections framing(-P or "") -> runs loggen, prints its start time
+  local port=$1 conns=$2 framing=$3
+  date +%s.%N
+  timeout 300 loggen --stream --inet $framing --active-connections "$conns" --rate 10000000 \
+    --number $((tcp_messages / conns)) --size 150 127.0.0.1 "$port" 2>"$work/loggen-tcp.err" >/dev/null || true
+}
+
+tcp_report() { # who conns framing messages got seconds ticks peak_kb lost disordered
+  local rate cpu
+  rate=$(awk -v g="$5" -v s="$6" 'BEGIN { if (s > 0) printf "%d", g / s; else print 0 }')
+  cpu=$(awk -v t="$7" -v h="$ticks_per_s" -v g="$5" 'BEGIN { if (g > 0) printf "%.2f", t * 1e6 / h / g; else print "n/a" }')
+  printf '%-8s %5s %-7s %9s %9s %9s %9s %8s %6s %10s\n' "$1" "$2" "$3" "$4" "$5" "$rate" "$cpu" $(($8 / 1024)) "$9" "${10}" |
+    tee -a "$tcp_results"
+}
+
+run_tcp_ours() { # conns framing
+  local conns=$1 framing=$2 port cfg pid t0 got secs before after expected
+  port=$(free_port)
+  local upd; upd=$(free_port)
+  cfg="$work/tcp-ours-$conns-${framing:-lf}-${round:-0}"; local logdir="$cfg/Log"
+  mkdir -p "$cfg/config"
+  {
+    printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\tovrel\\Ferrowick\\General]\r\n'
+    printf '"Port"="%s"\r\n"AutoListen"="1"\r\n"WriteToLog"="1"\r\n"WriteToLogUnknownID"="1"\r\n' "$upd"
+    printf '"LogDir"="%s"\r\n"CloseToSysTray"="0"\r\n' "$logdir"
+    printf '\r\n[HKEY_CURRENT_USER\\Software\\tovrel\\Ferrowick\\Network]\r\n"TcpPort"=dword:%08x\r\n' "$port"
+  } >"$cfg/setup.reg"
+  XDG_CONFIG_HOME="$cfg/config" "$bin/ferrowick-reg" "$cfg/setup.reg"
+  XDG_CONFIG_HOME="$cfg/config" QT_QPA_PLATFORM=offscreen "$bin/Ferrowick" >/dev/null 2>&1 &
+  pid=$!; pids+=("$pid")
+  for _ in $(seq 1 100); do [ -d "$logdir" ] && break; sleep 0.1; done
+  sleep 0.5
+  expected=$(( (tcp_messages / conns) * conns ))
+  before=$(cpu_ticks "$pid")
+  t0=$(tcp_send "$port" "$conns" "$framing" | head -n 1)
+  read -r got secs < <(tcp_settle "$t0" "$expected" "$logdir"/*.log)
+  after=$(cpu_ticks "$pid")
+  read -r lost bad < <(tcp_order $((tcp_messages / conns)) "$logdir"/*.log)
+  tcp_report ours "$conns" "${framing:-LF}" "$expected" "$got" "$secs" $((after - before)) "$(peak_kb "$pid")" "$lost" "$bad"
+  kill -TERM "$pid"; wait "$pid" 2>/dev/null || true
+  rm -rf "$logdir"
+}
+
+run_tcp_rsyslog() { # conns framing
+  local conns=$1 framing=$2 port dir pid t0 got secs before after expected
+  port=$(free_port)
+  dir="$work/tcp-rsyslog-$conns-${framing:-lf}-${round:-0}"; mkdir -p "$dir/work"
+  sed -e "s|@WORK@|$dir/work|" -e "s|@PORT@|$port|" -e "s|@OUT@|$dir/out.log|" \
+    "$here/rsyslog-tcp.conf" >"$dir/rsyslog.conf"
+  "$rsyslogd" -n -f "$dir/rsyslog.conf" -i "$dir/rsyslogd.pid" -M "$rsmods" >/dev/null 2>&1 &
+  pid=$!; pids+=("$pid")
+  for _ in $(seq 1 100); do [ -s "$dir/rsyslogd.pid" ] && break; sleep 0.1; done
+  sleep 1
+  expected=$(( (tcp_messages / conns) * conns ))
+  before=$(cpu_ticks "$pid")
+  t0=$(tcp_send "$port" "$conns" "$framing" | head -n 1)
+  read -r got secs < <(tcp_settle "$t0" "$expected" "$dir"/out.log)
+  after=$(cpu_ticks "$pid")
+  read -r lost bad < <(tcp_order $((tcp_messages / conns)) "$dir"/out.log)
+  tcp_report rsyslog "$conns" "${framing:-LF}" "$expected" "$got" "$secs" $((after - before)) "$(peak_kb "$pid")" "$lost" "$bad"
+  kill -TERM "$pid"; wait "$pid" 2>/dev/null || true
+  rm -f "$dir"/out.log
+}
+
+if [ "${LOADTEST_TCP:-1}" = 1 ]; then
+  echo
+  echo "TCP: $tcp_messages messages of 150 bytes by loggen --stream, receiver-paced, both receivers logging to files"
+  printf '%-8s %5s %-7s %9s %9s %9s %9s %8s %6s %10s\n' receiver conns framing sent logged msg/s us/msg peakMB lost disordered
+  for round in $(seq 1 "$rounds"); do
+    [ "$rounds" -gt 1 ] && echo "round $round"
+    for conns in 1 10; do
+      for framing in "" -P; do
+        run_tcp_ours "$conns" "$framing"
+        run_tcp_rsyslog "$conns" "$framing"
+      done
+    done
+  done
+  echo
+  echo "TCP throughput, ours against rsyslog's (>= 1.00 is the goal), per case:"
+  awk '$1 == "ours" { k = $2 " " $3; o[k] += $6; oc[k] += $7; n[k]++ }
+       $1 == "rsyslog" { k = $2 " " $3; r[k] += $6; rc[k] += $7 }
+       END { for (k in o) printf "  %-12s ratio %.2f   CPU us/msg ours %.2f rsyslog %.2f\n", k, (r[k] > 0 ? o[k] / r[k] : 0), oc[k] / n[k], rc[k] / n[k] }' \
+    "$tcp_results" | sort
+fi
+
+[ "${LOADTEST_TCP_ONLY:-0}" = 1 ] && exit 0
 
 # A window busy for 5 s (from 3 s after start, while 50,000/s arrive for
 # 10 s): the reader keeps draining the socket, so every message is logged.
