@@ -141,13 +141,18 @@ Result ValidateLists(const ListGrid& ids, const ListGrid& ips, const ListGrid& t
     if (blankOrComma)
         return Result::Failed("Error on saving list: \rUser definded name for ID or IP\r"
                               "do not contain blank or comma symbols.\rChange values and save result again.");
-    // An address with a ':' is an IPv6 address, and must be one.
+    // An address with a ':' is an IPv6 address, and must be one; any other
+    // holds digits and dots only (what the dotted mask lets through).
     for (int r = 0; r < ips.RowCount(); ++r) {
         const std::string address = StripBlanks(ips.Cell(r, IpAddress));
-        if (ips.Trimmed(r, IpName).empty() || address.find(':') == std::string::npos) continue;
-        if (!CanonicalIPv6(address))
+        if (ips.Trimmed(r, IpName).empty()) continue;
+        const bool ipv6 = address.find(':') != std::string::npos;
+        if (ipv6 && !CanonicalIPv6(address))
             return Result::Failed("Error on saving list: \r(IP address list)\r'" + address +
                                   "' is not a valid IPv6 address.\rChange values and save result again.");
+        if (!ipv6 && address.find_first_not_of("0123456789.") != std::string::npos)
+            return Result::Failed("Error on saving list: \r(IP address list)\r'" + address +
+                                  "' is not a valid IPv4 address.\rChange values and save result again.");
     }
 
     // Entries in the order found: per ID row its name then its number, per IP

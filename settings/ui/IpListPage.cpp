@@ -1,5 +1,7 @@
 #include "settings/ui/IpListPage.h"
 
+#include <algorithm>
+
 #include "platform/qt/DisplayText.h"
 
 #include <QCheckBox>
@@ -81,15 +83,18 @@ void IpListPage::MaskFor(const QString& address) {
 }
 
 bool IpListPage::eventFilter(QObject* watched, QEvent* event) {
-    // The mask takes digits only: a ':' or a hex letter (typed or pasted)
-    // starts an IPv6 address, with the digits typed so far.
+    // The mask takes digits only. Anything else typed or pasted (the ':' or
+    // a hex letter that starts an IPv6 address, or a slip of the finger)
+    // lifts it, keeping the digits typed so far: nothing typed is dropped,
+    // and OK refuses what is no address, with the reason.
     if (watched == edtIPAddress && event->type() == QEvent::KeyPress && !edtIPAddress->inputMask().isEmpty()) {
         auto* key = static_cast<QKeyEvent*>(event);
         QString added = key->text();
         if (key->matches(QKeySequence::Paste)) added = QGuiApplication::clipboard()->text().trimmed();
-        const bool ipv6 = added.contains(QLatin1Char(':')) ||
-                          (added.size() == 1 && QString("abcdefABCDEF").contains(added.front()));
-        if (ipv6) {
+        const bool beyondMask = std::any_of(added.begin(), added.end(), [](QChar c) {
+            return c.isPrint() && !c.isSpace() && !c.isDigit() && c != QLatin1Char('.');
+        });
+        if (beyondMask) {
             QString typed = edtIPAddress->text();
             typed.remove(QLatin1Char(' ')).remove(QLatin1Char('.'));
             edtIPAddress->setInputMask(QString());

@@ -19,6 +19,8 @@
 #include <QToolTip>
 #include <QWidgetAction>
 
+#include <regex>
+
 using namespace qm;
 using qmtest::AppFixture;
 using qmtest::CellText;
@@ -109,6 +111,33 @@ TEST_F(MainWindowTest, CommandsCarryTheirCaptionsKeysAndHints) {
         "actStartProcess actOpenLog actMessageViewer - popups actViewFilterExplorer actViewToolBar "
         "actViewStatus - actOptions actEditIDList actEditIPList actEditTokenList actEditClearProcessGrid - "
         "actExportOptions actImportOptions actClearRegistry - actAbout actHelp - actExit");
+}
+
+// Every "Menu, Item" the manual pages and the READMEs name is an item of
+// that menu in the program (the manual page once sent the operator to
+// Service for Shutdown, which is in File).
+TEST_F(MainWindowTest, EveryMenuPathTheDocumentsNameIsInThatMenu) {
+    Start();
+    const std::map<std::string, const char*> menus = {
+        {"File", "mnuFile"}, {"Edit", "mnuEdit"}, {"View", "mnuView"}, {"Service", "mnuService"}, {"Help", "mnuHelp"}};
+    const std::regex path(R"(\b(File|Edit|View|Service|Help),\s+"?([A-Z][A-Za-z]+))");
+    int checked = 0;
+    for (const char* document : {"README.md", "packaging/linux/ferrowick.1", "packaging/linux/ferrowick-reg.1",
+                                 "app/windows/README.txt"}) {
+        const std::string text = qmtest::ReadFile(std::filesystem::path(QM_SOURCE_DIR) / document);
+        ASSERT_FALSE(text.empty()) << document;
+        for (auto m = std::sregex_iterator(text.begin(), text.end(), path); m != std::sregex_iterator(); ++m) {
+            QStringList items;
+            for (const QAction* a : Find<QMenu>(menus.at((*m)[1]))->actions())
+                items << a->text().remove('&');
+            const QString item = QString::fromStdString((*m)[2]);
+            EXPECT_TRUE(std::any_of(items.begin(), items.end(), [&](const QString& i) { return i.startsWith(item); }))
+                << document << ": \"" << m->str() << "\" names no item of " << (*m)[1] << " ("
+                << items.join(", ").toStdString() << ")";
+            ++checked;
+        }
+    }
+    EXPECT_GE(checked, 8);
 }
 
 TEST_F(MainWindowTest, AutoListenStartsAndStartProcessToggles) {

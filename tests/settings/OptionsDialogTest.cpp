@@ -568,4 +568,31 @@ TEST_F(OptionsDialogTest, IPv6AddressesAreTypedWithoutTheMaskAndStoredInTheirOne
     EXPECT_EQ(ips[2].Address, "20:1::5");
 }
 
+// Letters typed into the dotted field are kept, not dropped behind the
+// mask ("zz::1" was stored as "::1"); OK refuses what is no address.
+TEST_F(OptionsDialogTest, NothingTypedIntoTheAddressIsDroppedAndOkRefusesWhatIsNoAddress) {
+    struct Case {
+        const char* typed;
+        const char* message;
+    };
+    for (const Case& c : {Case{"zz::1", "'zz::1' is not a valid IPv6 address."},
+                          Case{"1x2", "'1x2' is not a valid IPv4 address."}}) {
+        Open(TfrmOptions::PageIpList);
+        dialogs.shown.clear();
+        W<QPushButton>("btnIPAdd")->click();
+        Type(Edit("edtIPName"), "Typed");
+        QLineEdit* address = Edit("edtIPAddress");
+        address->setFocus();
+        address->setCursorPosition(0);
+        QTest::keyClicks(address, c.typed);
+        EXPECT_EQ(address->text(), c.typed);
+        QTest::mouseClick(Ok(), Qt::LeftButton);
+        ASSERT_EQ(dialogs.Messages().size(), 1u) << c.typed;
+        EXPECT_TRUE(dialogs.Messages()[0].text.contains(c.message)) << dialogs.Messages()[0].text.toStdString();
+        EXPECT_TRUE(dialog->isVisible());
+        EXPECT_EQ(address->text(), c.typed);
+        dialog->reject();
+    }
+}
+
 } // namespace
