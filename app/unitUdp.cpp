@@ -338,7 +338,12 @@ void TfrmUDP::closeEvent(QCloseEvent* event) {
         // At the session's end one failure is enough to know: the next save
         // would only wait for the same lock again.
         if (!loadFailed_ && exitStatus_ == 0) {
-            if (const Result saved = SaveOptions(services_.store, options_); !saved)
+            Options saving = options_;
+            if (importedListening_) {
+                saving.General.Port = importedListening_->port;
+                saving.Network = importedListening_->network;
+            }
+            if (const Result saved = SaveOptions(services_.store, saving); !saved)
                 CloseFailure(DisplayText(saved.error));
         }
     }

@@ -131,6 +131,9 @@ private:
     void ApplyOptions(const OptionsEdit& edit);
     // The lists changed (OK, an import): what shows them follows.
     void ListsChanged();
+    // An import reloaded the options: what it changed of the listening is
+    // bound as at OK, all or nothing.
+    void ImportTaken();
     bool PrepareDayFilesForced();
     // Shows the failure in the standard error box after the current event,
     // once no other box is open; a repeat of a text open or waiting is dropped.
@@ -158,7 +161,6 @@ private:
     OptionsTransfer* transfer_ = nullptr;
     std::unique_ptr<PlacementStore> placement_;
 
-    // Run state.
     bool listening_ = false;
     bool exitRequested_ = false;
     bool sessionEnding_ = false;
@@ -167,6 +169,14 @@ private:
     bool loadFailed_ = false;
     bool shutdownBoxScheduled_ = false;
     bool filling_ = false;
+    // An import whose ports could not be had now: saved at the end, so that
+    // they take effect at the next start, while the options in memory say
+    // what is listened on.
+    struct ImportedListening {
+        int port;
+        NetworkOptions network;
+    };
+    std::optional<ImportedListening> importedListening_;
 };
 
 // "dd:mm:yyyy - Quillmere Light [Udp/514 Listener] - Stopped"

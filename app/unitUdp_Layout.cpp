@@ -355,7 +355,7 @@ void TfrmUDP::BuildFeatures() {
     logOpening_ = new LogFileOpening(ui->grdViewer, viewerModel_, ui->tabMessPage, PageViewer, options_, *boxes_,
                                      services_.logProgressAfterMs, this);
     transfer_ = new OptionsTransfer(options_, services_.store, *boxes_, services_.registryEditor, this);
-    connect(transfer_, &OptionsTransfer::Reloaded, this, &TfrmUDP::ListsChanged);
+    connect(transfer_, &OptionsTransfer::Reloaded, this, &TfrmUDP::ImportTaken);
     connect(transfer_, &OptionsTransfer::Cleared, this, [this] { placement_->Disable(); });
     placement_ = std::make_unique<PlacementStore>(
         *this,

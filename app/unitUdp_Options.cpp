@@ -2,6 +2,7 @@
 #include "app/ReceptionHealthView.h"
 #include "app/unitUdp_Ui.h"
 #include "platform/qt/BoxGate.h"
+#include "platform/qt/DisplayText.h"
 #include "platform/qt/Listeners.h"
 
 #include <QListWidget>
@@ -29,6 +30,8 @@ void TfrmUDP::ApplyOptions(const OptionsEdit& edit) {
     // The order of OK: the general options, the ID list, the day's files for
     // it (a failure there shuts down), the IP list, the tokens, the filter
     // explorer, the title.
+    // The operator's own choice of ports overrides an import still waiting for them.
+    if (edit.General.Port != options_.General.Port || edit.Network != options_.Network) importedListening_.reset();
     options_.General = edit.General;
     options_.Network = edit.Network;
     options_.UseUserDate = edit.UseUserDate;
@@ -39,6 +42,27 @@ void TfrmUDP::ApplyOptions(const OptionsEdit& edit) {
     options_.TokenList = edit.TokenList;
     // Options the operator confirmed may be saved even after a failed load.
     loadFailed_ = false;
+    ListsChanged();
+}
+
+void TfrmUDP::ImportTaken() {
+    if (services_.bindReceiver) {
+        const ListenPlan& now = listeners_->Plan();
+        ListenPlan imported{options_.General.Port, options_.Network.TcpPort, options_.Network.IPv6};
+        // Port 0 took a free port at start: the one it got is no change.
+        if (imported.udpPort == 0) imported.udpPort = now.udpPort;
+        if (imported != now) {
+            if (const Result bound = listeners_->Change(imported); !bound) {
+                importedListening_ = ImportedListening{options_.General.Port, options_.Network};
+                options_.General.Port = now.udpPort;
+                options_.Network.TcpPort = now.tcpPort;
+                options_.Network.IPv6 = now.ipv6;
+                ReportError(DisplayText(bound.error) + " The imported values take effect at the next start.");
+            } else {
+                importedListening_.reset();
+            }
+        }
+    }
     ListsChanged();
 }
 

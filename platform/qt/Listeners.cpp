@@ -90,8 +90,9 @@ Result Listeners::Change(const ListenPlan& plan) {
 }
 
 std::uint64_t Listeners::StopAndHandOver(const QDeadlineTimer& deadline) {
-    udp_->StopReading();
-    udp6_->StopReading();
+    // The UDP readers read on (a thread stopped here was seen to keep Wine
+    // from ending the program at the session's end); only what is queued now
+    // is handed on. TCP stops, queueing what its connections buffered.
     tcp_->Stop();
     std::uint64_t left = 0;
     for (RunHandOver* listener : {static_cast<RunHandOver*>(udp_), static_cast<RunHandOver*>(udp6_),

@@ -47,10 +47,12 @@ public:
     // anew, every new socket opened before any is put in place, so that a
     // port that cannot be had leaves everything as it was.
     Result Change(const ListenPlan& plan);
-    // A granted close: every listener stops reading, and what they received
-    // (their queues, what the TCP connections buffered) is handed on until
-    // `deadline`. Returns how many messages were left unhandled.
+    // A granted close: what the listeners received until now (their queues,
+    // what the TCP connections buffered) is handed on until `deadline`; what
+    // comes after is not. Returns how many messages were left unhandled.
     std::uint64_t StopAndHandOver(const QDeadlineTimer& deadline);
+    // What is listened on, as asked at start and at the last change.
+    const ListenPlan& Plan() const { return plan_; }
     // The port TCP listens on, or 0.
     int TcpPort() const { return tcp_->BoundPort(); }
 

@@ -22,8 +22,11 @@ std::uint64_t RunHandOver::HandOverRest(const QDeadlineTimer& deadline) {
     int inRun = 0;
     std::size_t runBytes = 0;
     std::uint64_t left = 0;
+    bool taken = false; // what is queued now, once: not what keeps arriving
     for (std::uint64_t handed = 0;; ++handed) {
         if (!batch_.Next(d)) {
+            if (taken) break;
+            taken = true;
             batch_ = DatagramQueue::Batch();
             QueueTaken();
             batch_ = queue_.TakeAll();

@@ -42,8 +42,8 @@ public:
 
     // Hands on what is queued now, as the wake-up does (tests and benchmarks).
     void ReceiveWaiting();
-    // At a granted close, once the reader has stopped: hands on everything
-    // queued, in runs, until `deadline`; returns how many messages were left.
+    // At a granted close: hands on what is queued now, in runs, until
+    // `deadline`; returns how many of those messages were left.
     std::uint64_t HandOverRest(const QDeadlineTimer& deadline);
     std::size_t QueuedBytes() const { return queue_.HeldBytes(); }
 

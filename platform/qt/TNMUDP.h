@@ -26,8 +26,6 @@ public:
     // A socket opened already (for a change of several listeners that
     // either all happen or none); none closes the one read now.
     void Use(std::unique_ptr<UdpSocket> socket);
-    // Stops reading (a granted close); what was queued stays queued.
-    void StopReading() { reader_.Stop(); }
     // A socket of this receiver's family on `port`, not yet read.
     ResultOf<std::unique_ptr<UdpSocket>> OpenSocket(int port) const;
     // The port bound, or 0.

@@ -5,6 +5,7 @@
 #include "AppFixture.h"
 #include "app/unitStatistics.h"
 #include "reception/LogFiles.h"
+#include "settings/SettingsStore.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -161,6 +162,60 @@ TEST_F(NetworkTest, OverIPv6BesideIPv4) {
     EXPECT_EQ(received, (std::map<std::string, std::uint64_t>{
                             {"UDP IPv4", 1}, {"UDP IPv6", 1}, {"TCP IPv4", 0}, {"TCP IPv6", 1}}));
     EXPECT_EQ(health.reader.received, 3u);
+}
+
+// An import takes effect as OK does: the ports and the IPv6 choice it
+// names are listened on at once (the title named the new UDP port while
+// only the old socket was open).
+TEST_F(NetworkTest, AnImportIsListenedOnAtOnce) {
+    if (!qmtest::UserStoreIsTheTests()) GTEST_SKIP() << "the registry editor would write the operator's settings";
+    TfrmUDP& w = StartListening(false);
+    const int udp = FreeTcpPort(), tcp = FreeTcpPort();
+    qmtest::WriteFile(dir / "in.qmr", "Windows Registry Editor Version 5.00\r\n\r\n"
+                                      "[HKEY_CURRENT_USER\\Software\\tovrel\\Ferrowick\\General]\r\n"
+                                      "\"Port\"=\"" + std::to_string(udp) + "\"\r\n\r\n"
+                                      "[HKEY_CURRENT_USER\\Software\\tovrel\\Ferrowick\\Network]\r\n"
+                                      "\"TcpPort\"=\"" + std::to_string(tcp) + "\"\r\n\"IPv6\"=\"1\"\r\n");
+    dialogs.files = {QString::fromStdString((dir / "in.qmr").string())};
+    Act("actImportOptions")->trigger();
+    EXPECT_EQ(w.ListeningPort(), udp);
+    EXPECT_TRUE(w.windowTitle().contains(QString("Udp/%1 ").arg(udp))) << w.windowTitle().toStdString();
+    tcpPort = tcp;
+    SendTcp("<13>app: to the imported port over IPv6\n", QHostAddress::LocalHostIPv6);
+    EXPECT_TRUE(WaitUntil([&] { return Handled() == 1; }));
+}
+
+// An import whose port is taken: the box says why and when the imported
+// values count; the title and the options say what is listened on, and the
+// imported values are what the end saves.
+TEST_F(NetworkTest, AnImportWhosePortIsTakenTakesEffectAtTheNextStart) {
+    if (!qmtest::UserStoreIsTheTests()) GTEST_SKIP() << "the registry editor would write the operator's settings";
+    store.WriteDword(kGeneralKey, "Port", static_cast<std::uint32_t>(FreeTcpPort()));
+    TfrmUDP& w = StartListening(false);
+    const int before = w.ListeningPort();
+    const QString title = w.windowTitle();
+    QUdpSocket holder;
+    ASSERT_TRUE(holder.bind(QHostAddress::AnyIPv4, 0));
+    const int taken = holder.localPort(), tcp = FreeTcpPort();
+    qmtest::WriteFile(dir / "in.qmr", "Windows Registry Editor Version 5.00\r\n\r\n"
+                                      "[HKEY_CURRENT_USER\\Software\\tovrel\\Ferrowick\\General]\r\n"
+                                      "\"Port\"=\"" + std::to_string(taken) + "\"\r\n\r\n"
+                                      "[HKEY_CURRENT_USER\\Software\\tovrel\\Ferrowick\\Network]\r\n"
+                                      "\"TcpPort\"=\"" + std::to_string(tcp) + "\"\r\n");
+    dialogs.files = {QString::fromStdString((dir / "in.qmr").string())};
+    Act("actImportOptions")->trigger();
+    qmtest::Settle();
+    ASSERT_EQ(dialogs.Messages().size(), 2u);
+    EXPECT_TRUE(dialogs.Messages()[1].text.endsWith("The imported values take effect at the next start."))
+        << dialogs.Messages()[1].text.toStdString();
+    EXPECT_EQ(w.ListeningPort(), before);
+    EXPECT_EQ(w.windowTitle(), title);
+    EXPECT_EQ(w.CurrentOptions().Network.TcpPort, tcpPort);
+    w.Shutdown();
+    Options saved;
+    ASSERT_TRUE(LoadOptions(store, saved));
+    EXPECT_EQ(saved.General.Port, taken);
+    EXPECT_EQ(saved.Network.TcpPort, tcp);
 }
 
 // The session's end before the window had a turn: what the listeners
