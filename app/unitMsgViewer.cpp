@@ -2,6 +2,7 @@
 
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/DisplayText.h"
+#include "platform/qt/ScreenFit.h"
 
 #include "reception/ProcessTable.h"
 #include "reception/StructuredSyslog.h"
@@ -12,7 +13,10 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QScrollArea>
+#include <QStyle>
 #include <QTreeWidget>
+#include <QVBoxLayout>
 
 #include <algorithm>
 #include <vector>
@@ -110,28 +114,38 @@ TfrmMessageViewer::TfrmMessageViewer(QWidget* parent) : QDialog(parent) {
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setFont(WindowFont());
-    setFixedSize(350, 212);
+    // The fields on a page of the defined size, in a scroll area that shows
+    // nothing of itself unless the screen is smaller than the page.
+    auto* scroll = new QScrollArea;
+    scroll->setObjectName("scrMessageViewer");
+    scroll->setFrameShape(QFrame::NoFrame);
+    page_ = new QWidget;
+    scroll->setWidget(page_);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(scroll);
+    QWidget* const page = page_;
 
-    auto* bevel = new QFrame(this);
+    auto* bevel = new QFrame(page);
     bevel->setFrameShape(QFrame::Box);
     bevel->setFrameShadow(QFrame::Sunken);
     bevel->setGeometry(0, 0, 350, 212);
 
-    Caption(this, "Message Name/RFC Gravity Level", 9);
-    Caption(this, "Received Date", 26);
-    Caption(this, "Alias IP", 46);
-    Caption(this, "Message PRI/RFC Source", 66);
-    Caption(this, "Message Nick Tag", 86);
-    Caption(this, "Source Port", 105);
-    Caption(this, "Message Text", 126);
-    labUserID = Value(this, "labUserID", 9);
-    labDateTime = Value(this, "labDateTime", 28);
-    labIPAddress = Value(this, "labIPAddress", 47);
-    labID_RFC = Value(this, "labID_RFC", 67);
-    labNickName = Value(this, "labNickName", 86);
-    labSourcePort = Value(this, "labSourcePort", 105);
+    Caption(page, "Message Name/RFC Gravity Level", 9);
+    Caption(page, "Received Date", 26);
+    Caption(page, "Alias IP", 46);
+    Caption(page, "Message PRI/RFC Source", 66);
+    Caption(page, "Message Nick Tag", 86);
+    Caption(page, "Source Port", 105);
+    Caption(page, "Message Text", 126);
+    labUserID = Value(page, "labUserID", 9);
+    labDateTime = Value(page, "labDateTime", 28);
+    labIPAddress = Value(page, "labIPAddress", 47);
+    labID_RFC = Value(page, "labID_RFC", 67);
+    labNickName = Value(page, "labNickName", 86);
+    labSourcePort = Value(page, "labSourcePort", 105);
 
-    memMessage = new MessageMemo(this);
+    memMessage = new MessageMemo(page);
     memMessage->setObjectName("memMessage");
     memMessage->setGeometry(9, 147, 334, 56);
     memMessage->setFrameShape(QFrame::NoFrame);
@@ -144,27 +158,40 @@ TfrmMessageViewer::TfrmMessageViewer(QWidget* parent) : QDialog(parent) {
 
     // Below what the window always showed: the fields of a message in one of
     // the standard forms, for reading only.
-    auto* rule = new QFrame(this);
+    auto* rule = new QFrame(page);
     rule->setFrameShape(QFrame::HLine);
     rule->setFrameShadow(QFrame::Sunken);
     rule->setGeometry(0, 212, 350, 2);
-    labStructuredForm = new QLabel(this);
+    labStructuredForm = new QLabel(page);
     labStructuredForm->setObjectName("labStructuredForm");
     labStructuredForm->setWordWrap(true); // a reason is read whole
     labStructuredForm->setGeometry(9, 218, 334, 15);
-    treStructured = new QTreeWidget(this);
+    treStructured = new QTreeWidget(page);
     treStructured->setObjectName("treStructured");
     treStructured->setGeometry(9, 236, 334, 134);
     treStructured->setColumnCount(2);
     treStructured->setHeaderLabels({"Field", "Value"});
     treStructured->setColumnWidth(0, 130);
     treStructured->setFocusPolicy(Qt::NoFocus);
-    // Short enough for a 1366 x 768 screen at twice the pixels.
     bevel->setGeometry(0, 0, 350, 378);
-    setFixedSize(350, 378);
+    page->setFixedSize(350, 378);
+    // The page's size, and no larger; smaller (with a scroll bar) only where
+    // the screen is (showEvent).
+    setMaximumSize(350 + style()->pixelMetric(QStyle::PM_ScrollBarExtent), 378);
+    resize(350, 378);
 
     // The memo is the only control that takes the focus.
     memMessage->setFocus();
+}
+
+void TfrmMessageViewer::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    FitOnScreen(this);
+    // Cut short by the screen: the scroll bar takes its width beside the page.
+    if (height() < page_->height()) {
+        resize(maximumWidth(), height());
+        FitOnScreen(this);
+    }
 }
 
 void TfrmMessageViewer::ShowStructured(const std::string& text, bool reconstructed, bool tooLong) {

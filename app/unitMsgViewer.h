@@ -20,7 +20,11 @@ public:
     // Copies row `row` of the table model (an empty row gives empty fields).
     void ShowRow(const QAbstractItemModel& model, int row);
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
+    QWidget* page_ = nullptr;
     QLabel *labUserID = nullptr, *labDateTime = nullptr, *labIPAddress = nullptr, *labID_RFC = nullptr,
            *labNickName = nullptr, *labSourcePort = nullptr;
     QPlainTextEdit* memMessage = nullptr;

@@ -2,6 +2,7 @@
 
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/DisplayText.h"
+#include "platform/qt/ScreenFit.h"
 
 #include <QGridLayout>
 #include <QScrollArea>
@@ -41,11 +42,13 @@ QTableWidget* SeenTable(const char* name, const char* key) {
     table->horizontalHeader()->setStretchLastSection(true);
     table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
     table->setWordWrap(false);
-    table->setMinimumHeight(60);
     return table;
 }
 
-// Widths that hold each caption, and a whole time stamp, in the table's font.
+constexpr int kShownRows = 8;
+
+// Widths that hold each caption, and a whole time stamp, in the table's font;
+// a height that shows kShownRows rows.
 void SizeSeenTable(QTableWidget* table) {
     QHeaderView* header = table->horizontalHeader();
     const QFontMetrics metrics(header->font());
@@ -58,6 +61,10 @@ void SizeSeenTable(QTableWidget* table) {
     table->setColumnWidth(1, std::max(70, caption(1)));
     table->setColumnWidth(2, std::max(stamp, caption(2)));
     header->setMinimumSectionSize(std::max(caption(3), 40)); // the stretched last one, however narrow the window
+    // Room for a glance at a busy list: its header, eight rows, and a
+    // horizontal scroll bar should a narrow window need one.
+    table->setMinimumHeight(header->sizeHint().height() + kShownRows * table->verticalHeader()->defaultSectionSize() +
+                            2 * table->frameWidth() + table->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
 }
 
 // A table that shows figures only.
@@ -180,19 +187,17 @@ TfrmStatistics::TfrmStatistics(QWidget* parent) : QDialog(parent, Qt::Window) {
             [this] { emit AddToList(TfrmOptions::PageIdList, SelectedKey(grdUnlistedPriorities)); });
     for (QTableWidget* table : {grdUnlistedSenders, grdUnlistedPriorities, grdListeners, grdTcpConnections})
         SizeSeenTable(table);
-    resize(760, 420);
+    // Every counter and the tables' rows at once where the screen has room
+    // (showEvent bounds it by the screen; the content scrolls there).
+    const QSize wanted = content->sizeHint();
+    resize(std::max(760, wanted.width() + style()->pixelMetric(QStyle::PM_ScrollBarExtent)),
+           std::max(420, wanted.height()));
 }
 
 void TfrmStatistics::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    // Never larger than the screen it opens on, and never off it.
-    const QRect screen = this->screen()->availableGeometry();
-    const QSize frame = frameGeometry().size() - size();
-    resize(size().boundedTo(screen.size() - frame).expandedTo(minimumSizeHint()));
-    QRect placed = frameGeometry();
-    placed.moveLeft(std::clamp(placed.left(), screen.left(), std::max(screen.left(), screen.right() - placed.width() + 1)));
-    placed.moveTop(std::clamp(placed.top(), screen.top(), std::max(screen.top(), screen.bottom() - placed.height() + 1)));
-    move(placed.topLeft());
+    // Never larger than the screen it opens on, frame and all, and never off it.
+    FitOnScreen(this);
 }
 
 QLabel* TfrmStatistics::Figure(const char* name) {

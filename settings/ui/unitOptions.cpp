@@ -1,6 +1,7 @@
 #include "settings/ui/unitOptions_Ui.h"
 
 #include "platform/qt/DisplayText.h"
+#include "platform/qt/ScreenFit.h"
 #include "settings/OptionsLists.h"
 #include "settings/unitAdd_Ins.h"
 
@@ -261,6 +262,16 @@ void TfrmOptions::btnCancelClick() {
 // Esc is Cancel.
 void TfrmOptions::reject() {
     btnCancelClick();
+}
+
+void TfrmOptions::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    FitOnScreen(this);
+    // Opened from a window other than its parent (Reception statistics'
+    // "Add to list..."), it would open behind that window's activation and
+    // the operator's first key would only activate it.
+    activateWindow();
+    raise();
 }
 
 void TfrmOptions::closeEvent(QCloseEvent* event) {

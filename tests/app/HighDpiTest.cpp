@@ -13,6 +13,9 @@
 #include <QHeaderView>
 #include <QImage>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTableWidget>
 #include <QStyle>
 #include <QTabBar>
 
@@ -25,10 +28,16 @@ protected:
     // Every failure names the window and the caption.
     void CheckWindow(QWidget* window, const char* name) {
         const QRect screen = window->screen()->availableGeometry();
-        EXPECT_TRUE(screen.contains(window->frameGeometry()))
-            << name << " at " << window->frameGeometry().x() << "," << window->frameGeometry().y() << " "
-            << window->frameGeometry().width() << "x" << window->frameGeometry().height() << " on a screen of "
-            << screen.width() << "x" << screen.height();
+        // Without a window manager (offscreen) a window has no frame: the one
+        // a window manager would add, a title bar and borders, is counted.
+        QRect framed = window->frameGeometry();
+        if (framed == window->geometry()) {
+            const int title = window->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window);
+            framed.adjust(-4, -title - 4, 4, 4);
+        }
+        EXPECT_TRUE(screen.contains(framed))
+            << name << " framed at " << framed.x() << "," << framed.y() << " " << framed.width() << "x"
+            << framed.height() << " on a screen of " << screen.width() << "x" << screen.height();
         for (QTabBar* bar : window->findChildren<QTabBar*>()) {
             if (!bar->isVisible()) continue;
             // The width each tab takes where nothing squeezes it.
@@ -124,6 +133,15 @@ TEST_F(HighDpiTest, EveryWindowFitsTheScreenAndEveryCaptionItsRoom) {
     ASSERT_TRUE(statistics);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(statistics));
     CheckWindow(statistics, "reception statistics");
+    // At 100 % every counter and eight rows of each table show at once.
+    if (qEnvironmentVariable("QT_SCALE_FACTOR", "1") == "1") {
+        auto* scroll = statistics->findChild<QScrollArea*>("scrStatistics");
+        ASSERT_TRUE(scroll);
+        EXPECT_EQ(scroll->verticalScrollBar()->maximum(), 0) << "the counters need scrolling";
+        for (QTableWidget* table : statistics->findChildren<QTableWidget*>())
+            EXPECT_GE(table->viewport()->height(), 8 * table->verticalHeader()->defaultSectionSize())
+                << table->objectName().toStdString();
+    }
 }
 
 } // namespace

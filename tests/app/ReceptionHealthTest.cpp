@@ -127,9 +127,13 @@ TEST_F(ReceptionHealthTest, AnUnlistedSenderAndPriorityCanBeAddedToTheirLists) {
     auto* addSender = window->findChild<QPushButton*>("btnAddSender");
     ASSERT_TRUE(addSender->isEnabled());
     QString name;
-    bool nameFocused = false;
+    bool nameFocused = false, active = false;
+    window->findChild<TfrmStatistics*>()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window->findChild<TfrmStatistics*>()));
     WithModal<TfrmOptions>(
         [&](TfrmOptions* options) {
+            // Opened active over the statistics: the operator's first key is the dialog's.
+            active = QTest::qWaitForWindowActive(options);
             auto* edit = options->findChild<QLineEdit*>("edtIPName");
             name = edit->text();
             // The focus the dialog gives the name (a window the desktop has
@@ -146,6 +150,7 @@ TEST_F(ReceptionHealthTest, AnUnlistedSenderAndPriorityCanBeAddedToTheirLists) {
         [&] { QTest::mouseClick(addSender, Qt::LeftButton); });
     EXPECT_EQ(name, "127.0.0.1");
     EXPECT_TRUE(nameFocused);
+    EXPECT_TRUE(active);
     for (const auto& box : dialogs.Messages())
         ADD_FAILURE() << "box: " << box.text.toStdString();
     ASSERT_EQ(window->CurrentOptions().IpList.size(), 1u);
