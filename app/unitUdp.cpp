@@ -1,6 +1,7 @@
 #include "app/unitUdp.h"
 
 #include "app/AppImages.h"
+#include "app/EmptyTableHint.h"
 #include "app/FindInTables.h"
 #include "app/LogFileOpening.h"
 #include "app/OptionsTransfer.h"
@@ -133,6 +134,10 @@ int TfrmUDP::ListeningPort() const {
 
 void TfrmUDP::SetTitle() {
     setWindowTitle(MainWindowTitle(options_.UserDate, options_.General.Port, listening_));
+    // A new operator's first minutes: nothing arrives until they listen.
+    const int port = oUdp->IsBound() ? oUdp->BoundPort() : options_.General.Port;
+    processHint_->SetText(listening_ ? QString("Listening on UDP port %1: no message yet.").arg(port)
+                                     : QString("Stopped: press F5 to listen on UDP port %1.").arg(port));
 }
 
 void TfrmUDP::actStartProcessExecute() {

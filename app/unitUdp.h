@@ -24,6 +24,7 @@ class QTableView;
 namespace qm {
 
 class BoxGate;
+class EmptyTableHint;
 class FindInTables;
 class IncrementalColumnSizer;
 class LogFileOpening;
@@ -159,6 +160,7 @@ private:
     ReceptionHealthView* health_ = nullptr;
     LogFileOpening* logOpening_ = nullptr;
     OptionsTransfer* transfer_ = nullptr;
+    EmptyTableHint* processHint_ = nullptr;
     std::unique_ptr<PlacementStore> placement_;
 
     bool listening_ = false;

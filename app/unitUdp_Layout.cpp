@@ -1,6 +1,7 @@
 // Building the main window: commands, menus, tool bar, panes, status bar,
 // tray, the features, and the wiring of the commands to their handlers.
 #include "app/AppImages.h"
+#include "app/EmptyTableHint.h"
 #include "app/FindInTables.h"
 #include "app/LogFileOpening.h"
 #include "app/OptionsTransfer.h"
@@ -347,6 +348,7 @@ void TfrmUDP::ConnectCommands() {
 }
 
 void TfrmUDP::BuildFeatures() {
+    processHint_ = new EmptyTableHint(ui->grdProcess, [this] { return processModel_->RowAt(0) == nullptr; });
     find_ = new FindInTables(ui->grdProcess, ui->grdViewer, ui->tabMessPage, processModel_, this);
     health_ = new ReceptionHealthView(*reception_, *listeners_, this);
     statusBar()->addPermanentWidget(health_->Panel());

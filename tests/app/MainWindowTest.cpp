@@ -113,6 +113,22 @@ TEST_F(MainWindowTest, CommandsCarryTheirCaptionsKeysAndHints) {
         "actExportOptions actImportOptions actClearRegistry - actAbout actHelp - actExit");
 }
 
+// A new operator's first minutes: the empty live table says what to do
+// (drawn over it, not a row), and the line goes with the first row.
+TEST_F(MainWindowTest, TheEmptyLiveTableSaysWhatToDo) {
+    store.WriteText(kGeneralKey, "WriteToLogUnknownID", "1");
+    TfrmUDP& w = Start();
+    auto* hint = Find<QLabel>("grdProcessEmptyHint");
+    const int port = w.ListeningPort();
+    EXPECT_TRUE(hint->isVisible());
+    EXPECT_EQ(hint->text(), QString("Stopped: press F5 to listen on UDP port %1.").arg(port));
+    Act("actStartProcess")->trigger();
+    EXPECT_EQ(hint->text(), QString("Listening on UDP port %1: no message yet.").arg(port));
+    Send("<13>app: the first one!");
+    EXPECT_TRUE(WaitUntil([&] { return !hint->isVisible(); }));
+    EXPECT_EQ(CellText(Process(), 0, ColMessage), " the first one");
+}
+
 // Every "Menu, Item" the manual pages and the READMEs name is an item of
 // that menu in the program (the manual page once sent the operator to
 // Service for Shutdown, which is in File).
