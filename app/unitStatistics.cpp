@@ -61,6 +61,10 @@ void SizeSeenTable(QTableWidget* table) {
     table->setColumnWidth(1, std::max(70, caption(1)));
     table->setColumnWidth(2, std::max(stamp, caption(2)));
     header->setMinimumSectionSize(std::max(caption(3), 40)); // the stretched last one, however narrow the window
+    // Wide enough that no column is cut where the screen has room.
+    table->setMinimumWidth(table->columnWidth(0) + table->columnWidth(1) + table->columnWidth(2) +
+                           std::max(stamp, caption(3)) + 2 * table->frameWidth() +
+                           table->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
     // Room for a glance at a busy list: its header, eight rows, and a
     // horizontal scroll bar should a narrow window need one.
     table->setMinimumHeight(header->sizeHint().height() + kShownRows * table->verticalHeader()->defaultSectionSize() +

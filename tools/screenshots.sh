@@ -5,7 +5,12 @@
 # Windows program under Wine (the windows platform in Wine's virtual desktop,
 # which draws Windows frames, a task bar and the tray).
 #
-#   tools/screenshots.sh [linux|windows|windows-hidpi|all]
+#   tools/screenshots.sh [linux|windows|windows-hidpi|fit|all]
+#
+# fit: a first start (nothing received yet, not listening) on both systems;
+# Reception statistics at 100 % under Wine; the statistics and message
+# properties at 200 %, on 1366 x 768 on Linux under a window manager
+# (openbox), on 1280 x 720 under Wine (its display is 1280 pixels wide).
 #
 # Needs `make build` (Linux) and `make windows-package` (Windows) first.
 set -euo pipefail
@@ -14,7 +19,7 @@ what=${1:-all}
 shots="$root/docs/screenshots"
 work=$(mktemp -d /tmp/quillmere-shots-XXXXXX)
 mkdir -p "$shots"
-"$root/tools/install-deps.sh" xvfb xauth x11-apps xdotool imagemagick bsdutils
+"$root/tools/install-deps.sh" xvfb xauth x11-apps xdotool imagemagick bsdutils openbox
 
 settings() { # port logdir tcpport -> a registry file with a few lists, TCP and IPv6 on
   printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\tovrel\\Ferrowick\\General]\r\n'
@@ -160,11 +165,97 @@ windows_hidpi() {
   wine_session_stop
 }
 
+first_settings() { # port logdir -> settings of a new operator: nothing but the port
+  printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\tovrel\\Ferrowick\\General]\r\n'
+  printf '"Port"="%s"\r\n"LogDir"="%s"\r\n' "$1" "$2"
+}
+
+fit_linux() {
+  local port tcpport program xvfb wm
+  # A first start, 100 %, no window manager.
+  Xvfb :94 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb=$!; sleep 1
+  port=$(free_port)
+  first_settings "$port" "$work/first-log" >"$work/first.reg"
+  XDG_CONFIG_HOME="$work/first-config" "$root/build/bin/ferrowick-reg" "$work/first.reg"
+  XDG_CONFIG_HOME="$work/first-config" DISPLAY=:94 QT_QPA_PLATFORM=xcb "$root/build/bin/Ferrowick" >/dev/null 2>&1 &
+  program=$!
+  DISPLAY=:94 xdotool search --sync --onlyvisible --name "Quillmere Light" >/dev/null; sleep 1
+  grab :94 "Quillmere Light" "$shots/linux-first-start.png"
+  kill -TERM "$program"; wait "$program" || true
+  kill "$xvfb"
+  # 200 % on a 1366 x 768 screen under a window manager, which frames the windows.
+  Xvfb :95 -screen 0 1366x768x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb=$!; sleep 1
+  DISPLAY=:95 openbox >/dev/null 2>&1 &
+  wm=$!; sleep 1
+  port=$(free_port); tcpport=$(free_port)
+  settings "$port" "$work/fit-log" "$tcpport" >"$work/fit.reg"
+  XDG_CONFIG_HOME="$work/fit-config" "$root/build/bin/ferrowick-reg" "$work/fit.reg"
+  XDG_CONFIG_HOME="$work/fit-config" DISPLAY=:95 QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=2 "$root/build/bin/Ferrowick" \
+    >/dev/null 2>&1 &
+  program=$!
+  DISPLAY=:95 xdotool search --sync --onlyvisible --name "Quillmere Light" >/dev/null; sleep 1
+  messages "$port" "$tcpport"; sleep 1
+  press :95 "Quillmere Light" F12; sleep 1.5
+  grab :95 "" "$shots/linux-200-properties.png"
+  press :95 "Message Viewer" Escape; sleep 0.5
+  press :95 "Quillmere Light" alt+v i; sleep 1.5
+  grab :95 "" "$shots/linux-200-statistics.png"
+  exec 7>&-
+  kill -TERM "$program"; wait "$program" || true
+  kill "$wm" "$xvfb" 2>/dev/null || true
+}
+
+# The Windows program in a Wine desktop of `size` at `dpi`, with the lists
+# and a few messages (or, `first`, as a new operator starts it).
+wine_desktop() { # prefix size dpi first|lists
+  local port tcpport pkg="$root/build-windows/package/QuillmereLight"
+  . "$root/tools/wine-session.sh"
+  wine_session "$work/$1"
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$3" /f >/dev/null 2>&1 </dev/null
+  wine reg add 'HKCC\Software\Fonts' /v LogPixels /t REG_DWORD /d "$3" /f >/dev/null 2>&1 </dev/null
+  port=$(free_port); tcpport=$(free_port)
+  if [ "$4" = first ]; then
+    first_settings "$port" "Z:$(echo "$work/windows-first-log" | tr / '\\' | sed 's/\\/\\\\/g')" >"$work/$1.reg"
+  else
+    settings "$port" "Z:$(echo "$work/windows-log" | tr / '\\' | sed 's/\\/\\\\/g')" "$tcpport" >"$work/$1.reg"
+  fi
+  wine regedit.exe /S "Z:$(echo "$work/$1.reg" | tr / '\\')" </dev/null >/dev/null 2>&1
+  (cd "$pkg" && exec wine explorer /desktop=Quillmere,"$2" Ferrowick.exe </dev/null >/dev/null 2>&1) &
+  DISPLAY=$DISPLAY xdotool search --sync --onlyvisible --name "Quillmere - Wine desktop" >/dev/null
+  sleep 3
+  [ "$4" = first ] || { messages "$port" "$tcpport"; sleep 1; }
+  DISPLAY=$DISPLAY xdotool search --name "Quillmere - Wine desktop" windowfocus --sync
+}
+
+fit_windows() {
+  wine_desktop prefix-first 800x520 96 first
+  grab "$DISPLAY" "Quillmere - Wine desktop" "$shots/windows-first-start.png"
+  wine_session_stop
+  wine_desktop prefix-96 1280x720 96 lists
+  DISPLAY=$DISPLAY xdotool mousemove 300 38 click 1; sleep 0.5
+  DISPLAY=$DISPLAY xdotool key alt+v; DISPLAY=$DISPLAY xdotool key i; sleep 1.5
+  grab "$DISPLAY" "Quillmere - Wine desktop" "$shots/windows-96dpi-statistics.png"
+  exec 7>&-
+  wine_session_stop
+  wine_desktop prefix-192 1280x720 192 lists
+  DISPLAY=$DISPLAY xdotool mousemove 500 60 click 1; sleep 0.5
+  DISPLAY=$DISPLAY xdotool key F12; sleep 1.5
+  grab "$DISPLAY" "Quillmere - Wine desktop" "$shots/windows-200-properties.png"
+  DISPLAY=$DISPLAY xdotool key Escape; sleep 0.5
+  DISPLAY=$DISPLAY xdotool key alt+v; DISPLAY=$DISPLAY xdotool key i; sleep 1.5
+  grab "$DISPLAY" "Quillmere - Wine desktop" "$shots/windows-200-statistics.png"
+  exec 7>&-
+  wine_session_stop
+}
+
 case $what in
   linux) linux ;;
   windows) windows ;;
   windows-hidpi) windows_hidpi ;;
-  *) linux; windows; windows_hidpi ;;
+  fit) fit_linux; fit_windows ;;
+  *) linux; windows; windows_hidpi; fit_linux; fit_windows ;;
 esac
 rm -rf "$work"
 ls -la "$shots"

@@ -138,9 +138,12 @@ TEST_F(HighDpiTest, EveryWindowFitsTheScreenAndEveryCaptionItsRoom) {
         auto* scroll = statistics->findChild<QScrollArea*>("scrStatistics");
         ASSERT_TRUE(scroll);
         EXPECT_EQ(scroll->verticalScrollBar()->maximum(), 0) << "the counters need scrolling";
-        for (QTableWidget* table : statistics->findChildren<QTableWidget*>())
+        EXPECT_EQ(scroll->horizontalScrollBar()->maximum(), 0) << "the tables need scrolling";
+        for (QTableWidget* table : statistics->findChildren<QTableWidget*>()) {
             EXPECT_GE(table->viewport()->height(), 8 * table->verticalHeader()->defaultSectionSize())
                 << table->objectName().toStdString();
+            EXPECT_EQ(table->horizontalScrollBar()->maximum(), 0) << table->objectName().toStdString() << ": columns cut";
+        }
     }
 }
 
