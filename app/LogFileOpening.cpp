@@ -53,7 +53,7 @@ void LogFileOpening::actOpenLogExecute() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     std::optional<QFont> measure;
     if (options_.General.AutoSizeGrid) measure = grid_->font();
-    load_ = new LogFileLoad(PathBytes(file).value_or(StoredText(file)), measure, this);
+    load_ = new LogFileLoad(FilePath(file), measure, this);
     connect(load_, &LogFileLoad::Finished, this, [this, file] { Finished(file); });
     connect(load_, &LogFileLoad::ProgressChanged, this, [this](int percent) {
         if (progress_) progress_->setValue(percent);

@@ -41,8 +41,7 @@ void OptionsTransfer::actExportOptionsExecute() {
     if (!chosen) return;
     const QString file = ShownPath(*chosen);
     // A full disk or a failed write leaves the file that was there as it was.
-    const std::optional<std::string> path = PathBytes(file);
-    if (!path || !WriteWholeFile(*path, BuildExportFile(options_)))
+    if (!WriteWholeFile(FilePath(file), BuildExportFile(options_)))
         ShowErrorBox(boxes_, window_, "Cannot create file " + file);
 }
 

@@ -82,7 +82,7 @@ void ReadableFile::Close() {
 Result ReadableFile::Open(const std::string& path) {
     Close();
     notAFile_ = false;
-    const std::wstring wide = AnsiToWide(path);
+    const std::wstring wide = Utf8ToWide(path);
     const DWORD attributes = GetFileAttributesW(wide.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return Result::Failed(SystemErrorText(static_cast<int>(GetLastError())));
@@ -118,7 +118,7 @@ Result ReadableFile::Read(char* into, std::size_t length, std::size_t& got) {
 }
 
 Result WriteWholeFile(const std::string& path, std::string_view bytes) {
-    const std::wstring part = AnsiToWide(TemporaryName(path));
+    const std::wstring part = Utf8ToWide(TemporaryName(path));
     HANDLE h = CreateFileW(part.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return Result::Failed(SystemErrorText(static_cast<int>(GetLastError())));
     std::size_t done = 0;
@@ -133,7 +133,7 @@ Result WriteWholeFile(const std::string& path, std::string_view bytes) {
     }
     if (code == 0 && !FlushFileBuffers(h)) code = GetLastError();
     if (!CloseHandle(h) && code == 0) code = GetLastError();
-    if (code == 0 && !MoveFileExW(part.c_str(), AnsiToWide(path).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (code == 0 && !MoveFileExW(part.c_str(), Utf8ToWide(path).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         code = GetLastError();
     if (code == 0) return {};
     DeleteFileW(part.c_str());

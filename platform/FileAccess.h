@@ -20,6 +20,8 @@ public:
     ReadableFile(const ReadableFile&) = delete;
     ReadableFile& operator=(const ReadableFile&) = delete;
 
+    // `path` in UTF-8 on Windows (opened through the wide API as given), in
+    // the system's bytes elsewhere.
     Result Open(const std::string& path);
     // The size when it was opened.
     std::uint64_t Size() const { return size_; }
@@ -40,7 +42,7 @@ private:
     bool notAFile_ = false;
 };
 
-// Reads all of `path` (in the system's own encoding) into `bytes`. Fails with
+// Reads all of `path` (UTF-8 on Windows, as for ReadableFile) into `bytes`. Fails with
 // the reason ("it is a folder", "it is larger than 64 MB", the system's text)
 // and leaves `bytes` empty.
 Result ReadWholeFile(const std::string& path, std::string& bytes, std::uint64_t maxBytes);

@@ -1,16 +1,17 @@
 #include "platform/RegeditProcess.h"
 
 #include "platform/RegeditCommand.h"
+#include "platform/WinText.h"
 
 #include <windows.h>
 
 namespace qm {
 
 std::string ShortPath(const std::string& path) {
-    char buffer[MAX_PATH] = {};
-    const DWORD n = GetShortPathNameA(path.c_str(), buffer, sizeof buffer);
-    if (n == 0 || n >= sizeof buffer) return path;
-    return std::string(buffer, n);
+    wchar_t buffer[MAX_PATH] = {};
+    const DWORD n = GetShortPathNameW(Utf8ToWide(path).c_str(), buffer, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return path;
+    return WideToUtf8(std::wstring_view(buffer, n));
 }
 
 ProgramRun RunRegedit(const std::string& file, const std::function<void()>& wait,
@@ -18,11 +19,11 @@ ProgramRun RunRegedit(const std::string& file, const std::function<void()>& wait
     ProgramRun run;
     run.commandLine =
         program == "regedit.exe" ? RegeditCommandLine(ShortPath(file)) : program + " " + ShortPath(file);
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup; // 68 bytes in a 32-bit program
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    std::string commandLine = run.commandLine; // CreateProcessA may write into it
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+    std::wstring commandLine = Utf8ToWide(run.commandLine); // CreateProcessW may write into it
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &process))
         return run;
     run.started = true;

@@ -1,5 +1,6 @@
 // The import's start of the system registry editor on Windows:
-// "regedit.exe " and the file's short path, through CreateProcessA.
+// "regedit.exe " and the file's short path, through CreateProcessW. Paths
+// and the command line are UTF-8.
 #pragma once
 
 #include "platform/ProgramRun.h"
@@ -10,7 +11,7 @@
 namespace qm {
 
 
-// The short form of `path` (GetShortPathNameA), or the path as it is when it
+// The short form of `path` (GetShortPathNameW), or the path as it is when it
 // has none.
 std::string ShortPath(const std::string& path);
 

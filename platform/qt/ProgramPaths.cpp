@@ -63,6 +63,15 @@ std::optional<std::string> PathBytes(const QString& path) {
 #endif
 }
 
+std::string FilePath(const QString& path) {
+    const QString native = QDir::toNativeSeparators(path);
+#ifdef _WIN32
+    return native.toStdString();
+#else
+    return StoredText(native);
+#endif
+}
+
 QString ShownPath(const QString& path) {
     return QDir::toNativeSeparators(path);
 }

@@ -9,11 +9,17 @@
 
 namespace qm {
 
-// A path in the bytes the program keeps, with the system's separators: the
-// path itself where the code page can hold it; on Windows otherwise its short
-// form (or its folder's short form and its name, for a file not yet made);
-// nothing when neither can be written so.
+// A path in the bytes the program keeps in its stored values (the log
+// folder), with the system's separators: the path itself where the code page
+// can hold it; on Windows otherwise its short form (or its folder's short
+// form and its name, for a file not yet made); nothing when neither can be
+// written so. The one conversion of a path to the ANSI code page.
 std::optional<std::string> PathBytes(const QString& path);
+
+// A path the operator chose (a file to export to, import, or view), as the
+// file functions take it: UTF-8 on Windows, opened through the wide API with
+// the name as given; the system's bytes elsewhere.
+std::string FilePath(const QString& path);
 
 // A path as the operator reads it: the system's separators
 // ("C:\Tools\import.qmr" on Windows).

@@ -17,8 +17,7 @@ namespace qm {
 #ifdef _WIN32
 
 ProgramRun RunRegistryEditor(const QString& /*editor*/, const QString& file) {
-    // A path with no short form is passed as it is.
-    return RunRegedit(PathBytes(file).value_or(StoredText(file)),
+    return RunRegedit(FilePath(file),
                       [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 20); });
 }
 

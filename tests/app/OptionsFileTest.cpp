@@ -2,6 +2,7 @@
 #include "AppFixture.h"
 
 #include <QDir>
+#include "reception/Columns.h"
 #include "settings/OptionsExport.h"
 
 #include <QAction>
@@ -142,6 +143,41 @@ TEST_F(OptionsFileTest, ExportClearImportRoundTrip) {
     EXPECT_EQ(after.IpList[0].Listen, "No");
     EXPECT_EQ(after.TokenList[0].Color, "65280");
     EXPECT_EQ(BuildExportFile(after), BuildExportFile(before));
+}
+
+// Names the ANSI code page cannot hold, made new by the export (a Windows
+// export once failed with "Cannot create file"), imported, and viewed: each
+// file is opened with the name as the operator gave it.
+TEST_F(OptionsFileTest, NamesTheCodePageCannotHoldAreExportedImportedAndViewed) {
+    if (!qmtest::UserStoreIsTheTests()) GTEST_SKIP() << "the registry editor would write the operator's settings";
+    store.WriteText(kIdKey, "13", "Router,Yes,,255,No,Yes");
+    TfrmUDP& w = Start(false);
+    const auto name = [](const std::filesystem::path& p) {
+        const std::u8string utf8 = p.u8string();
+        return QString::fromUtf8(reinterpret_cast<const char*>(utf8.data()), static_cast<qsizetype>(utf8.size()));
+    };
+    const std::filesystem::path options = dir.Path() / std::filesystem::path(u8"wide-\u0142.qmr");
+    ASSERT_FALSE(std::filesystem::exists(options));
+    dialogs.files = {name(options)};
+    Act("actExportOptions")->trigger();
+    for (const auto& box : dialogs.Messages())
+        ADD_FAILURE() << box.text.toStdString();
+    EXPECT_EQ(qmtest::ReadFile(options), BuildExportFile(w.CurrentOptions()));
+
+    dialogs.files = {name(options)};
+    Act("actImportOptions")->trigger();
+    ASSERT_EQ(dialogs.Messages().size(), 1u);
+    EXPECT_EQ(dialogs.Messages()[0].caption, "Restart Quillmere");
+
+    const std::filesystem::path log = dir.Path() / std::filesystem::path(u8"20261206-\u0142\u00f3d\u017a.log");
+    std::string line = "06.12.26 21:12:10";
+    for (const char* f : {"10.0.0.9", "seen in the viewer", "Router", "app", "1 (USER)/5", "514", "255", "0"})
+        line += kLogFieldSeparator + std::string(f);
+    qmtest::WriteFile(log, line + "\r\n");
+    dialogs.files = {name(log)};
+    OpenLog();
+    EXPECT_EQ(Viewer()->model()->index(0, ColMessage).data().toString(), "seen in the viewer");
+    EXPECT_EQ(dialogs.Messages().size(), 1u); // no refusal
 }
 
 } // namespace
