@@ -74,7 +74,7 @@ Result ClassifyMessage(const Options& options, SyslogMessage& message, std::stri
         }
     }
 
-    // The sender.
+    // A listed sender is shown by its entry's name, any other by its address.
     result.ipIndex = FindIpEntry(options.IpList, fromIp);
     if (result.ipIndex >= 0) {
         const IpEntry& entry = options.IpList[static_cast<std::size_t>(result.ipIndex)];

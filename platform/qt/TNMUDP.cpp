@@ -23,10 +23,7 @@ Result TNMUDP::SetLocalPort(int port) {
 }
 
 void TNMUDP::Use(std::unique_ptr<UdpSocket> socket) {
-    if (socket)
-        reader_.Start(std::move(socket));
-    else
-        reader_.Start(nullptr);
+    reader_.Start(std::move(socket));
 }
 
 int TNMUDP::BoundPort() const {

@@ -462,26 +462,12 @@ TEST_F(MainWindowTest, LoggerMessagesBecomeRowsAndLogLines) {
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2);
 }
 
-// Runs `inside` on the options dialog once F2 (or any key) has opened it.
+// Runs `inside` on the options dialog once F2 (or any key) has opened it,
+// waiting for it with a deadline.
 class OptionsFromTheWindow : public MainWindowTest {
 protected:
     bool OnDialog(std::function<void(TfrmOptions*)> inside, std::function<void()> open) {
-        bool seen = false;
-        QTimer watchdog;
-        watchdog.setSingleShot(true);
-        QObject::connect(&watchdog, &QTimer::timeout, [&] {
-            if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
-        });
-        watchdog.start(5000);
-        QTimer::singleShot(50, [&] {
-            auto* d = qobject_cast<TfrmOptions*>(QApplication::activeModalWidget());
-            if (!d) return;
-            seen = true;
-            inside(d);
-        });
-        open();
-        watchdog.stop();
-        return seen;
+        return WithModal<TfrmOptions>(std::move(inside), std::move(open)) != nullptr;
     }
 };
 

@@ -197,7 +197,9 @@ done
 # sent to the last line on disk; every message carries loggen's connection
 # ("thread") and sequence number, so loss and order are checked per
 # connection.
-tcp_messages=${LOADTEST_TCP_MESSAGES:-300000}
+tcp_messages=${LOADTEST_TCP_MESSAGES:-2000000}
+# A TCP port nobody holds (free_port asks for a UDP one).
+free_tcp_port() { python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
 tcp_results="$work/tcp-results.txt"
 : >"$tcp_results"
 
@@ -219,14 +221,14 @@ tcp_settle() { # t0 expected files...
 
 # Lost and out-of-order messages per connection, from loggen's "seq: N,
 # thread: T" in each line.
-tcp_order() { # per_connection files... -> "lost disordered"
-  local per=$1; shift
-  cat "$@" 2>/dev/null | grep -o 'seq: [0-9]*, thread: [0-9]*' | awk -v per="$per" '
+tcp_order() { # expected files... -> "lost disordered"
+  local expected=$1; shift
+  cat "$@" 2>/dev/null | grep -o 'seq: [0-9]*, thread: [0-9]*' | awk -v expected="$expected" '
     { gsub(",", ""); seq = $2 + 0; t = $4 + 0
       if (t in last && seq <= last[t]) bad++
-      if (!((t, seq) in seen)) { seen[t, seq] = 1; n[t]++ }
-      last[t] = seq; threads[t] = 1 }
-    END { lost = 0; for (t in threads) lost += per - n[t]; printf "%d %d\n", lost, bad + 0 }'
+      if (!((t, seq) in seen)) { seen[t, seq] = 1; distinct++ }
+      last[t] = seq }
+    END { printf "%d %d\n", expected - distinct, bad + 0 }'
 }
 
 tcp_send() { # port connections framing(-P or "") -> runs loggen, prints its start time
@@ -246,7 +248,7 @@ tcp_report() { # who conns framing messages got seconds ticks peak_kb lost disor
 
 run_tcp_ours() { # conns framing
   local conns=$1 framing=$2 port cfg pid t0 got secs before after expected
-  port=$(free_port)
+  port=$(free_tcp_port)
   local upd; upd=$(free_port)
   cfg="$work/tcp-ours-$conns-${framing:-lf}-${round:-0}"; local logdir="$cfg/Log"
   mkdir -p "$cfg/config"
@@ -260,13 +262,15 @@ run_tcp_ours() { # conns framing
   XDG_CONFIG_HOME="$cfg/config" QT_QPA_PLATFORM=offscreen "$bin/Ferrowick" >/dev/null 2>&1 &
   pid=$!; pids+=("$pid")
   for _ in $(seq 1 100); do [ -d "$logdir" ] && break; sleep 0.1; done
+  # Listening on TCP before loggen connects (it gives up on a refused connect).
+  for _ in $(seq 1 100); do grep -qi ":$(printf '%04X' "$port") 00000000:0000 0A" /proc/net/tcp && break; sleep 0.1; done
   sleep 0.5
   expected=$(( (tcp_messages / conns) * conns ))
   before=$(cpu_ticks "$pid")
   t0=$(tcp_send "$port" "$conns" "$framing" | head -n 1)
   read -r got secs < <(tcp_settle "$t0" "$expected" "$logdir"/*.log)
   after=$(cpu_ticks "$pid")
-  read -r lost bad < <(tcp_order $((tcp_messages / conns)) "$logdir"/*.log)
+  read -r lost bad < <(tcp_order "$expected" "$logdir"/*.log)
   tcp_report ours "$conns" "${framing:-LF}" "$expected" "$got" "$secs" $((after - before)) "$(peak_kb "$pid")" "$lost" "$bad"
   kill -TERM "$pid"; wait "$pid" 2>/dev/null || true
   rm -rf "$logdir"
@@ -274,7 +278,7 @@ run_tcp_ours() { # conns framing
 
 run_tcp_rsyslog() { # conns framing
   local conns=$1 framing=$2 port dir pid t0 got secs before after expected
-  port=$(free_port)
+  port=$(free_tcp_port)
   dir="$work/tcp-rsyslog-$conns-${framing:-lf}-${round:-0}"; mkdir -p "$dir/work"
   sed -e "s|@WORK@|$dir/work|" -e "s|@PORT@|$port|" -e "s|@OUT@|$dir/out.log|" \
     "$here/rsyslog-tcp.conf" >"$dir/rsyslog.conf"
@@ -287,7 +291,7 @@ run_tcp_rsyslog() { # conns framing
   t0=$(tcp_send "$port" "$conns" "$framing" | head -n 1)
   read -r got secs < <(tcp_settle "$t0" "$expected" "$dir"/out.log)
   after=$(cpu_ticks "$pid")
-  read -r lost bad < <(tcp_order $((tcp_messages / conns)) "$dir"/out.log)
+  read -r lost bad < <(tcp_order "$expected" "$dir"/out.log)
   tcp_report rsyslog "$conns" "${framing:-LF}" "$expected" "$got" "$secs" $((after - before)) "$(peak_kb "$pid")" "$lost" "$bad"
   kill -TERM "$pid"; wait "$pid" 2>/dev/null || true
   rm -f "$dir"/out.log
