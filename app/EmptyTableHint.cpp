@@ -8,13 +8,14 @@
 namespace qm {
 
 EmptyTableHint::EmptyTableHint(QTableView* view, std::function<bool()> empty)
-    : QObject(view), view_(view), empty_(std::move(empty)), label_(new QLabel(view->viewport())) {
+    : QObject(view), view_(view), viewport_(view->viewport()), empty_(std::move(empty)),
+      label_(new QLabel(view->viewport())) {
     label_->setObjectName(view->objectName() + "EmptyHint");
     label_->setAlignment(Qt::AlignCenter);
     label_->setWordWrap(true);
     label_->setAttribute(Qt::WA_TransparentForMouseEvents);
     label_->setForegroundRole(QPalette::PlaceholderText);
-    view->viewport()->installEventFilter(this);
+    viewport_->installEventFilter(this);
     QAbstractItemModel* model = view->model();
     for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
         connect(model, signal, this, &EmptyTableHint::Update);
@@ -28,7 +29,8 @@ void EmptyTableHint::SetText(const QString& text) {
 }
 
 bool EmptyTableHint::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == view_->viewport() && event->type() == QEvent::Resize) Update();
+    // The viewport's own pointer: its events come while the view is being destroyed too.
+    if (watched == viewport_ && event->type() == QEvent::Resize) Update();
     return QObject::eventFilter(watched, event);
 }
 
@@ -36,7 +38,7 @@ void EmptyTableHint::Update() {
     const bool empty = empty_() && !label_->text().isEmpty();
     if (empty) {
         // Below the table's own blank row, clear of the edges.
-        const QRect area = view_->viewport()->rect();
+        const QRect area = viewport_->rect();
         const int top = view_->verticalHeader()->defaultSectionSize() + 8;
         label_->setGeometry(12, top, std::max(0, area.width() - 24), std::max(40, area.height() / 3));
     }

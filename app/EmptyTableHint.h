@@ -8,6 +8,7 @@
 #include <functional>
 
 class QLabel;
+class QWidget;
 class QTableView;
 
 namespace qm {
@@ -27,6 +28,7 @@ private:
     void Update();
 
     QTableView* view_;
+    QWidget* viewport_;
     std::function<bool()> empty_;
     QLabel* label_;
 };

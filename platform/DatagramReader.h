@@ -5,6 +5,7 @@
 
 #include "platform/Clock.h"
 #include "platform/DatagramQueue.h"
+#include "platform/ListenerCounts.h"
 #include "platform/UdpSocket.h"
 
 #include <atomic>
@@ -15,16 +16,6 @@
 #include <thread>
 
 namespace qm {
-
-// What the reader has seen since the program started.
-struct ReaderCounts {
-    std::uint64_t received = 0; // datagrams read off the socket
-    std::uint64_t bytes = 0;
-    std::uint64_t queueDrops = 0; // the program's own drops: the queue was full
-    // The system's drops for want of room in the receive buffer; unset where
-    // the system does not say (Windows).
-    std::optional<std::uint64_t> systemDrops;
-};
 
 class DatagramReader {
 public:

@@ -9,6 +9,7 @@
 
 #include "platform/Clock.h"
 #include "platform/DatagramQueue.h"
+#include "platform/ListenerCounts.h"
 #include "platform/NetAddress.h"
 #include "platform/Result.h"
 
@@ -43,30 +44,6 @@ public:
 private:
     long long handle_ = -1;
     Family family_ = Family::IPv4;
-};
-
-// An open connection as the statistics show it.
-struct TcpConnection {
-    std::string address;
-    int port = 0;
-    std::uint64_t messages = 0;
-    DateTime since;
-};
-
-// What a listening socket's connections brought since the program started.
-struct TcpListenerCounts {
-    bool open = false;
-    std::uint64_t messages = 0;   // handed on
-    std::uint64_t bytes = 0;
-    std::uint64_t accepted = 0;
-    std::uint64_t refused = 0;    // connections past kMaxConnections, closed at once
-    std::uint64_t cut = 0;        // messages cut at kMaxMessage
-    std::uint64_t idleClosed = 0; // connections silent for the idle limit, closed
-};
-
-struct TcpCounts {
-    std::array<TcpListenerCounts, 2> listeners; // by Family
-    std::vector<TcpConnection> connections;     // open now
 };
 
 class TcpReader {

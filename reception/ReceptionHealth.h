@@ -2,9 +2,7 @@
 // what the reader and the system dropped, and the rate.
 #pragma once
 
-#include "platform/DatagramReader.h"
 #include "platform/ListenerCounts.h"
-#include "platform/TcpReader.h"
 #include "reception/Reception.h"
 
 #include <algorithm>
