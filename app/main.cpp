@@ -53,6 +53,9 @@ int main(int argc, char** argv) {
     qm::SessionEnd sessionEnd;
     QObject::connect(&sessionEnd, &qm::SessionEnd::Ending, &window, &qm::TfrmUDP::EndSession);
     QObject::connect(&single, &qm::SingleInstance::ComeForward, &window, &qm::TfrmUDP::ComeForward);
+    // Ended while the window was being made: it was never shown, so the
+    // operator changed nothing that a save would keep.
+    if (qm::SessionEnd::Requested()) return 0;
     window.show();
     // The load test only: QM_TEST_BLOCK_WINDOW="<after ms>:<for ms>" holds the
     // window's thread once, as a long paint or a slow disk would.

@@ -78,7 +78,7 @@ void SystemDayFiles::CutBack(std::size_t bytes) {
     if (handle_ < 0 || bytes == 0) return;
     const int fd = static_cast<int>(handle_);
     const off_t end = ::lseek(fd, 0, SEEK_END);
-    if (end >= static_cast<off_t>(bytes)) (void)::ftruncate(fd, end - static_cast<off_t>(bytes));
+    if (end >= static_cast<off_t>(bytes)) (void)!::ftruncate(fd, end - static_cast<off_t>(bytes));
 }
 
 void SystemDayFiles::Close() {

@@ -10,7 +10,7 @@
 #pragma once
 
 #include "platform/Clock.h"
-#include "platform/Datagram.h"
+#include "platform/net/Datagram.h"
 #include "platform/DayFiles.h"
 #include "reception/LogFiles.h"
 #include "settings/Options.h"

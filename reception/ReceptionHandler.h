@@ -5,7 +5,7 @@
 
 #include "reception/Classification.h"
 #include "platform/Clock.h"
-#include "platform/Datagram.h"
+#include "platform/net/Datagram.h"
 #include "settings/Options.h"
 #include "reception/SyslogMessage.h"
 

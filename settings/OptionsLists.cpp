@@ -1,6 +1,6 @@
 #include "settings/OptionsLists.h"
 
-#include "platform/NetAddress.h"
+#include "platform/net/NetAddress.h"
 
 #include "settings/SyslogNames.h"
 #include "settings/unitAdd_Ins.h"

@@ -3,11 +3,13 @@
 # top of the tree). The Qt-free core cannot reach Qt anyway: its libraries do
 # not link it. This keeps each layer to the ones below it.
 #
-#   platform/       the OS: key store, clock, socket, reader thread, session signals
+#   platform/       the OS: key store, clock, files, session signals
+#   platform/net/   + platform/: sockets, addresses, the queue, the reader threads, TCP framing;
+#                   never Qt, reception or the windows
 #   platform/qt/    + Qt: receiver hand-over, dialogs, session end, program paths
-#   settings/       platform/: the Options record, store, registry files, list logic, placement
+#   settings/       platform/, platform/net/: the Options record, store, registry files, list logic, placement
 #   settings/ui/    + platform/qt/: the options dialog
-#   reception/      platform/, settings/: decoding, classification, handler, rows, log files
+#   reception/      platform/, platform/net/, settings/: decoding, classification, handler, rows, log files
 #   reception/qt/   + platform/qt/: table models, painter, sizing
 #   app/            everything: the program and its windows
 set -euo pipefail
@@ -15,15 +17,16 @@ cd "$(dirname "$0")/.."
 allowed() { # layer -> allowed include prefixes
   case $1 in
     platform) echo "platform/[^/]*$" ;;
+    platform/net) echo "platform/[^/]*$|platform/net/" ;;
     platform/qt) echo "platform/" ;;
-    settings) echo "platform/[^/]*$|settings/[^/]*$" ;;
+    settings) echo "platform/[^/]*$|platform/net/|settings/[^/]*$" ;;
     settings/ui) echo "platform/|settings/" ;;
-    reception) echo "platform/[^/]*$|settings/[^/]*$|reception/[^/]*$" ;;
+    reception) echo "platform/[^/]*$|platform/net/|settings/[^/]*$|reception/[^/]*$" ;;
     reception/qt) echo "platform/|settings/[^/]*$|reception/" ;;
   esac
 }
 status=0
-for layer in platform platform/qt settings settings/ui reception reception/qt; do
+for layer in platform platform/net platform/qt settings settings/ui reception reception/qt; do
   pattern=$(allowed "$layer")
   for file in $(git ls-files "$layer" | grep -E "^$layer/[^/]*\.(h|cpp)$"); do
     while IFS= read -r inc; do

@@ -6,8 +6,8 @@
 // shutdown). Each listener keeps its own order; there is none across them.
 #pragma once
 
-#include "platform/Datagram.h"
-#include "platform/DatagramQueue.h"
+#include "platform/net/Datagram.h"
+#include "platform/net/DatagramQueue.h"
 
 #include <QDeadlineTimer>
 #include <QObject>

@@ -4,8 +4,8 @@
 // the datagrams from there in runs (RunHandOver). It never sends.
 #pragma once
 
-#include "platform/DatagramReader.h"
-#include "platform/NetAddress.h"
+#include "platform/net/DatagramReader.h"
+#include "platform/net/NetAddress.h"
 #include "platform/Result.h"
 #include "platform/qt/RunHandOver.h"
 

@@ -4,7 +4,7 @@
 // like the UDP datagrams. It never sends a message.
 #pragma once
 
-#include "platform/TcpReader.h"
+#include "platform/net/TcpReader.h"
 #include "platform/qt/RunHandOver.h"
 
 #include <memory>

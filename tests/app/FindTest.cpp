@@ -1,6 +1,7 @@
 // Find without filtering: Ctrl+F, Enter and Shift+Enter, wrapping, Match
 // case, Esc; and the live table's selection staying put while the bar is open.
 #include "AppFixture.h"
+#include "support/DayFileLine.h"
 #include "reception/LogFiles.h"
 
 #include <QCheckBox>
@@ -22,12 +23,7 @@ TEST_F(FindTest, FindsEveryMatchInTurnAndWraps) {
     Start(false);
     std::string text;
     for (const char* message : {"alpha one", "beta", "Alpha two", "gamma", "ALPHA three"}) {
-        text += "06.12.26 21:12:10";
-        for (const std::string& f :
-             {std::string("10.0.0.9"), std::string(message), std::string("Router"), std::string("app"),
-              std::string("13"), std::string("514"), std::string("255"), std::string("0")})
-            text += kLogFieldSeparator + f;
-        text += "\r\n";
+        text += qmtest::DayFileLine({.message = message, .sourceLevel = "13"});
     }
     qmtest::WriteFile(dir / "find.log", text);
     dialogs.files = {QString::fromStdString((dir / "find.log").string())};

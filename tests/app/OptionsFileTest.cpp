@@ -1,5 +1,6 @@
 // Export, import through ferrowick-reg, and clearing, from the real window.
 #include "AppFixture.h"
+#include "support/DayFileLine.h"
 
 #include <QDir>
 #include "reception/Columns.h"
@@ -170,10 +171,7 @@ TEST_F(OptionsFileTest, NamesTheCodePageCannotHoldAreExportedImportedAndViewed) 
     EXPECT_EQ(dialogs.Messages()[0].caption, "Restart Quillmere");
 
     const std::filesystem::path log = dir.Path() / std::filesystem::path(u8"20261206-\u0142\u00f3d\u017a.log");
-    std::string line = "06.12.26 21:12:10";
-    for (const char* f : {"10.0.0.9", "seen in the viewer", "Router", "app", "1 (USER)/5", "514", "255", "0"})
-        line += kLogFieldSeparator + std::string(f);
-    qmtest::WriteFile(log, line + "\r\n");
+    qmtest::WriteFile(log, qmtest::DayFileLine({.message = "seen in the viewer"}));
     dialogs.files = {name(log)};
     OpenLog();
     EXPECT_EQ(Viewer()->model()->index(0, ColMessage).data().toString(), "seen in the viewer");

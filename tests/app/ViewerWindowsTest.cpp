@@ -1,5 +1,6 @@
 // Open Log-file, message properties, description and about, on the real window.
 #include "AppFixture.h"
+#include "support/DayFileLine.h"
 #include "app/unitAbout.h"
 #include "app/unitDescribe.h"
 #include "app/unitMsgViewer.h"
@@ -33,12 +34,7 @@ namespace {
 class ViewerTest : public qmtest::AppFixture {
 protected:
     std::string LogLine(const std::string& date, const std::string& message) {
-        std::string l = date;
-        for (const char* f : {"10.0.0.9", "", "Router", "app", "1 (USER)/5", "514", "255", "0"}) {
-            l += kLogFieldSeparator;
-            l += std::string(f).empty() ? message : f;
-        }
-        return l + "\r\n";
+        return qmtest::DayFileLine({.stamp = date, .message = message});
     }
     std::string WriteLog(const std::string& name, int lines) {
         std::string text;
@@ -321,11 +317,11 @@ TEST_F(ViewerTest, StandardFormsShowTheirFields) {
 // The reason a message is not in a standard form is read whole: the line
 // wraps and the field tree moves down for it.
 TEST_F(ViewerTest, TheReasonLineWrapsAndIsReadWhole) {
-    std::string line = "06.12.26 21:12:19";
-    for (const std::string f : {"10.0.0.9", "12:19Z host app - ID47 [probe@1 zone=\"eu\"", "Disk",
-                                "1 2026-12-06T21", "13", "514", "255", "0"})
-        line += kLogFieldSeparator + f;
-    qmtest::WriteFile(dir / "reason.log", line + "\r\n");
+    qmtest::WriteFile(dir / "reason.log", qmtest::DayFileLine({.stamp = "06.12.26 21:12:19",
+                                                             .message = "12:19Z host app - ID47 [probe@1 zone=\"eu\"",
+                                                             .name = "Disk",
+                                                             .tag = "1 2026-12-06T21",
+                                                             .sourceLevel = "13"}));
     Start(false);
     dialogs.files = {QString::fromStdString((dir / "reason.log").string())};
     OpenLog();

@@ -1,8 +1,8 @@
 #include "FuzzTargets.h"
 
 #include "platform/KeyStore.h"
-#include "platform/TcpFraming.h"
-#include "platform/TcpStreamBuffer.h"
+#include "platform/net/TcpFraming.h"
+#include "platform/net/TcpStreamBuffer.h"
 #include "reception/Classification.h"
 #include "reception/LogFileReader.h"
 #include "reception/LogFiles.h"

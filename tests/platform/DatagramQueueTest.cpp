@@ -1,5 +1,5 @@
 // The bounded queue between the reader thread and the UI thread.
-#include "platform/DatagramQueue.h"
+#include "platform/net/DatagramQueue.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The reader thread on a real socket of 127.0.0.1, without Qt.
-#include "platform/DatagramReader.h"
+#include "platform/net/DatagramReader.h"
 #include "support/FakeClock.h"
 #include "support/Process.h"
 

@@ -1,6 +1,6 @@
 // Sender addresses as the program writes them: RFC 5952's text for IPv6,
 // whatever form the address came in; anything that is no address refused.
-#include "platform/NetAddress.h"
+#include "platform/net/NetAddress.h"
 
 #include <gtest/gtest.h>
 

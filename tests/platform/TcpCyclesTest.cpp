@@ -1,7 +1,7 @@
 // Opt-in (label "tcpslow", make test-netload): 10,000 connections opened and closed
 // leave the descriptors and the connection table as they were (and, under
 // AddressSanitizer, no leak).
-#include "platform/TcpReader.h"
+#include "platform/net/TcpReader.h"
 #include "support/FakeClock.h"
 #include "support/Process.h"
 

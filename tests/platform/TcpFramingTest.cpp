@@ -1,7 +1,7 @@
 // Syslog over TCP, framed as RFC 6587 says, however the stream is cut into
 // segments; hostile counts and over-long frames never desynchronise it.
-#include "platform/TcpFraming.h"
-#include "platform/TcpStreamBuffer.h"
+#include "platform/net/TcpFraming.h"
+#include "platform/net/TcpStreamBuffer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The TCP reader on real sockets of the loopback: framed messages with their
 // senders, the connection limit, and a full queue that holds the senders
 // back instead of dropping what they send.
-#include "platform/TcpFraming.h"
-#include "platform/TcpReader.h"
+#include "platform/net/TcpFraming.h"
+#include "platform/net/TcpReader.h"
 #include "support/FakeClock.h"
 #include "support/Process.h"
 #include "support/Seed.h"

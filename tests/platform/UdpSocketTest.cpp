@@ -1,6 +1,6 @@
 // The receiver's socket without Qt: one datagram over 127.0.0.1 (Winsock
 // in the Windows build).
-#include "platform/UdpSocket.h"
+#include "platform/net/UdpSocket.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "platform/Clock.h"
-#include "platform/Datagram.h"
+#include "platform/net/Datagram.h"
 
 #include <mutex>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "platform/Sockets.h"
+#include "platform/net/Sockets.h"
 
 #include "platform/SystemError.h"
 

@@ -8,9 +8,9 @@
 #pragma once
 
 #include "platform/Clock.h"
-#include "platform/DatagramQueue.h"
+#include "platform/net/DatagramQueue.h"
 #include "platform/ListenerCounts.h"
-#include "platform/NetAddress.h"
+#include "platform/net/NetAddress.h"
 #include "platform/Result.h"
 
 #include <array>

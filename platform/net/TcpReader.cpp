@@ -1,7 +1,7 @@
-#include "platform/TcpReader.h"
+#include "platform/net/TcpReader.h"
 
-#include "platform/Sockets.h"
-#include "platform/TcpStreamBuffer.h"
+#include "platform/net/Sockets.h"
+#include "platform/net/TcpStreamBuffer.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -3,7 +3,7 @@
 // DatagramReader, the Qt side that hands datagrams to the window is TNMUDP.
 #pragma once
 
-#include "platform/NetAddress.h"
+#include "platform/net/NetAddress.h"
 #include "platform/Result.h"
 
 #include <array>

@@ -1,6 +1,6 @@
-#include "platform/DatagramQueue.h"
+#include "platform/net/DatagramQueue.h"
 
-#include "platform/NetAddress.h"
+#include "platform/net/NetAddress.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,6 @@
-#include "platform/UdpSocket.h"
+#include "platform/net/UdpSocket.h"
 
-#include "platform/Sockets.h"
+#include "platform/net/Sockets.h"
 
 #include <cstring>
 

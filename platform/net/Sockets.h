@@ -3,7 +3,7 @@
 // platform's socket sources include it.
 #pragma once
 
-#include "platform/NetAddress.h"
+#include "platform/net/NetAddress.h"
 
 #include <cstddef>
 #include <string>

@@ -1,4 +1,4 @@
-#include "platform/TcpStreamBuffer.h"
+#include "platform/net/TcpStreamBuffer.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "platform/NetAddress.h"
+#include "platform/net/NetAddress.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "platform/TcpFraming.h"
+#include "platform/net/TcpFraming.h"
 
 #include <algorithm>
 #include <cstring>

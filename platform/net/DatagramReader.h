@@ -4,9 +4,9 @@
 #pragma once
 
 #include "platform/Clock.h"
-#include "platform/DatagramQueue.h"
+#include "platform/net/DatagramQueue.h"
 #include "platform/ListenerCounts.h"
-#include "platform/UdpSocket.h"
+#include "platform/net/UdpSocket.h"
 
 #include <atomic>
 #include <cstdint>

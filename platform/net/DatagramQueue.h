@@ -4,7 +4,7 @@
 // the newest datagram.
 #pragma once
 
-#include "platform/Datagram.h"
+#include "platform/net/Datagram.h"
 
 #include <atomic>
 #include <cstddef>

@@ -6,7 +6,7 @@
 // sizes can leave a connection full and unread.
 #pragma once
 
-#include "platform/TcpFraming.h"
+#include "platform/net/TcpFraming.h"
 
 #include <cstddef>
 #include <cstdint>
