@@ -50,8 +50,16 @@ int main(int argc, char** argv) {
     QObject::connect(
         &window, &qm::TfrmUDP::Closed, &app, [](int status) { QCoreApplication::exit(status); },
         Qt::QueuedConnection);
+    // The status the close ended with, once it did.
+    int closedWith = -1;
+    QObject::connect(&window, &qm::TfrmUDP::Closed, &app, [&closedWith](int status) { closedWith = status; });
     qm::SessionEnd sessionEnd;
-    QObject::connect(&sessionEnd, &qm::SessionEnd::Ending, &window, &qm::TfrmUDP::EndSession);
+    QObject::connect(&sessionEnd, &qm::SessionEnd::Ending, &window, [&window, &closedWith] {
+        window.EndSession();
+        // Closed and saved: where the system ends a program soon after the
+        // session's end (Windows), it ends now, with its status.
+        if (closedWith >= 0) qm::EndProcessForSession(closedWith);
+    });
     QObject::connect(&single, &qm::SingleInstance::ComeForward, &window, &qm::TfrmUDP::ComeForward);
     // Ended while the window was being made: it was never shown, so the
     // operator changed nothing that a save would keep.

@@ -15,6 +15,12 @@ long long SessionSignalHandle();
 // Reads what the signals left; true when there was anything.
 bool DrainSessionSignals();
 
+// The session is ending and the program has saved everything: on Windows it
+// ends at once with `status`, since the system ends a program soon after its
+// end-of-session message, and one ended in the middle of its own exit does
+// not end with its status. Elsewhere nothing: the program exits as usual.
+void EndProcessForSession(int status);
+
 // A write past the process's file-size limit fails (EFBIG) as any failed
 // write does, instead of killing the process half-way (SIGXFSZ): the
 // temporary file is removed and the failure reported. Nothing on Windows.

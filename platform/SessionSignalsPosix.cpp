@@ -34,6 +34,8 @@ void InstallSessionSignals() {
         sigaction(number, &action, nullptr);
 }
 
+void EndProcessForSession(int) {}
+
 void IgnoreFileSizeSignal() {
     std::signal(SIGXFSZ, SIG_IGN);
 }
