@@ -1,5 +1,6 @@
 #include "platform/net/TcpReader.h"
 
+#include "platform/net/ConnectionStream.h"
 #include "platform/net/Sockets.h"
 #include "platform/net/TcpStreamBuffer.h"
 
@@ -45,7 +46,7 @@ void Wait(std::vector<PollEntry>& entries, int timeoutMs) {
 } // namespace
 
 struct TcpReader::Connection {
-    long long handle = -1;
+    std::unique_ptr<ConnectionStream> socket; // plain TCP; its own kind of stream for TLS
     Family family = Family::IPv4;
     char address[kMaxAddressText + 1] = {};
     std::size_t addressLength = 0;
@@ -53,8 +54,7 @@ struct TcpReader::Connection {
     std::size_t slot = 0; // its place in connections_ and in the counts' list
     bool waiting = false; // in waiting_: the queue refused its next message
     std::chrono::steady_clock::time_point lastRead;
-    TcpStreamBuffer stream;
-    ~Connection() { CloseSocket(handle); }
+    TcpStreamBuffer buffer;
 };
 
 TcpListenSocket::~TcpListenSocket() {
@@ -182,7 +182,7 @@ void TcpReader::Stop() {
     // connections close: framed to its end, as at a sender's close.
     bool queued = false;
     for (const auto& c : connections_) {
-        c->stream.Close();
+        c->buffer.Close();
         queued = Deliver(*c, true) || queued;
     }
     waiting_.clear();
@@ -230,7 +230,7 @@ bool TcpReader::MayAccept(bool full) const {
     // to its end and freed first, which may wait for room in the queue.
     if (full) return false;
     return std::none_of(connections_.begin(), connections_.end(),
-                        [](const auto& c) { return c->stream.Closed() || c->waiting; });
+                        [](const auto& c) { return c->buffer.Closed() || c->waiting; });
 }
 
 void TcpReader::Accept(TcpListenSocket& listener) {
@@ -259,12 +259,12 @@ void TcpReader::Accept(TcpListenSocket& listener) {
             continue;
         }
         auto c = std::make_unique<Connection>();
-        c->handle = static_cast<long long>(s);
+        c->socket = PlainTcpStream(static_cast<long long>(s));
         c->family = listener.SocketFamily();
         c->slot = connections_.size();
         c->lastRead = Steady::now();
-        SetNonBlocking(c->handle);
-        SetKeepAlive(c->handle, kKeepAliveSeconds);
+        SetNonBlocking(static_cast<long long>(s));
+        SetKeepAlive(static_cast<long long>(s), kKeepAliveSeconds);
         AddressOf(reinterpret_cast<const sockaddr*>(&from), c->address, c->addressLength, c->port);
         {
             const std::lock_guard<std::mutex> lock(countsMutex_);
@@ -279,17 +279,16 @@ bool TcpReader::Read(Connection& c) {
     // A few reads a turn: enough to see a sender's close behind its last
     // bytes at once, not so many that one busy sender holds up the others.
     for (int reads = 0; reads < 4; ++reads) {
-        char* space = c.stream.Space();
-        const std::size_t room = c.stream.SpaceBytes();
-        const auto n = recv(Native(c.handle), space, static_cast<int>(room), 0);
-        if (n > 0) {
-            c.stream.Filled(static_cast<std::size_t>(n));
+        char* space = c.buffer.Space();
+        const ConnectionStream::ReadResult read = c.socket->Read(space, c.buffer.SpaceBytes());
+        if (read.status == ConnectionStream::Status::Data) {
+            c.buffer.Filled(read.bytes);
             c.lastRead = Steady::now();
             if (!Deliver(c)) return false;
             continue;
         }
-        if (n == 0 || !WouldBlock(LastSocketError())) {
-            c.stream.Close(); // handed on below, then dropped
+        if (read.status == ConnectionStream::Status::Closed) {
+            c.buffer.Close(); // handed on below, then dropped
             return Deliver(c);
         }
         break;
@@ -300,7 +299,7 @@ bool TcpReader::Read(Connection& c) {
 bool TcpReader::Deliver(Connection& c, bool beyondBound) {
     const std::string_view from(c.address, c.addressLength);
     const bool listening = listening_.load(std::memory_order_relaxed);
-    const TcpStreamBuffer::Delivered d = c.stream.Deliver([&](std::string_view message, bool) {
+    const TcpStreamBuffer::Delivered d = c.buffer.Deliver([&](std::string_view message, bool) {
         return queue_.Push(message, from, c.port, clock_.Now(), listening, true, beyondBound);
     });
     if (d.messages || d.cut) {
@@ -333,14 +332,14 @@ bool TcpReader::DeliverWaiting() {
 void TcpReader::CloseIdle(Steady::time_point now) {
     for (std::size_t i = connections_.size(); i-- > 0;) {
         Connection& c = *connections_[i];
-        if (c.waiting || c.stream.Closed() || now - c.lastRead < idleLimit_) continue;
+        if (c.waiting || c.buffer.Closed() || now - c.lastRead < idleLimit_) continue;
         // Silent for the idle limit: its sender is taken for gone. What it
         // buffered (at most an unfinished message) is handed on first.
         {
             const std::lock_guard<std::mutex> lock(countsMutex_);
             ++counts_.listeners[static_cast<std::size_t>(c.family)].idleClosed;
         }
-        c.stream.Close();
+        c.buffer.Close();
         if (!Deliver(c)) return; // the queue is full: the rest wait for room
     }
 }
@@ -358,7 +357,7 @@ int TcpReader::PollTimeoutMs(Steady::time_point now) const {
     // Until the first connection reaches the idle limit.
     auto soonest = Steady::time_point::max();
     for (const auto& c : connections_)
-        if (!c->stream.Closed()) soonest = std::min(soonest, c->lastRead + idleLimit_);
+        if (!c->buffer.Closed()) soonest = std::min(soonest, c->lastRead + idleLimit_);
     if (soonest == Steady::time_point::max()) return -1;
     if (soonest <= now) return 0;
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(soonest - now).count() + 1;
@@ -377,7 +376,7 @@ void TcpReader::Run() {
         if (!full) CloseIdle(now);
         // Gone senders with nothing left let their places go.
         for (std::size_t i = connections_.size(); i-- > 0;)
-            if (connections_[i]->stream.Finished() && !connections_[i]->waiting) Drop(i);
+            if (connections_[i]->buffer.Finished() && !connections_[i]->waiting) Drop(i);
 
         entries.clear();
 #ifndef _WIN32
@@ -395,8 +394,9 @@ void TcpReader::Run() {
         if (!full)
             for (std::size_t i = 0; i < connections_.size(); ++i) {
                 const Connection& c = *connections_[i];
-                if (c.stream.Closed() || c.waiting) continue;
-                entries.push_back({Native(c.handle), POLLIN, 0});
+                if (c.buffer.Closed() || c.waiting) continue;
+                const short events = c.socket->WantsWrite() ? POLLIN | POLLOUT : POLLIN;
+                entries.push_back({Native(c.socket->Handle()), events, 0});
                 polled.push_back(i);
             }
         Wait(entries, PollTimeoutMs(now));
@@ -412,10 +412,16 @@ void TcpReader::Run() {
         // before the next one is taken.
         for (std::size_t k = 0; k < polled.size() && !full; ++k) {
             const short events = entries[firstConnection + k].revents;
-            if (events & (POLLIN | POLLHUP | POLLERR)) full = !Read(*connections_[polled[k]]);
+            Connection& c = *connections_[polled[k]];
+            if ((events & POLLOUT) && c.socket->Flush() == ConnectionStream::Status::Closed) {
+                c.buffer.Close();
+                full = !Deliver(c);
+            } else if (events & (POLLIN | POLLHUP | POLLERR)) {
+                full = !Read(c);
+            }
         }
         for (std::size_t i = connections_.size(); i-- > 0;)
-            if (connections_[i]->stream.Finished() && !connections_[i]->waiting) Drop(i);
+            if (connections_[i]->buffer.Finished() && !connections_[i]->waiting) Drop(i);
         if (accepting)
             for (std::size_t l = 0; l < listeners_.size(); ++l)
                 if (entries[firstListener + l].revents & POLLIN) Accept(*listeners_[l]);
