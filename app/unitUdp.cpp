@@ -103,15 +103,10 @@ void TfrmUDP::StartUp() {
     if (const std::string notice = services_.store.TakeNotice(); !notice.empty())
         ReportError(DisplayText(notice));
     if (options_.General.StayOnTop) setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    if (services_.bindReceiver) {
-        if (const Result bound = oUdp->SetLocalPort(options_.General.Port); !bound)
-            ReportError(DisplayText(bound.error) + (options_.General.Port < 1024
-                                                  ? " Ports below 1024 need privileges; see the README."
-                                                  : ""));
+    if (services_.bindReceiver)
         for (const std::string& failure :
-             listeners_->StartMore({options_.General.Port, options_.Network.TcpPort, options_.Network.IPv6}))
+             listeners_->Start({options_.General.Port, options_.Network.TcpPort, options_.Network.IPv6}))
             ReportError(DisplayText(failure));
-    }
     options_.UserDate = services_.clock.Now();
     SetTitle();
     setWindowIcon(ApplicationIcon());
@@ -143,7 +138,7 @@ void TfrmUDP::SetTitle() {
 void TfrmUDP::actStartProcessExecute() {
     // No listener without a socket: after a failed bind, Start tries again.
     if (ui->actStartProcess->isChecked() && services_.bindReceiver && !oUdp->IsBound()) {
-        if (const Result bound = oUdp->SetLocalPort(options_.General.Port); !bound) {
+        if (const Result bound = listeners_->RetryUdp(options_.General.Port); !bound) {
             ui->actStartProcess->setChecked(false);
             ReportError(DisplayText(bound.error)); // at start-up too: never a box inside the window's making
             return;

@@ -40,6 +40,20 @@ std::vector<std::string> Listeners::ListenTcp(int port, bool ipv6) {
     return failures;
 }
 
+std::vector<std::string> Listeners::Start(ListenPlan plan) {
+    std::vector<std::string> failures;
+    if (const Result bound = udp_->SetLocalPort(plan.udpPort); !bound)
+        failures.push_back(bound.error +
+                           (plan.udpPort < 1024 ? " Ports below 1024 need privileges; see the README." : ""));
+    for (std::string& failure : StartMore(plan))
+        failures.push_back(std::move(failure));
+    return failures;
+}
+
+Result Listeners::RetryUdp(int port) {
+    return udp_->SetLocalPort(port);
+}
+
 std::vector<std::string> Listeners::StartMore(ListenPlan plan) {
     if (udp_->IsBound()) plan.udpPort = udp_->BoundPort();
     plan_ = plan;

@@ -38,11 +38,12 @@ public:
     void SetHandlers(const RunHandOver::DataReceived& data, const RunHandOver::RunEnded& runEnded);
     void SetListening(bool listening);
 
-    // At start, the listeners beyond the defined UDP port, each on its own
-    // (a taken port of one keeps no other from listening): the reasons of
-    // those that cannot be had. UDP on IPv6 takes the port IPv4 got (port 0
-    // picks one for both).
-    std::vector<std::string> StartMore(ListenPlan plan);
+    // At start, every listener on its own (a taken port of one keeps no
+    // other from listening): the reasons of those that cannot be had. UDP on
+    // IPv6 takes the port IPv4 got (port 0 picks one for both).
+    std::vector<std::string> Start(ListenPlan plan);
+    // Start process after the UDP port could not be had: it is tried again.
+    Result RetryUdp(int port);
     // The operator's OK: whatever differs from what listens now is bound
     // anew, every new socket opened before any is put in place, so that a
     // port that cannot be had leaves everything as it was.
@@ -63,6 +64,7 @@ public:
 
 private:
     std::vector<std::string> ListenTcp(int port, bool ipv6);
+    std::vector<std::string> StartMore(ListenPlan plan);
 
     TNMUDP* udp_;
     TNMUDP* udp6_;
