@@ -34,13 +34,20 @@ struct GeneralOptions {
 // them (the registry keeps values in the order they were created). Exactly
 // one of the three members is set. `exportLine`: the option's place among the
 // export file's general lines, or -1 for the two it does not carry.
-struct GeneralField {
+// Every scalar option is such a row of its sub-key's table: its stored name,
+// its place in the export, and its member (a flag, stored as "0"/"1" text; a
+// number, stored as a 32-bit value unless text holds it already, exported as
+// text; or a text). A number outside [low, high] reads as the default.
+template <typename Group> struct OptionField {
     const char* name;
     int exportLine;
-    bool GeneralOptions::*flag = nullptr;
-    std::int32_t GeneralOptions::*number = nullptr;
-    std::string GeneralOptions::*text = nullptr;
+    bool Group::*flag = nullptr;
+    std::int32_t Group::*number = nullptr;
+    std::string Group::*text = nullptr;
+    std::int32_t low = INT32_MIN;
+    std::int32_t high = INT32_MAX;
 };
+using GeneralField = OptionField<GeneralOptions>;
 inline constexpr std::array<GeneralField, 14> kGeneralFields = {{
     {"StayOnTop", 0, &GeneralOptions::StayOnTop},
     {"WriteToLog", 1, &GeneralOptions::WriteToLog},
@@ -91,6 +98,29 @@ struct NetworkOptions {
     bool IPv6 = false;         // UDP (and TCP) on IPv6 too
     bool operator==(const NetworkOptions&) const = default;
 };
+// Its table: saved in this order on every save; exported, in a section after
+// the defined ones, only where a value differs from its default (exportLine
+// is the order there). A stored TCP port out of range (an import can store
+// anything) is no TCP.
+inline constexpr std::array<OptionField<NetworkOptions>, 2> kNetworkFields = {{
+    {"TcpPort", 0, nullptr, &NetworkOptions::TcpPort, nullptr, 1, 65535},
+    {"IPv6", 1, &NetworkOptions::IPv6},
+}};
+
+// A sub-key beyond the defined ones: each option one kind of value and one
+// place in its export section, the places 0 to N-1.
+template <typename Group, std::size_t N> constexpr bool ExtraFieldsAreWellFormed(const std::array<OptionField<Group>, N>& fields) {
+    for (std::size_t line = 0; line < N; ++line) {
+        int holders = 0;
+        for (const OptionField<Group>& f : fields)
+            holders += f.exportLine == static_cast<int>(line) ? 1 : 0;
+        if (holders != 1) return false;
+    }
+    for (const OptionField<Group>& f : fields)
+        if ((f.flag != nullptr) + (f.number != nullptr) + (f.text != nullptr) != 1) return false;
+    return true;
+}
+static_assert(ExtraFieldsAreWellFormed(kNetworkFields));
 
 // List fields are text, exactly as the option grids show them.
 struct IdEntry {

@@ -26,6 +26,40 @@ void Value(std::string& out, const std::string& name, const std::string& data) {
     Line(out, "\"" + EscapeRegText(name) + "\"=\"" + EscapeRegText(data) + "\"");
 }
 
+template <typename Group> void Field(std::string& out, const OptionField<Group>& f, const Group& group) {
+    if (f.flag) Bool(out, f.name, group.*f.flag);
+    if (f.number) Value(out, f.name, std::to_string(group.*f.number));
+    if (f.text) Value(out, f.name, group.*f.text);
+}
+
+template <typename Group> bool Differs(const OptionField<Group>& f, const Group& group) {
+    const Group defaults;
+    return (f.flag && group.*f.flag != defaults.*f.flag) || (f.number && group.*f.number != defaults.*f.number) ||
+           (f.text && group.*f.text != defaults.*f.text);
+}
+
+// A sub-key the defined format does not hold: a section of its own after the
+// defined ones, with the values that differ from their defaults, in export
+// order; nothing at all for an operator who never touched them.
+template <typename Group, std::size_t N>
+void ExtraSection(std::string& out, const char* subKey, const std::array<OptionField<Group>, N>& fields,
+                  const Group& group) {
+    std::array<const OptionField<Group>*, N> inOrder{};
+    for (const OptionField<Group>& f : fields)
+        inOrder[static_cast<std::size_t>(f.exportLine)] = &f;
+    bool opened = false;
+    for (const OptionField<Group>* f : inOrder) {
+        if (!Differs(*f, group)) continue;
+        if (!opened) {
+            Separator(out);
+            Line(out, std::string(kRoot) + "\\" + subKey + "]");
+            Separator(out);
+            opened = true;
+        }
+        Field(out, *f, group);
+    }
+}
+
 } // namespace
 
 std::string BuildExportFile(const Options& o) {
@@ -42,11 +76,8 @@ std::string BuildExportFile(const Options& o) {
     std::array<const GeneralField*, kExportedGeneralFields> lines{};
     for (const GeneralField& f : kGeneralFields)
         if (f.exportLine >= 0) lines[static_cast<std::size_t>(f.exportLine)] = &f;
-    for (const GeneralField* f : lines) {
-        if (f->flag) Bool(out, f->name, g.*f->flag);
-        if (f->number) Value(out, f->name, std::to_string(g.*f->number));
-        if (f->text) Value(out, f->name, g.*f->text);
-    }
+    for (const GeneralField* f : lines)
+        Field(out, *f, g);
     Separator(out);
     Line(out, std::string(kRoot) + "\\ID]");
     Separator(out);
@@ -62,17 +93,9 @@ std::string BuildExportFile(const Options& o) {
     Separator(out);
     for (const TokenEntry& e : o.TokenList)
         Value(out, e.Token, TokenListRow(e));
-    // The listeners beyond the defined ones, in a section of their own after
-    // them, and only what differs from the defaults: an operator who never
-    // touched them exports what the defined format holds, byte for byte.
-    const NetworkOptions defaults;
-    if (o.Network != defaults) {
-        Separator(out);
-        Line(out, std::string(kRoot) + "\\Network]");
-        Separator(out);
-        if (o.Network.TcpPort != defaults.TcpPort) Value(out, "TcpPort", std::to_string(o.Network.TcpPort));
-        if (o.Network.IPv6 != defaults.IPv6) Bool(out, "IPv6", o.Network.IPv6);
-    }
+    // The options beyond the defined ones: an operator who never touched
+    // them exports what the defined format holds, byte for byte.
+    ExtraSection(out, "Network", kNetworkFields, o.Network);
     return out;
 }
 

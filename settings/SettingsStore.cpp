@@ -71,6 +71,36 @@ void WriteList(KeyStore& store, const char* key, const std::vector<Entry>& list,
         store.WriteText(key, std::string(Trim(keyOf(entry))), rowOf(entry));
 }
 
+// One sub-key's scalar options by its table. `textDefault`: what a text
+// reads as when none is stored.
+template <typename Group, std::size_t N, typename TextDefault>
+void ReadFields(KeyStore& store, const char* key, const std::array<OptionField<Group>, N>& fields, Group& group,
+                TextDefault textDefault) {
+    const Group defaults;
+    for (const OptionField<Group>& f : fields) {
+        if (f.flag) group.*f.flag = ReadBool(store, f.name, defaults.*f.flag, key);
+        if (f.number) {
+            const std::int32_t n = ReadNumber(store, f.name, defaults.*f.number, key);
+            group.*f.number = n >= f.low && n <= f.high ? n : defaults.*f.number;
+        }
+        if (f.text) {
+            const std::optional<RegValue> text = store.ReadValue(key, f.name);
+            group.*f.text = text && text->type == ValueType::Text ? text->text : textDefault();
+        }
+    }
+}
+
+template <typename Group, std::size_t N>
+void WriteFields(KeyStore& store, const char* key, const std::array<OptionField<Group>, N>& fields,
+                 const Group& group) {
+    store.CreateKey(key);
+    for (const OptionField<Group>& f : fields) {
+        if (f.flag) WriteBool(store, f.name, group.*f.flag, key);
+        if (f.number) WriteNumber(store, f.name, group.*f.number, key);
+        if (f.text) store.WriteText(key, f.name, group.*f.text);
+    }
+}
+
 template <typename Body>
 Result InTransaction(KeyStore& store, Body body, KeyStore::Access access = KeyStore::Access::Write) {
     try {
@@ -91,22 +121,8 @@ Result LoadOptions(KeyStore& store, Options& options) {
     // Reading only: whatever can be read is used, whatever the disk's state.
     Result result = InTransaction(store, [&] {
         keyExists = store.KeyExists(kSettingsKey);
-        GeneralOptions& g = loaded.General;
-        const GeneralOptions d;
-        for (const GeneralField& f : kGeneralFields) {
-            if (f.flag) g.*f.flag = ReadBool(store, f.name, d.*f.flag);
-            if (f.number) g.*f.number = ReadNumber(store, f.name, d.*f.number);
-            if (f.text) {
-                const std::optional<RegValue> text = store.ReadValue(kGeneralKey, f.name);
-                g.*f.text =
-                    text && text->type == ValueType::Text ? text->text : DefaultLogDir(options);
-            }
-        }
-
-        // A stored TCP port out of range (an import can store anything) is no TCP.
-        const std::int32_t tcp = ReadNumber(store, "TcpPort", 0, kNetworkKey);
-        loaded.Network.TcpPort = tcp >= 1 && tcp <= 65535 ? tcp : 0;
-        loaded.Network.IPv6 = ReadBool(store, "IPv6", false, kNetworkKey);
+        ReadFields(store, kGeneralKey, kGeneralFields, loaded.General, [&] { return DefaultLogDir(options); });
+        ReadFields(store, kNetworkKey, kNetworkFields, loaded.Network, [] { return std::string(); });
 
         using Fields = std::vector<std::string>;
         loaded.IdListUnreadable = !ReadList(store, kIdKey, 6, kDefaultIdRow, loaded.IdList,
@@ -142,16 +158,8 @@ Result SaveOptions(KeyStore& store, const Options& options) {
     if (options.SaveBlocked) return {};
     return InTransaction(store, [&] {
         store.CreateKey(kSettingsKey);
-        store.CreateKey(kGeneralKey);
-        const GeneralOptions& g = options.General;
-        for (const GeneralField& f : kGeneralFields) {
-            if (f.flag) WriteBool(store, f.name, g.*f.flag);
-            if (f.number) WriteNumber(store, f.name, g.*f.number);
-            if (f.text) store.WriteText(kGeneralKey, f.name, g.*f.text);
-        }
-        store.CreateKey(kNetworkKey);
-        WriteNumber(store, "TcpPort", options.Network.TcpPort, kNetworkKey);
-        WriteBool(store, "IPv6", options.Network.IPv6, kNetworkKey);
+        WriteFields(store, kGeneralKey, kGeneralFields, options.General);
+        WriteFields(store, kNetworkKey, kNetworkFields, options.Network);
 
         WriteList(
             store, kIdKey, options.IdList, options.IdListUnreadable,
