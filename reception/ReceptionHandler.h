@@ -1,5 +1,6 @@
-// The first half of the main window's datagram handler: stamp, decode,
-// classify. Logging and admission follow for the whole run (Reception).
+// The first half of the window's handling of a message (a datagram or a TCP
+// message): stamp, decode, classify. Logging and admission follow for the
+// whole run (Reception).
 // Qt-free, so tests run it without a socket or a window.
 #pragma once
 

@@ -1,7 +1,8 @@
-// The bounded queue between the socket's reader thread and the UI thread.
-// One producer, one consumer; bounded by bytes, so that a burst of small
-// datagrams and a few huge ones cost the same memory. A full queue refuses
-// the newest datagram.
+// The bounded queue between a listener's reader thread and the window's
+// thread. One producer, one consumer; bounded by bytes, so that a burst of
+// small datagrams and a few huge ones cost the same memory. A full queue
+// refuses the newest message: the UDP reader drops and counts it, the TCP
+// reader stops reading until there is room.
 #pragma once
 
 #include "platform/net/Datagram.h"

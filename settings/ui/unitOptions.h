@@ -1,6 +1,7 @@
-// The options dialog: General, the three list pages, Set Date. It works on
-// copies; OK hands back what the operator confirmed and the main window
-// takes it over, Cancel drops every edit.
+// The options dialog: General, the three list pages, Set Date and Network.
+// It works on copies; OK binds what changed of the listening, then hands
+// back what the operator confirmed and the main window takes it over;
+// Cancel drops every edit.
 #pragma once
 
 #include "platform/Result.h"
