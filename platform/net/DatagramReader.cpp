@@ -1,53 +1,12 @@
 #include "platform/net/DatagramReader.h"
 
+#include "platform/net/SocketTypes.h"
+
 #include <algorithm>
 #include <chrono>
 #include <thread>
 
-#ifdef _WIN32
-#include <winsock2.h>
-#else
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-#endif
-
 namespace qm {
-
-namespace {
-
-#ifdef _WIN32
-// The reader sleeps on two events: the socket's and the stop request's.
-struct Waiter {
-    WSAEVENT readable = WSACreateEvent();
-    WSAEVENT stop;
-    Waiter(SOCKET socket, long long stopHandle) : stop(reinterpret_cast<WSAEVENT>(stopHandle)) {
-        WSAEventSelect(socket, readable, FD_READ);
-    }
-    ~Waiter() { WSACloseEvent(readable); }
-    // False when asked to stop.
-    bool Wait() {
-        WSAEVENT events[2] = {stop, readable};
-        const DWORD r = WSAWaitForMultipleEvents(2, events, FALSE, WSA_INFINITE, FALSE);
-        WSAResetEvent(readable);
-        return r != WSA_WAIT_EVENT_0;
-    }
-};
-#else
-struct Waiter {
-    int socket;
-    int stop;
-    Waiter(long long s, long long stopHandle) : socket(static_cast<int>(s)), stop(static_cast<int>(stopHandle)) {}
-    bool Wait() {
-        pollfd fds[2] = {{socket, POLLIN, 0}, {stop, POLLIN, 0}};
-        while (::poll(fds, 2, -1) < 0) {
-        }
-        return !(fds[1].revents & POLLIN);
-    }
-};
-#endif
-
-} // namespace
 
 DatagramReader::DatagramReader(const Clock& clock, DatagramQueue& queue, std::function<void()> wake)
     : clock_(clock), queue_(queue), wake_(std::move(wake)) {}
@@ -56,7 +15,7 @@ DatagramReader::~DatagramReader() {
     Stop();
 }
 
-void DatagramReader::Start(std::unique_ptr<UdpSocket> socket) {
+Result DatagramReader::Start(std::unique_ptr<UdpSocket> socket) {
     Stop();
     if (socket_) {
         // The old socket's drops stay counted.
@@ -65,37 +24,12 @@ void DatagramReader::Start(std::unique_ptr<UdpSocket> socket) {
         systemDropsShown_ = 0;
     }
     socket_ = std::move(socket);
-    if (!socket_ || !socket_->IsOpen()) return;
-    stop_ = false;
-#ifdef _WIN32
-    stopHandle_[0] = reinterpret_cast<long long>(WSACreateEvent());
-#else
-    int fds[2];
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0) return;
-    stopHandle_[0] = fds[0];
-    stopHandle_[1] = fds[1];
-#endif
-    thread_ = std::thread([this, socket = socket_.get()] { Run(*socket); });
+    if (!socket_ || !socket_->IsOpen()) return {};
+    return thread_.Start([this, socket = socket_.get()] { Run(*socket); });
 }
 
 void DatagramReader::Stop() {
-    if (thread_.joinable()) {
-        stop_ = true;
-#ifdef _WIN32
-        WSASetEvent(reinterpret_cast<WSAEVENT>(stopHandle_[0]));
-#else
-        const char byte = 1;
-        (void)!::write(static_cast<int>(stopHandle_[1]), &byte, 1);
-#endif
-        thread_.join();
-    }
-#ifdef _WIN32
-    if (stopHandle_[0] != -1) WSACloseEvent(reinterpret_cast<WSAEVENT>(stopHandle_[0]));
-#else
-    for (long long fd : stopHandle_)
-        if (fd >= 0) ::close(static_cast<int>(fd));
-#endif
-    stopHandle_[0] = stopHandle_[1] = -1;
+    thread_.Stop();
 }
 
 int DatagramReader::GatherUs(std::uint64_t read, std::int64_t elapsedUs) {
@@ -106,15 +40,17 @@ int DatagramReader::GatherUs(std::uint64_t read, std::int64_t elapsedUs) {
 
 void DatagramReader::Run(UdpSocket& socket) {
     using Steady = std::chrono::steady_clock;
-    Waiter waiter(socket.Handle(), stopHandle_[0]);
+    std::vector<PollEntry> entries = {{Native(socket.Handle()), POLLIN, 0}, {Native(thread_.WakeHandle()), POLLIN, 0}};
     ReceiveBatch batch;
     Steady::time_point last = Steady::now();
-    while (!stop_.load(std::memory_order_relaxed)) {
-        if (!waiter.Wait()) break;
+    while (!thread_.StopAsked()) {
+        PollSockets(entries, -1);
+        if (thread_.StopAsked()) break;
+        if (entries[1].revents & POLLIN) thread_.Woken();
         bool queued = false;
         std::uint64_t read = 0;
         // Everything waiting, in batches, before sleeping again.
-        while (!stop_.load(std::memory_order_relaxed) && socket.ReadBatch(batch) == UdpSocket::Read::Datagram) {
+        while (!thread_.StopAsked() && socket.ReadBatch(batch) == UdpSocket::Read::Datagram) {
             const DateTime arrived = clock_.Now();
             const bool listening = listening_.load(std::memory_order_relaxed);
             std::uint64_t bytes = 0, drops = 0;

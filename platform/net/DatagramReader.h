@@ -5,6 +5,7 @@
 
 #include "platform/Clock.h"
 #include "platform/net/DatagramQueue.h"
+#include "platform/net/ReaderThread.h"
 #include "platform/ListenerCounts.h"
 #include "platform/net/UdpSocket.h"
 
@@ -38,8 +39,9 @@ public:
     DatagramReader& operator=(const DatagramReader&) = delete;
 
     // Reads `socket` from now on, on a thread of its own; a socket read
-    // before is closed (what it had queued stays queued).
-    void Start(std::unique_ptr<UdpSocket> socket);
+    // before is closed (what it had queued stays queued). A reader that
+    // cannot start says why.
+    Result Start(std::unique_ptr<UdpSocket> socket);
     void Stop();
     const UdpSocket* Socket() const { return socket_.get(); }
 
@@ -57,17 +59,15 @@ private:
     DatagramQueue& queue_;
     std::function<void()> wake_;
     std::unique_ptr<UdpSocket> socket_;
-    std::thread thread_;
     std::atomic<bool> listening_{false};
     std::atomic<bool> wakePending_{false};
-    std::atomic<bool> stop_{false};
     std::atomic<std::uint64_t> received_{0}, bytes_{0}, queueDrops_{0};
     // Drops of the sockets read before this one, and of the current one: as
     // the last datagram carried them, and the most ever shown (it never goes
     // down; the socket is also asked, so a burst's drops show at once).
     std::atomic<std::uint64_t> systemDropsBefore_{0}, systemDropsNow_{0};
     mutable std::atomic<std::uint64_t> systemDropsShown_{0};
-    long long stopHandle_[2] = {-1, -1};
+    ReaderThread thread_; // last: it stops before anything it reads goes
 };
 
 } // namespace qm

@@ -1,20 +1,16 @@
 #include "platform/net/Sockets.h"
 
 #include "platform/SystemError.h"
+#include "platform/net/SocketTypes.h"
 
 #include <cerrno>
 #include <cstring>
 
 #ifdef _WIN32
-#include <winsock2.h>
-#include <ws2tcpip.h>
 #include <mstcpip.h>
 #else
-#include <netinet/tcp.h>
 #include <fcntl.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include <netinet/tcp.h>
 #endif
 
 namespace qm {
@@ -71,6 +67,29 @@ bool SetNonBlocking(long long handle) {
     return ioctlsocket(static_cast<SOCKET>(handle), FIONBIO, &nonBlocking) == 0;
 }
 
+void PollSockets(std::vector<PollEntry>& entries, int timeoutMs) {
+    WSAPoll(entries.data(), static_cast<ULONG>(entries.size()), timeoutMs);
+}
+
+long long NewSocket(int family, int type) {
+    const SOCKET s = socket(family, type, 0);
+    return s == INVALID_SOCKET ? -1 : static_cast<long long>(s);
+}
+
+void HoldPortForListening(long long handle) {
+    const int exclusive = 1;
+    setsockopt(Native(handle), SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&exclusive),
+               sizeof exclusive);
+}
+
+long long AcceptConnection(long long listener, sockaddr_storage& from) {
+    SocketLength length = sizeof from;
+    const SOCKET s = accept(Native(listener), reinterpret_cast<sockaddr*>(&from), &length);
+    if (s == INVALID_SOCKET) return -1;
+    SetNonBlocking(static_cast<long long>(s));
+    return static_cast<long long>(s);
+}
+
 void SetKeepAlive(long long handle, int idleSeconds) {
     // The one way every Windows version takes: idle time and interval in ms.
     tcp_keepalive values{};
@@ -100,6 +119,27 @@ bool WouldBlock(int code) {
 
 void CloseSocket(long long handle) {
     if (handle >= 0) ::close(static_cast<int>(handle));
+}
+
+void PollSockets(std::vector<PollEntry>& entries, int timeoutMs) {
+    while (::poll(entries.data(), entries.size(), timeoutMs) < 0 && errno == EINTR) {
+    }
+}
+
+long long NewSocket(int family, int type) {
+    const int s = ::socket(family, type | SOCK_CLOEXEC, 0);
+    return s < 0 ? -1 : s;
+}
+
+void HoldPortForListening(long long handle) {
+    const int reuse = 1;
+    setsockopt(Native(handle), SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
+}
+
+long long AcceptConnection(long long listener, sockaddr_storage& from) {
+    SocketLength length = sizeof from;
+    const int s = accept4(Native(listener), reinterpret_cast<sockaddr*>(&from), &length, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    return s < 0 ? -1 : s;
 }
 
 void SetKeepAlive(long long handle, int idleSeconds) {

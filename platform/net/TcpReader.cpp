@@ -1,6 +1,7 @@
 #include "platform/net/TcpReader.h"
 
 #include "platform/net/ConnectionStream.h"
+#include "platform/net/SocketTypes.h"
 #include "platform/net/Sockets.h"
 #include "platform/net/TcpStreamBuffer.h"
 
@@ -8,42 +9,8 @@
 #include <cstdint>
 #include <cstring>
 
-#ifdef _WIN32
-#include <winsock2.h>
-#include <ws2tcpip.h>
-using SocketLength = int;
-using NativeSocket = SOCKET;
-using PollEntry = WSAPOLLFD;
-#else
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-using SocketLength = socklen_t;
-using NativeSocket = int;
-using PollEntry = pollfd;
-#endif
-
 namespace qm {
 
-namespace {
-
-NativeSocket Native(long long handle) {
-    return static_cast<NativeSocket>(handle);
-}
-
-// Waits for any of `entries`, at most `timeoutMs` (-1: no limit); Windows
-// has no descriptor to wake the reader by, so it looks at its flags every 50 ms.
-void Wait(std::vector<PollEntry>& entries, int timeoutMs) {
-#ifdef _WIN32
-    WSAPoll(entries.data(), static_cast<ULONG>(entries.size()), timeoutMs < 0 ? 50 : std::min(timeoutMs, 50));
-#else
-    while (::poll(entries.data(), entries.size(), timeoutMs) < 0 && errno == EINTR) {
-    }
-#endif
-}
-
-} // namespace
 
 struct TcpReader::Connection {
     std::unique_ptr<ConnectionStream> socket; // plain TCP; its own kind of stream for TLS
@@ -74,20 +41,10 @@ Result TcpListenSocket::Open(int port, Family family) {
         return Result::Failed(what + " cannot be " + doing + ": " + SocketErrorText(code) + ".");
     };
     if (port < 1 || port > 65535) return Result::Failed(what + " is not a valid port number.");
-    const NativeSocket s = socket(family == Family::IPv6 ? AF_INET6 : AF_INET, SOCK_STREAM, 0);
-#ifdef _WIN32
-    if (s == INVALID_SOCKET) return fail("opened");
-    handle_ = static_cast<long long>(s);
-    // Nobody else may take the port beside it.
-    const int exclusive = 1;
-    setsockopt(s, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&exclusive), sizeof exclusive);
-#else
-    if (s < 0) return fail("opened");
-    handle_ = s;
-    // A restart binds the port again while the last run's connections wait out TIME_WAIT.
-    const int reuse = 1;
-    setsockopt(s, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
-#endif
+    handle_ = NewSocket(family == Family::IPv6 ? AF_INET6 : AF_INET, SOCK_STREAM);
+    if (handle_ == -1) return fail("opened");
+    const NativeSocket s = Native(handle_);
+    HoldPortForListening(handle_);
     if (!SetNonBlocking(handle_)) return fail("opened");
     if (family == Family::IPv6) {
         const int only = 1;
@@ -129,8 +86,8 @@ TcpReader::~TcpReader() {
     Stop();
 }
 
-void TcpReader::Start(std::vector<std::unique_ptr<TcpListenSocket>> listeners) {
-    if (listeners.empty() && !thread_.joinable()) return;
+Result TcpReader::Start(std::vector<std::unique_ptr<TcpListenSocket>> listeners) {
+    if (listeners.empty() && !thread_.Running()) return {};
     const int port = listeners.empty() ? 0 : listeners.front()->BoundPort();
     const int count = static_cast<int>(listeners.size());
     {
@@ -140,41 +97,29 @@ void TcpReader::Start(std::vector<std::unique_ptr<TcpListenSocket>> listeners) {
         for (const auto& l : listeners)
             counts_.listeners[static_cast<std::size_t>(l->SocketFamily())].open = true;
     }
-    if (thread_.joinable()) {
+    if (thread_.Running()) {
         // Running: the thread takes the new sockets between two waits and
         // hands back the old ones, which close here; the connections stay.
         std::unique_lock<std::mutex> lock(swapMutex_);
         swap_ = std::move(listeners);
         swapPending_ = true;
-        Wake();
+        thread_.Wake();
         swapped_.wait(lock, [this] { return !swapPending_; });
         swap_.clear();
     } else {
         listeners_ = std::move(listeners);
-        stop_ = false;
-#ifndef _WIN32
-        int fds[2];
-        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, fds) == 0) {
-            wakeHandles_[0] = fds[0];
-            wakeHandles_[1] = fds[1];
+        if (Result started = thread_.Start([this] { Run(); }); !started) {
+            Stop();
+            return started;
         }
-#endif
-        thread_ = std::thread([this] { Run(); });
     }
     boundPort_ = port;
     listenerCount_ = count;
+    return {};
 }
 
 void TcpReader::Stop() {
-    if (thread_.joinable()) {
-        stop_ = true;
-        Wake();
-        thread_.join();
-    }
-    for (long long& fd : wakeHandles_) {
-        CloseSocket(fd);
-        fd = -1;
-    }
+    thread_.Stop();
     listeners_.clear();
     listenerCount_ = 0;
     boundPort_ = 0;
@@ -196,18 +141,9 @@ void TcpReader::Stop() {
     (void)queued;
 }
 
-void TcpReader::Wake() {
-#ifndef _WIN32
-    if (wakeHandles_[1] >= 0) {
-        const char byte = 1;
-        (void)!::write(static_cast<int>(wakeHandles_[1]), &byte, 1);
-    }
-#endif
-}
-
 void TcpReader::Woken() {
     wakePending_.store(false, std::memory_order_release);
-    if (!roomMade_.exchange(true)) Wake();
+    if (!roomMade_.exchange(true)) thread_.Wake();
 }
 
 TcpCounts TcpReader::Counts() const {
@@ -239,15 +175,8 @@ void TcpReader::Accept(TcpListenSocket& listener) {
     // until the connections read now have let theirs go.
     for (std::size_t room = refuse ? SIZE_MAX : kMaxConnections - connections_.size(); room > 0; --room) {
         sockaddr_storage from{};
-        SocketLength fromLen = sizeof from;
-#ifdef _WIN32
-        const NativeSocket s = accept(Native(listener.Handle()), reinterpret_cast<sockaddr*>(&from), &fromLen);
-        if (s == INVALID_SOCKET) return;
-#else
-        const NativeSocket s = accept4(Native(listener.Handle()), reinterpret_cast<sockaddr*>(&from), &fromLen,
-                                       SOCK_NONBLOCK | SOCK_CLOEXEC);
-        if (s < 0) return;
-#endif
+        const long long s = AcceptConnection(listener.Handle(), from);
+        if (s == -1) return;
         const auto family = static_cast<std::size_t>(listener.SocketFamily());
         if (refuse) {
             // One more than the program takes: counted, and closed at once.
@@ -255,16 +184,15 @@ void TcpReader::Accept(TcpListenSocket& listener) {
                 const std::lock_guard<std::mutex> lock(countsMutex_);
                 ++counts_.listeners[family].refused;
             }
-            CloseSocket(static_cast<long long>(s));
+            CloseSocket(s);
             continue;
         }
         auto c = std::make_unique<Connection>();
-        c->socket = PlainTcpStream(static_cast<long long>(s));
+        c->socket = PlainTcpStream(s);
         c->family = listener.SocketFamily();
         c->slot = connections_.size();
         c->lastRead = Steady::now();
-        SetNonBlocking(static_cast<long long>(s));
-        SetKeepAlive(static_cast<long long>(s), kKeepAliveSeconds);
+        SetKeepAlive(s, kKeepAliveSeconds);
         AddressOf(reinterpret_cast<const sockaddr*>(&from), c->address, c->addressLength, c->port);
         {
             const std::lock_guard<std::mutex> lock(countsMutex_);
@@ -368,7 +296,7 @@ void TcpReader::Run() {
     bool full = false; // the queue was full: no connection is read until the consumer made room
     std::vector<PollEntry> entries;
     std::vector<std::size_t> polled; // the connection of each polled entry
-    while (!stop_.load(std::memory_order_relaxed)) {
+    while (!thread_.StopAsked()) {
         TakeNewListeners();
         if (roomMade_.exchange(false)) full = false;
         if (!full && !waiting_.empty()) full = !DeliverWaiting();
@@ -379,9 +307,7 @@ void TcpReader::Run() {
             if (connections_[i]->buffer.Finished() && !connections_[i]->waiting) Drop(i);
 
         entries.clear();
-#ifndef _WIN32
-        entries.push_back({static_cast<int>(wakeHandles_[0]), POLLIN, 0});
-#endif
+        entries.push_back({Native(thread_.WakeHandle()), POLLIN, 0});
         const std::size_t firstListener = entries.size();
         const bool accepting = MayAccept(full);
         if (accepting)
@@ -399,15 +325,9 @@ void TcpReader::Run() {
                 entries.push_back({Native(c.socket->Handle()), events, 0});
                 polled.push_back(i);
             }
-        Wait(entries, PollTimeoutMs(now));
-        if (stop_.load(std::memory_order_relaxed)) break;
-#ifndef _WIN32
-        if (entries[0].revents & POLLIN) {
-            char drained[64];
-            while (::read(static_cast<int>(wakeHandles_[0]), drained, sizeof drained) > 0) {
-            }
-        }
-#endif
+        PollSockets(entries, PollTimeoutMs(now));
+        if (thread_.StopAsked()) break;
+        if (entries[0].revents & POLLIN) thread_.Woken();
         // The connections first: a sender that has gone frees its place
         // before the next one is taken.
         for (std::size_t k = 0; k < polled.size() && !full; ++k) {

@@ -11,6 +11,7 @@
 #include "platform/net/DatagramQueue.h"
 #include "platform/ListenerCounts.h"
 #include "platform/net/NetAddress.h"
+#include "platform/net/ReaderThread.h"
 #include "platform/Result.h"
 
 #include <array>
@@ -64,8 +65,9 @@ public:
 
     // Listens on these sockets from now on. While it reads already, the open
     // connections stay, with what they buffered: only the listening sockets
-    // change (none: the connections are read on, no new one is taken).
-    void Start(std::vector<std::unique_ptr<TcpListenSocket>> listeners);
+    // change (none: the connections are read on, no new one is taken). A
+    // reader that cannot start says why.
+    Result Start(std::vector<std::unique_ptr<TcpListenSocket>> listeners);
     // Stops reading: what every connection buffered is framed and queued
     // (beyond the queue's bound if need be: it is memory the connections held
     // until now), then the connections are closed.
@@ -86,7 +88,6 @@ private:
     struct Connection;
     using Steady = std::chrono::steady_clock;
     void Run();
-    void Wake();
     void TakeNewListeners();
     bool MayAccept(bool full) const;
     void Accept(TcpListenSocket& listener);
@@ -108,14 +109,12 @@ private:
     std::vector<std::unique_ptr<TcpListenSocket>> listeners_;
     std::vector<std::unique_ptr<Connection>> connections_; // in the order they came; each knows its slot
     std::vector<Connection*> waiting_;                       // refused by a full queue, in order
-    std::thread thread_;
+    ReaderThread thread_;
     std::atomic<bool> listening_{false};
     std::atomic<bool> wakePending_{false};
-    std::atomic<bool> stop_{false};
     std::atomic<bool> roomMade_{false};
     std::atomic<int> listenerCount_{0};
     std::atomic<int> boundPort_{0};
-    long long wakeHandles_[2] = {-1, -1};
     // Listening sockets handed to the running thread, and the ones it let go.
     std::mutex swapMutex_;
     std::condition_variable swapped_;

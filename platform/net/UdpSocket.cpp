@@ -1,33 +1,15 @@
 #include "platform/net/UdpSocket.h"
 
+#include "platform/net/SocketTypes.h"
 #include "platform/net/Sockets.h"
 
 #include <cstring>
 
-#ifdef _WIN32
-#include <winsock2.h>
-#include <ws2tcpip.h>
-using SocketLength = int;
-using NativeSocket = SOCKET;
-#else
-#include <arpa/inet.h>
+#ifndef _WIN32
 #include <linux/sock_diag.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-using SocketLength = socklen_t;
-using NativeSocket = int;
 #endif
 
 namespace qm {
-
-namespace {
-
-NativeSocket Native(long long handle) {
-    return static_cast<NativeSocket>(handle);
-}
-
-} // namespace
 
 ReceiveBatch::ReceiveBatch() : storage(static_cast<std::size_t>(kSlots) * UdpSocket::kMaxDatagram) {}
 

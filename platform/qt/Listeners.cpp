@@ -24,20 +24,29 @@ void Listeners::SetListening(bool listening) {
     tcp_->SetListening(listening);
 }
 
-std::vector<std::string> Listeners::ListenTcp(int port, bool ipv6) {
-    // IPv4 and IPv6 each on its own.
-    std::vector<std::string> failures;
-    std::vector<std::unique_ptr<TcpListenSocket>> sockets;
+Listeners::Opened Listeners::OpenTcp(int port, bool ipv6, bool allOrNothing) {
+    Opened opened;
     for (const Family family : {Family::IPv4, Family::IPv6}) {
         if (family == Family::IPv6 && !ipv6) continue;
         auto socket = std::make_unique<TcpListenSocket>();
-        if (const Result opened = socket->Open(port, family); !opened)
-            failures.push_back(opened.error);
-        else
-            sockets.push_back(std::move(socket));
+        if (const Result open = socket->Open(port, family); !open) {
+            opened.failures.push_back(open.error);
+            if (allOrNothing) {
+                opened.sockets.clear();
+                return opened;
+            }
+        } else {
+            opened.sockets.push_back(std::move(socket));
+        }
     }
-    tcp_->Use(std::move(sockets));
-    return failures;
+    return opened;
+}
+
+std::vector<std::string> Listeners::ListenTcp(int port, bool ipv6) {
+    // At start IPv4 and IPv6 each on its own.
+    Opened opened = OpenTcp(port, ipv6, false);
+    if (Result started = tcp_->Use(std::move(opened.sockets)); !started) opened.failures.push_back(started.error);
+    return opened.failures;
 }
 
 std::vector<std::string> Listeners::Start(ListenPlan plan) {
@@ -88,19 +97,23 @@ Result Listeners::Change(const ListenPlan& plan) {
         // A port that stays is let go first: a listening socket holds it.
         const bool samePort = tcp_->IsListening() && plan.tcpPort == plan_.tcpPort;
         if (samePort) tcp_->LetGoOfPort(); // its connections stay
-        ResultOf<std::vector<std::unique_ptr<TcpListenSocket>>> opened =
-            TcpReceiver::OpenSockets(plan.tcpPort, plan.ipv6);
-        if (!opened) {
+        Opened opened = OpenTcp(plan.tcpPort, plan.ipv6, true);
+        if (!opened.failures.empty()) {
             if (samePort) ListenTcp(plan_.tcpPort, plan_.ipv6); // back as it was
-            return opened;
+            return Result::Failed(opened.failures.front());
         }
-        tcp = std::move(opened.value);
+        tcp = std::move(opened.sockets);
     }
-    if (udp) udp_->Use(std::move(udp));
-    if (udp6Changes) udp6_->Use(std::move(udp6)); // none: IPv6 off
-    if (tcpChanges) tcp_->Use(std::move(tcp));    // none: TCP off
+    // A reader that cannot start (no way to wake it) is said; the rest is in place.
+    Result applied;
+    const auto note = [&applied](Result started) {
+        if (!started && applied) applied = std::move(started);
+    };
+    if (udp) note(udp_->Use(std::move(udp)));
+    if (udp6Changes) note(udp6_->Use(std::move(udp6))); // none: IPv6 off
+    if (tcpChanges) note(tcp_->Use(std::move(tcp)));    // none: TCP off
     plan_ = plan;
-    return {};
+    return applied;
 }
 
 std::uint64_t Listeners::StopAndHandOver(const QDeadlineTimer& deadline) {

@@ -63,6 +63,13 @@ public:
     TcpCounts Tcp() const { return tcp_->Counts(); }
 
 private:
+    // The TCP sockets of `port` (and IPv6): with `allOrNothing` the first
+    // that cannot be had leaves none, otherwise each on its own.
+    struct Opened {
+        std::vector<std::unique_ptr<TcpListenSocket>> sockets;
+        std::vector<std::string> failures;
+    };
+    static Opened OpenTcp(int port, bool ipv6, bool allOrNothing);
     std::vector<std::string> ListenTcp(int port, bool ipv6);
     std::vector<std::string> StartMore(ListenPlan plan);
 

@@ -18,12 +18,11 @@ ResultOf<std::unique_ptr<UdpSocket>> TNMUDP::OpenSocket(int port) const {
 Result TNMUDP::SetLocalPort(int port) {
     ResultOf<std::unique_ptr<UdpSocket>> opened = OpenSocket(port);
     if (!opened) return opened;
-    Use(std::move(opened.value));
-    return {};
+    return Use(std::move(opened.value));
 }
 
-void TNMUDP::Use(std::unique_ptr<UdpSocket> socket) {
-    reader_.Start(std::move(socket));
+Result TNMUDP::Use(std::unique_ptr<UdpSocket> socket) {
+    return reader_.Start(std::move(socket));
 }
 
 int TNMUDP::BoundPort() const {

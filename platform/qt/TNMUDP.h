@@ -24,8 +24,9 @@ public:
     // any, stays as it was.
     Result SetLocalPort(int port);
     // A socket opened already (for a change of several listeners that
-    // either all happen or none); none closes the one read now.
-    void Use(std::unique_ptr<UdpSocket> socket);
+    // either all happen or none); none closes the one read now. Says why
+    // when its reader cannot start.
+    Result Use(std::unique_ptr<UdpSocket> socket);
     // A socket of this receiver's family on `port`, not yet read.
     ResultOf<std::unique_ptr<UdpSocket>> OpenSocket(int port) const;
     // The port bound, or 0.

@@ -18,15 +18,12 @@ public:
     explicit TcpReceiver(const Clock& clock, QObject* parent = nullptr);
     ~TcpReceiver() override;
 
-    // Sockets for `port` on IPv4 and, with `ipv6`, IPv6, not yet listened on;
-    // the first that cannot be had says why.
-    static ResultOf<std::vector<std::unique_ptr<TcpListenSocket>>> OpenSockets(int port, bool ipv6);
     // Listens on these from now on, the open connections kept (none: TCP is
     // off, what the connections buffered queued before they close).
-    void Use(std::vector<std::unique_ptr<TcpListenSocket>> sockets);
+    Result Use(std::vector<std::unique_ptr<TcpListenSocket>> sockets);
     // Lets the listening sockets go (their port may be bound anew), reading
     // on the connections open now.
-    void LetGoOfPort() { reader_.Start({}); }
+    void LetGoOfPort() { (void)reader_.Start({}); } // running already: nothing to start
     // Stops reading; what the connections buffered is queued first.
     void Stop() { reader_.Stop(); }
     bool IsListening() const { return reader_.IsListening(); }
