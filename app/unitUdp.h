@@ -95,7 +95,6 @@ signals:
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void HandOverAtClose();
     void showEvent(QShowEvent* event) override;
 
 public:
@@ -132,6 +131,8 @@ private:
     void ApplyOptions(const OptionsEdit& edit);
     // The lists changed (OK, an import): what shows them follows.
     void ListsChanged();
+    // A granted close: what was received is handed to the day files first.
+    void HandOverAtClose();
     // An import reloaded the options: what it changed of the listening is
     // bound as at OK, all or nothing.
     void ImportTaken();

@@ -8,20 +8,19 @@ Listeners::Listeners(const Clock& clock, QObject* parent)
     udp_->setObjectName("oUdp");
     udp6_->setObjectName("oUdp6");
     tcp_->setObjectName("oTcp");
+    all_ = {udp_, udp6_, tcp_};
 }
 
 void Listeners::SetHandlers(const RunHandOver::DataReceived& data, const RunHandOver::RunEnded& runEnded) {
-    for (RunHandOver* listener : {static_cast<RunHandOver*>(udp_), static_cast<RunHandOver*>(udp6_),
-                                  static_cast<RunHandOver*>(tcp_)}) {
+    for (RunHandOver* listener : all_) {
         listener->OnDataReceived = data;
         listener->OnRunEnded = runEnded;
     }
 }
 
 void Listeners::SetListening(bool listening) {
-    udp_->SetListening(listening);
-    udp6_->SetListening(listening);
-    tcp_->SetListening(listening);
+    for (RunHandOver* listener : all_)
+        listener->SetListening(listening);
 }
 
 Listeners::Opened Listeners::OpenTcp(int port, bool ipv6, bool allOrNothing) {
@@ -120,44 +119,26 @@ std::uint64_t Listeners::StopAndHandOver(const QDeadlineTimer& deadline) {
     // The UDP readers read on (a thread stopped here was seen to keep Wine
     // from ending the program at the session's end); only what is queued now
     // is handed on. TCP stops, queueing what its connections buffered.
-    tcp_->Stop();
     std::uint64_t left = 0;
-    for (RunHandOver* listener : {static_cast<RunHandOver*>(udp_), static_cast<RunHandOver*>(udp6_),
-                                  static_cast<RunHandOver*>(tcp_)})
+    for (RunHandOver* listener : all_) {
+        listener->PrepareClose();
         left += listener->HandOverRest(deadline);
+    }
     return left;
 }
 
 std::uint64_t Listeners::Received() const {
-    const TcpCounts tcp = tcp_->Counts();
-    return udp_->Counts().received + udp6_->Counts().received + tcp.listeners[0].messages + tcp.listeners[1].messages;
+    std::uint64_t received = 0;
+    for (const ListenerCounts& row : Counts())
+        received += row.received;
+    return received;
 }
 
 std::vector<ListenerCounts> Listeners::Counts() const {
-    std::vector<ListenerCounts> health;
-    for (const TNMUDP* udp : {udp_, udp6_}) {
-        const ReaderCounts c = udp->Counts();
-        ListenerCounts h;
-        h.name = udp->SocketFamily() == Family::IPv6 ? "UDP IPv6" : "UDP IPv4";
-        h.open = udp->IsBound();
-        h.received = c.received;
-        h.bytes = c.bytes;
-        h.queueDrops = c.queueDrops;
-        h.systemDrops = c.systemDrops;
-        h.receiveBuffer = udp->ReceiveBufferSize();
-        health.push_back(h);
-    }
-    const TcpCounts tcp = tcp_->Counts();
-    for (const Family family : {Family::IPv4, Family::IPv6}) {
-        const TcpListenerCounts& c = tcp.listeners[static_cast<std::size_t>(family)];
-        ListenerCounts h;
-        h.name = family == Family::IPv6 ? "TCP IPv6" : "TCP IPv4";
-        h.open = c.open;
-        h.received = c.messages;
-        h.bytes = c.bytes;
-        health.push_back(h);
-    }
-    return health;
+    std::vector<ListenerCounts> rows;
+    for (const RunHandOver* listener : all_)
+        listener->AppendCounts(rows);
+    return rows;
 }
 
 } // namespace qm

@@ -11,6 +11,8 @@
 
 #include <QObject>
 
+#include <array>
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -76,6 +78,7 @@ private:
     TNMUDP* udp_;
     TNMUDP* udp6_;
     TcpReceiver* tcp_;
+    std::array<RunHandOver*, 3> all_{}; // every listener, asked alike
     ListenPlan plan_; // beyond the UDP port: what was asked for TCP and IPv6
 };
 

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "platform/net/Datagram.h"
+#include "platform/ListenerCounts.h"
 #include "platform/net/DatagramQueue.h"
 
 #include <QDeadlineTimer>
@@ -15,6 +16,7 @@
 #include <cstdint>
 
 #include <functional>
+#include <vector>
 
 namespace qm {
 
@@ -39,6 +41,13 @@ public:
 
     DataReceived OnDataReceived;
     RunEnded OnRunEnded;
+
+    // What every listener is asked alike: whether the program listens (noted
+    // with each message), its rows in the statistics, and, before a granted
+    // close hands its queue on, to put what it still holds into the queue.
+    virtual void SetListening(bool listening) = 0;
+    virtual void AppendCounts(std::vector<ListenerCounts>& rows) const = 0;
+    virtual void PrepareClose() {}
 
     // Hands on what is queued now, as the wake-up does (tests and benchmarks).
     void ReceiveWaiting();

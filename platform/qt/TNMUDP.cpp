@@ -25,6 +25,19 @@ Result TNMUDP::Use(std::unique_ptr<UdpSocket> socket) {
     return reader_.Start(std::move(socket));
 }
 
+void TNMUDP::AppendCounts(std::vector<ListenerCounts>& rows) const {
+    const ReaderCounts c = reader_.Counts();
+    ListenerCounts row;
+    row.name = family_ == Family::IPv6 ? "UDP IPv6" : "UDP IPv4";
+    row.open = IsBound();
+    row.received = c.received;
+    row.bytes = c.bytes;
+    row.queueDrops = c.queueDrops;
+    row.systemDrops = c.systemDrops;
+    row.receiveBuffer = ReceiveBufferSize();
+    rows.push_back(row);
+}
+
 int TNMUDP::BoundPort() const {
     return reader_.Socket() ? reader_.Socket()->BoundPort() : 0;
 }

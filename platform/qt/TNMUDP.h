@@ -37,7 +37,8 @@ public:
 
     // Noted with each datagram on arrival; the handler discards those that
     // came while stopped.
-    void SetListening(bool listening) { reader_.SetListening(listening); }
+    void SetListening(bool listening) override { reader_.SetListening(listening); }
+    void AppendCounts(std::vector<ListenerCounts>& rows) const override;
     ReaderCounts Counts() const { return reader_.Counts(); }
 
 private:

@@ -29,7 +29,11 @@ public:
     bool IsListening() const { return reader_.IsListening(); }
     int BoundPort() const { return reader_.BoundPort(); }
 
-    void SetListening(bool listening) { reader_.SetListening(listening); }
+    void SetListening(bool listening) override { reader_.SetListening(listening); }
+    // A row for each family.
+    void AppendCounts(std::vector<ListenerCounts>& rows) const override;
+    // Stops reading: what the connections buffered is queued.
+    void PrepareClose() override { reader_.Stop(); }
     TcpCounts Counts() const { return reader_.Counts(); }
 
 private:
