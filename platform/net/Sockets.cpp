@@ -161,6 +161,25 @@ bool SetNonBlocking(long long handle) {
 
 #endif
 
+BindStep BindEveryAddress(long long handle, Family family, int port) {
+    const NativeSocket s = Native(handle);
+    if (family == Family::IPv6) {
+        const int only = 1;
+        if (setsockopt(s, IPPROTO_IPV6, IPV6_V6ONLY, reinterpret_cast<const char*>(&only), sizeof only) != 0)
+            return BindStep::Option;
+        sockaddr_in6 local{};
+        local.sin6_family = AF_INET6;
+        local.sin6_port = htons(static_cast<unsigned short>(port));
+        local.sin6_addr = in6addr_any;
+        return bind(s, reinterpret_cast<const sockaddr*>(&local), sizeof local) == 0 ? BindStep::Done : BindStep::Bind;
+    }
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_port = htons(static_cast<unsigned short>(port));
+    local.sin_addr.s_addr = htonl(INADDR_ANY);
+    return bind(s, reinterpret_cast<const sockaddr*>(&local), sizeof local) == 0 ? BindStep::Done : BindStep::Bind;
+}
+
 bool AddressOf(const sockaddr* address, char (&text)[kMaxAddressText + 1], std::size_t& length, int& port) {
     if (address->sa_family == AF_INET) {
         sockaddr_in in{};

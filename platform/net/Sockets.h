@@ -21,6 +21,11 @@ void CloseSocket(long long handle);
 bool SetNonBlocking(long long handle);
 // TCP keep-alive on a connection, probing after `idleSeconds` without traffic.
 void SetKeepAlive(long long handle, int idleSeconds);
+// Binds `handle` to `port` on every local address of `family`; IPv6 alone,
+// said outright (Linux would take IPv4 too): the IPv4 socket beside it hears
+// those. Which step failed, if one did (LastSocketError says why).
+enum class BindStep { Done, Option, Bind };
+BindStep BindEveryAddress(long long handle, Family family, int port);
 // The text and port of an IPv4 or IPv6 socket address; false for another family.
 bool AddressOf(const sockaddr* address, char (&text)[kMaxAddressText + 1], std::size_t& length, int& port);
 

@@ -46,22 +46,8 @@ Result TcpListenSocket::Open(int port, Family family) {
     const NativeSocket s = Native(handle_);
     HoldPortForListening(handle_);
     if (!SetNonBlocking(handle_)) return fail("opened");
-    if (family == Family::IPv6) {
-        const int only = 1;
-        if (setsockopt(s, IPPROTO_IPV6, IPV6_V6ONLY, reinterpret_cast<const char*>(&only), sizeof only) != 0)
-            return fail("opened");
-        sockaddr_in6 local{};
-        local.sin6_family = AF_INET6;
-        local.sin6_port = htons(static_cast<unsigned short>(port));
-        local.sin6_addr = in6addr_any;
-        if (bind(s, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) return fail("listened on");
-    } else {
-        sockaddr_in local{};
-        local.sin_family = AF_INET;
-        local.sin_port = htons(static_cast<unsigned short>(port));
-        local.sin_addr.s_addr = htonl(INADDR_ANY);
-        if (bind(s, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) return fail("listened on");
-    }
+    if (const BindStep bound = BindEveryAddress(handle_, family, port); bound != BindStep::Done)
+        return fail(bound == BindStep::Option ? "opened" : "listened on");
     if (listen(s, SOMAXCONN) != 0) return fail("listened on");
     return {};
 }

@@ -71,13 +71,9 @@ Result UdpSocket::Open(int port, int receiveBuffer, Family family) {
     };
     if (port < 0 || port > 65535) return Result::Failed(what + " is not a valid port number.");
 
-    const NativeSocket s = socket(family == Family::IPv6 ? AF_INET6 : AF_INET, SOCK_DGRAM, 0);
-#ifdef _WIN32
-    if (s == INVALID_SOCKET) return fail("opened");
-#else
-    if (s < 0) return fail("opened");
-#endif
-    handle_ = static_cast<long long>(s);
+    handle_ = NewSocket(family == Family::IPv6 ? AF_INET6 : AF_INET, SOCK_DGRAM);
+    if (handle_ == -1) return fail("opened");
+    const NativeSocket s = Native(handle_);
     if (!SetNonBlocking(handle_)) return fail("opened");
     // A larger buffer absorbs bursts while the reader is held up; a smaller
     // grant than asked for is not an error.
@@ -92,24 +88,8 @@ Result UdpSocket::Open(int port, int receiveBuffer, Family family) {
     setsockopt(s, SOL_SOCKET, SO_RXQ_OVFL, &on, sizeof on);
 #endif
 
-    if (family == Family::IPv6) {
-        // IPv6 alone, said outright (Linux would take IPv4 too): the IPv4
-        // socket beside it hears those.
-        const int only = 1;
-        if (setsockopt(s, IPPROTO_IPV6, IPV6_V6ONLY, reinterpret_cast<const char*>(&only), sizeof only) != 0)
-            return fail("opened");
-        sockaddr_in6 local{};
-        local.sin6_family = AF_INET6;
-        local.sin6_port = htons(static_cast<unsigned short>(port));
-        local.sin6_addr = in6addr_any;
-        if (bind(s, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) return fail("listened on");
-        return {};
-    }
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_port = htons(static_cast<unsigned short>(port));
-    local.sin_addr.s_addr = htonl(INADDR_ANY);
-    if (bind(s, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) return fail("listened on");
+    if (const BindStep bound = BindEveryAddress(handle_, family, port); bound != BindStep::Done)
+        return fail(bound == BindStep::Option ? "opened" : "listened on");
     return {};
 }
 
