@@ -87,6 +87,10 @@ long long AcceptConnection(long long listener, sockaddr_storage& from) {
     const SOCKET s = accept(Native(listener), reinterpret_cast<sockaddr*>(&from), &length);
     if (s == INVALID_SOCKET) return -1;
     SetNonBlocking(static_cast<long long>(s));
+    // An urgent byte comes as ordinary data: out of band, WSAPoll would report
+    // it as readable while recv never takes it, and the reader would spin.
+    const BOOL oobInline = TRUE;
+    setsockopt(s, SOL_SOCKET, SO_OOBINLINE, reinterpret_cast<const char*>(&oobInline), sizeof oobInline);
     return static_cast<long long>(s);
 }
 
@@ -139,7 +143,11 @@ void HoldPortForListening(long long handle) {
 long long AcceptConnection(long long listener, sockaddr_storage& from) {
     SocketLength length = sizeof from;
     const int s = accept4(Native(listener), reinterpret_cast<sockaddr*>(&from), &length, SOCK_NONBLOCK | SOCK_CLOEXEC);
-    return s < 0 ? -1 : s;
+    if (s < 0) return -1;
+    // An urgent byte comes as ordinary data, as on Windows.
+    const int oobInline = 1;
+    setsockopt(s, SOL_SOCKET, SO_OOBINLINE, &oobInline, sizeof oobInline);
+    return s;
 }
 
 void SetKeepAlive(long long handle, int idleSeconds) {

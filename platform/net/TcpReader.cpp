@@ -159,7 +159,9 @@ void TcpReader::Accept(TcpListenSocket& listener) {
     const bool refuse = connections_.size() >= static_cast<std::size_t>(kMaxConnections);
     // Only as many as there are places: the rest wait in the system's backlog
     // until the connections read now have let theirs go.
-    for (std::size_t room = refuse ? SIZE_MAX : kMaxConnections - connections_.size(); room > 0; --room) {
+    // Refused ones too only so many a turn: a flood of connections must not
+    // keep the reader from its open ones, nor from being stopped.
+    for (std::size_t room = refuse ? kMaxConnections : kMaxConnections - connections_.size(); room > 0; --room) {
         sockaddr_storage from{};
         const long long s = AcceptConnection(listener.Handle(), from);
         if (s == -1) return;
@@ -243,7 +245,7 @@ bool TcpReader::DeliverWaiting() {
     return waiting_.empty();
 }
 
-void TcpReader::CloseIdle(Steady::time_point now) {
+bool TcpReader::CloseIdle(Steady::time_point now) {
     for (std::size_t i = connections_.size(); i-- > 0;) {
         Connection& c = *connections_[i];
         if (c.waiting || c.buffer.Closed() || now - c.lastRead < idleLimit_) continue;
@@ -254,8 +256,9 @@ void TcpReader::CloseIdle(Steady::time_point now) {
             ++counts_.listeners[static_cast<std::size_t>(c.family)].idleClosed;
         }
         c.buffer.Close();
-        if (!Deliver(c)) return; // the queue is full: the rest wait for room
+        if (!Deliver(c)) return false; // the queue is full: the rest wait for room
     }
+    return true;
 }
 
 void TcpReader::Drop(std::size_t slot) {
@@ -287,7 +290,7 @@ void TcpReader::Run() {
         if (roomMade_.exchange(false)) full = false;
         if (!full && !waiting_.empty()) full = !DeliverWaiting();
         const Steady::time_point now = Steady::now();
-        if (!full) CloseIdle(now);
+        if (!full) full = !CloseIdle(now);
         // Gone senders with nothing left let their places go.
         for (std::size_t i = connections_.size(); i-- > 0;)
             if (connections_[i]->buffer.Finished() && !connections_[i]->waiting) Drop(i);
@@ -311,7 +314,9 @@ void TcpReader::Run() {
                 entries.push_back({Native(c.socket->Handle()), events, 0});
                 polled.push_back(i);
             }
-        PollSockets(entries, PollTimeoutMs(now));
+        // While the queue is full only the consumer's wake-up (or a listener)
+        // ends the wait: an idle deadline then would only spin.
+        PollSockets(entries, full ? -1 : PollTimeoutMs(now));
         if (thread_.StopAsked()) break;
         if (entries[0].revents & POLLIN) thread_.Woken();
         // The connections first: a sender that has gone frees its place

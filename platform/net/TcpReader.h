@@ -97,7 +97,8 @@ private:
     bool Deliver(Connection& connection, bool beyondBound = false);
     // Hands on what waited for room, in the order it came to wait.
     bool DeliverWaiting();
-    void CloseIdle(Steady::time_point now);
+    // False when the queue refused what an idle connection held.
+    bool CloseIdle(Steady::time_point now);
     void Drop(std::size_t slot);
     int PollTimeoutMs(Steady::time_point now) const;
 

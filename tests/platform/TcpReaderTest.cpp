@@ -61,6 +61,8 @@ public:
         getsockname(s_, reinterpret_cast<sockaddr*>(&local), &len);
         return ntohs(reinterpret_cast<sockaddr_in*>(&local)->sin_port);
     }
+    // One byte sent as urgent data.
+    void SendUrgent(char byte) { send(s_, &byte, 1, MSG_OOB); }
     void Send(const std::string& bytes) {
         for (std::size_t sent = 0; sent < bytes.size();) {
             const auto n = send(s_, bytes.data() + sent, static_cast<int>(bytes.size() - sent), 0);
@@ -510,6 +512,19 @@ TEST_F(TcpReaderTest, StoppingQueuesWhatTheConnectionsBuffered) {
     Take();
     ASSERT_EQ(received.size(), 2u);
     EXPECT_EQ(received[1].bytes, "<13>app: not finished");
+}
+
+// An urgent byte is read as ordinary data: left out of band, Windows' poll
+// reported it readable while no read took it, and the reader spun.
+TEST_F(TcpReaderTest, AnUrgentByteIsReadAsData) {
+    const int port = Listen();
+    Client client(port);
+    client.Send("<13>app: before\n");
+    ASSERT_TRUE(TakeUntil(1));
+    client.SendUrgent('!');
+    client.Send("<13>app: after\n");
+    ASSERT_TRUE(TakeUntil(2));
+    EXPECT_EQ(received[1].bytes, "!<13>app: after");
 }
 
 } // namespace
