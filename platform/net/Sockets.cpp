@@ -188,6 +188,17 @@ BindStep BindEveryAddress(long long handle, Family family, int port) {
     return bind(s, reinterpret_cast<const sockaddr*>(&local), sizeof local) == 0 ? BindStep::Done : BindStep::Bind;
 }
 
+int LocalPort(long long handle) {
+    if (handle == -1) return 0;
+    sockaddr_storage local{};
+    SocketLength len = sizeof local;
+    if (getsockname(Native(handle), reinterpret_cast<sockaddr*>(&local), &len) != 0) return 0;
+    char text[kMaxAddressText + 1];
+    std::size_t length = 0;
+    int port = 0;
+    return AddressOf(reinterpret_cast<const sockaddr*>(&local), text, length, port) ? port : 0;
+}
+
 bool AddressOf(const sockaddr* address, char (&text)[kMaxAddressText + 1], std::size_t& length, int& port) {
     if (address->sa_family == AF_INET) {
         sockaddr_in in{};

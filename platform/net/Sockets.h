@@ -25,6 +25,8 @@ void SetKeepAlive(long long handle, int idleSeconds);
 // said outright (Linux would take IPv4 too): the IPv4 socket beside it hears
 // those. Which step failed, if one did (LastSocketError says why).
 enum class BindStep { Done, Option, Bind };
+// The port a socket is bound to, or 0.
+int LocalPort(long long handle);
 BindStep BindEveryAddress(long long handle, Family family, int port);
 // The text and port of an IPv4 or IPv6 socket address; false for another family.
 bool AddressOf(const sockaddr* address, char (&text)[kMaxAddressText + 1], std::size_t& length, int& port);

@@ -53,14 +53,7 @@ Result TcpListenSocket::Open(int port, Family family) {
 }
 
 int TcpListenSocket::BoundPort() const {
-    if (handle_ == -1) return 0;
-    sockaddr_storage local{};
-    SocketLength len = sizeof local;
-    if (getsockname(Native(handle_), reinterpret_cast<sockaddr*>(&local), &len) != 0) return 0;
-    char text[kMaxAddressText + 1];
-    std::size_t length = 0;
-    int port = 0;
-    return AddressOf(reinterpret_cast<const sockaddr*>(&local), text, length, port) ? port : 0;
+    return LocalPort(handle_);
 }
 
 TcpReader::TcpReader(const Clock& clock, DatagramQueue& queue, std::function<void()> wake)

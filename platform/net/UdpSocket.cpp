@@ -95,13 +95,7 @@ Result UdpSocket::Open(int port, int receiveBuffer, Family family) {
 
 int UdpSocket::BoundPort() const {
     if (!IsOpen()) return 0;
-    sockaddr_storage local{};
-    SocketLength len = sizeof local;
-    if (getsockname(Native(handle_), reinterpret_cast<sockaddr*>(&local), &len) != 0) return 0;
-    char text[kMaxAddressText + 1];
-    std::size_t length = 0;
-    int port = 0;
-    return AddressOf(reinterpret_cast<const sockaddr*>(&local), text, length, port) ? port : 0;
+    return LocalPort(handle_);
 }
 
 int UdpSocket::ReceiveBufferSize() const {

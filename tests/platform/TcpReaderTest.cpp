@@ -275,6 +275,15 @@ public:
                 ++it->second.next;
         }
     }
+    // Takes until every message arrived or one came wrong (a minute at most).
+    bool TakeAll(TcpReader& reader, DatagramQueue& queue) {
+        return qmtest::PollUntil(
+            [&] {
+                Take(reader, queue);
+                return AllArrived() || wrong_ > 0;
+            },
+            60000);
+    }
     bool AllArrived() const {
         for (const auto& [port, s] : senders_)
             if (s.next < s.backlog->messages.size()) return false;
@@ -330,12 +339,7 @@ TEST_F(TcpReaderTest, BacklogsOfAnySizeArriveWholeAndInOrder) {
         for (int i = 0; i < c.connections; ++i)
             senders.push_back(std::make_unique<Sending>(clients[static_cast<std::size_t>(i)],
                                                         backlogs[static_cast<std::size_t>(i)].stream));
-        const bool arrived = qmtest::PollUntil(
-            [&] {
-                checker.Take(r, queue);
-                return checker.AllArrived() || checker.Wrong() > 0;
-            },
-            60000);
+        const bool arrived = checker.TakeAll(r, queue);
         senders.clear();
         EXPECT_TRUE(arrived) << c.connections << " connections: " << checker.Progress();
         EXPECT_EQ(checker.Wrong(), 0u) << checker.Progress();
@@ -372,12 +376,7 @@ TEST_F(TcpReaderTest, ABacklogWaitsWhileTheConsumerIsHeld) {
     EXPECT_TRUE(qmtest::PollUntil([&] { return queue.HeldBytes() > queue.Capacity() / 2; }));
     EXPECT_FALSE(qmtest::PollUntil([&] { return sender.Done(); }, 1000)) << "the sender should wait";
     EXPECT_LE(queue.HeldBytes(), queue.Capacity());
-    const bool arrived = qmtest::PollUntil(
-        [&] {
-            checker.Take(reader, queue);
-            return checker.AllArrived() || checker.Wrong() > 0;
-        },
-        60000);
+    const bool arrived = checker.TakeAll(reader, queue);
     EXPECT_TRUE(arrived) << checker.Progress();
     EXPECT_EQ(checker.Wrong(), 0u) << checker.Progress();
 }
@@ -492,12 +491,7 @@ TEST_F(TcpReaderTest, NewListeningSocketsKeepTheOpenConnections) {
         })) << checker.Progress();
         Listen({change % 2 ? Family::IPv4 : Family::IPv6, Family::IPv4});
     }
-    const bool arrived = qmtest::PollUntil(
-        [&] {
-            checker.Take(reader, queue);
-            return checker.AllArrived() || checker.Wrong() > 0;
-        },
-        60000);
+    const bool arrived = checker.TakeAll(reader, queue);
     EXPECT_TRUE(arrived) << checker.Progress();
     EXPECT_EQ(checker.Wrong(), 0u) << checker.Progress();
 }
